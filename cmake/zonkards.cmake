@@ -67,3 +67,18 @@ function(zk_fuzz name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(${name} PRIVATE ${ZF_LIBS})
 endfunction()
+
+# zk_library(<name> [LIBS <libs...>])
+# One static library from every .cpp/.h (and .qrc) below the calling folder.
+# Headers are included as "<folder>/<file>.h" from src/.
+function(zk_library name)
+  cmake_parse_arguments(ZL "" "" "LIBS" ${ARGN})
+  file(GLOB_RECURSE _sources CONFIGURE_DEPENDS
+       "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
+       "${CMAKE_CURRENT_SOURCE_DIR}/*.qrc")
+  # Program entry points live beside the library but are not part of it.
+  list(FILTER _sources EXCLUDE REGEX "/main[^/]*\\.cpp$")
+  add_library(${name} STATIC ${_sources})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(${name} PUBLIC ${ZL_LIBS})
+endfunction()
