@@ -118,6 +118,7 @@ public:
 private:
     void report(InfoKind kind, const std::string& text);
     void adopt(QTcpSocket* socket);
+    void catchUp();
     void detachSocket(bool graceful);
     void onSocketConnected();
     void onSocketReadyRead();
