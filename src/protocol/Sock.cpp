@@ -372,21 +372,21 @@ void TSock::onSocketConnected()
 void TSock::onSocketReadyRead()
 {
     QPointer<TSock> self(this);
-    guarded("read", [&] {
-        while (self && socket_ && socket_->bytesAvailable() > 0) {
-            const QByteArray chunk = socket_->read(static_cast<qint64>(kMaxReadChunk));
-            if (chunk.isEmpty())
-                break;
-            incoming_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+    while (self && socket_ && socket_->bytesAvailable() > 0) {
+        const QByteArray chunk = socket_->read(static_cast<qint64>(kMaxReadChunk));
+        if (chunk.isEmpty())
+            break;
+        incoming_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+        // Guarded per chunk: a handler that throws must not leave the rest
+        // of what has arrived unread until the peer sends more.
+        guarded("read", [&] {
             report(InfoKind::Receive, "Non-Blocking Incoming Data");
-            if (!self)
-                return;
-            if (onRead) {
+            if (self && onRead) {
                 auto handler = onRead;
                 handler(*this, incoming_.size());
             }
-        }
-    });
+        });
+    }
 }
 
 void TSock::onSocketBytesWritten()
