@@ -1,6 +1,5 @@
 #include "Message.h"
 
-#include <charconv>
 #include <limits>
 
 namespace zk {
@@ -45,6 +44,22 @@ MessageWriter& MessageWriter::diePairs(std::span<const DiePair> pairs)
     for (const DiePair& p : pairs)
         field(p.die).field(p.face);
     return *this;
+}
+
+MessageWriter& MessageWriter::numberList(std::span<const int> numbers)
+{
+    if (numbers.empty())
+        return field(0);
+    for (int n : numbers)
+        field(n);
+    return *this;
+}
+
+MessageWriter& MessageWriter::winnerList(std::span<const int> seats)
+{
+    for (int seat : seats)
+        field(seat);
+    return field(0).separator();
 }
 
 MessageWriter& MessageWriter::scoreGroup(int seat, bool playing, std::span<const int, 8> rows)
@@ -163,6 +178,29 @@ ListRead<int> readNumbers(FieldReader& reader)
             out.malformed = true;
             break;
         }
+        out.items.push_back(*n);
+    }
+    return out;
+}
+
+ListRead<int> readNumberList(FieldReader& reader)
+{
+    ListRead<int> out = readNumbers(reader);
+    std::erase(out.items, 0);
+    return out;
+}
+
+ListRead<int> readWinners(FieldReader& reader)
+{
+    ListRead<int> out;
+    while (!reader.atEnd()) {
+        auto n = reader.number();
+        if (!n) {
+            out.malformed = true;
+            break;
+        }
+        if (*n == 0)
+            break; // the list's closing 0
         out.items.push_back(*n);
     }
     return out;

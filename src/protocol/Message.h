@@ -60,6 +60,11 @@ public:
     MessageWriter& rawField(std::string_view bytes);
     // "+die+face" for each pair, or "+0+0" when there is none.
     MessageWriter& diePairs(std::span<const DiePair> pairs);
+    // "+n" for every number, or "+0" when there is none: the category list of
+    // CMD_nextplayer and the dice of CMD_rollthedice.
+    MessageWriter& numberList(std::span<const int> numbers);
+    // The winner list of CMD_winner: "+seat" for each winner, then "+0+".
+    MessageWriter& winnerList(std::span<const int> seats);
     // One CMD_loadscores group: "+seat*t" (or "*f") then "*row*value" for rows 1-8.
     MessageWriter& scoreGroup(int seat, bool playing, std::span<const int, 8> rows);
     // A trailing "+" after the last field (or the lone "+" of a command without fields).
@@ -120,6 +125,13 @@ ListRead<DiePair> readDiePairs(FieldReader& reader);
 // Numbers up to the end of the message (category lists, roll requests, winners).
 // A trailing "+" (an empty last field) ends the list without error.
 ListRead<int> readNumbers(FieldReader& reader);
+
+// A list written by MessageWriter::numberList: the numbers other than 0, so
+// the lone "0" that stands for "none" reads as an empty list.
+ListRead<int> readNumberList(FieldReader& reader);
+// The winner list of CMD_winner: the seats before the closing 0; what follows
+// the 0 (the trailing "+") is left unread.
+ListRead<int> readWinners(FieldReader& reader);
 
 // One group of CMD_loadscores.
 struct ScoreGroup {

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <string>
 
 #include "ReceiveQueue.h"
 
@@ -21,6 +22,8 @@ class MessagePump : public QObject {
     Q_OBJECT
 public:
     using Handler = std::function<void(const QueuedMessage&)>;
+    // Told about an exception that escaped the handler (its what() text).
+    using ErrorHandler = std::function<void(const std::string& what)>;
 
     MessagePump(int intervalMs, Handler handler, QObject* parent = nullptr);
 
@@ -29,13 +32,18 @@ public:
     void wake();
     // One drain step: takes the oldest message and hands it to the handler;
     // stops the timer once the queue is empty. Tests call it directly.
+    // An exception thrown by the handler does not leave the tick: it goes to
+    // the error handler (or the log), and the next message is handled on the
+    // next tick as usual.
     void tick();
+    void setErrorHandler(ErrorHandler onError) { onError_ = std::move(onError); }
     bool active() const { return timer_.isActive(); }
 
 private:
     ReceiveQueue queue_;
     QTimer timer_;
     Handler handler_;
+    ErrorHandler onError_;
 };
 
 } // namespace zk

@@ -1,5 +1,6 @@
 #include "Sock.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QTcpServer>
@@ -7,6 +8,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <exception>
 #include <map>
 
 #if defined(_WIN32)
@@ -63,6 +65,21 @@ ErrorName errorName(QAbstractSocket::SocketError e)
         return {EINVAL, "EINVAL"};
     default:
         return {EIO, "EIO"};
+    }
+}
+
+// Runs the part of a socket event that calls the game's handlers. An exception
+// must not unwind through Qt's event loop (that ends the program), so one that
+// a handler lets escape is logged here and the event is over.
+template <typename Body>
+void guarded(const char* event, Body&& body)
+{
+    try {
+        body();
+    } catch (const std::exception& e) {
+        qWarning("zonkards: socket %s handler failed: %s", event, e.what());
+    } catch (...) {
+        qWarning("zonkards: socket %s handler failed", event);
     }
 }
 
@@ -183,7 +200,7 @@ void TSock::onServerNewConnection()
     // leaves it waiting).
     if (listening_ && onAccept) {
         auto handler = onAccept;
-        handler(*this);
+        guarded("accept", [&] { handler(*this); });
     }
 }
 
@@ -208,7 +225,19 @@ std::unique_ptr<TSock> TSock::accept()
     conn->adopt(s);
     conn->connected_ = true;
     conn->report(InfoKind::Accept, "Created New TSock Structure");
+    // Bytes or a close that reached the socket before it was handed over
+    // raised no event we could hear; look once the caller has stored it.
+    QMetaObject::invokeMethod(
+        conn.get(), [c = conn.get()] { c->catchUp(); }, Qt::QueuedConnection);
     return conn;
+}
+
+void TSock::catchUp()
+{
+    if (socket_ && socket_->bytesAvailable() > 0)
+        onSocketReadyRead();
+    if (socket_ && socket_->state() == QAbstractSocket::UnconnectedState)
+        onSocketDisconnected();
 }
 
 void TSock::adopt(QTcpSocket* s)
@@ -298,7 +327,9 @@ void TSock::detachSocket(bool graceful)
     QTcpSocket* s = socket_;
     socket_ = nullptr;
     s->disconnect(this);
-    s->setParent(nullptr);
+    // A lingering socket belongs to the application, so one still flushing
+    // when the program ends is cleaned up with it.
+    s->setParent(QCoreApplication::instance());
     if (graceful && s->state() == QAbstractSocket::ConnectedState && s->bytesToWrite() > 0) {
         // Let Qt deliver what is still unsent, then let the socket go; a peer
         // that never reads is cut off after kLingerMs.
@@ -328,12 +359,14 @@ void TSock::close()
 
 void TSock::onSocketConnected()
 {
-    connected_ = true;
-    report(InfoKind::Connect, "Non-Blocking Socket Connected");
-    if (onConnect) {
-        auto handler = onConnect;
-        handler(*this);
-    }
+    guarded("connect", [&] {
+        connected_ = true;
+        report(InfoKind::Connect, "Non-Blocking Socket Connected");
+        if (onConnect) {
+            auto handler = onConnect;
+            handler(*this);
+        }
+    });
 }
 
 void TSock::onSocketReadyRead()
@@ -344,34 +377,44 @@ void TSock::onSocketReadyRead()
         if (chunk.isEmpty())
             break;
         incoming_.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
-        report(InfoKind::Receive, "Non-Blocking Incoming Data");
-        if (!self)
-            return;
-        if (onRead) {
-            auto handler = onRead;
-            handler(*this, incoming_.size());
-        }
+        // Guarded per chunk: a handler that throws must not leave the rest
+        // of what has arrived unread until the peer sends more.
+        guarded("read", [&] {
+            report(InfoKind::Receive, "Non-Blocking Incoming Data");
+            if (self && onRead) {
+                auto handler = onRead;
+                handler(*this, incoming_.size());
+            }
+        });
     }
 }
 
 void TSock::onSocketBytesWritten()
 {
-    report(InfoKind::Send, "Non-Blocking Outgoing Data");
-    if (onWrite) {
-        auto handler = onWrite;
-        handler(*this);
-    }
+    guarded("write", [&] {
+        report(InfoKind::Send, "Non-Blocking Outgoing Data");
+        if (onWrite) {
+            auto handler = onWrite;
+            handler(*this);
+        }
+    });
 }
 
 void TSock::onSocketDisconnected()
 {
     QPointer<TSock> self(this);
+    // Whatever the peer sent before it closed reaches the game first (the
+    // host's "CMD_full+" before the refusal's close).
+    if (socket_ && socket_->bytesAvailable() > 0)
+        onSocketReadyRead();
+    if (!self)
+        return;
     if (onDisconnect) {
         auto handler = onDisconnect;
-        handler(*this);
+        guarded("disconnect", [&] { handler(*this); });
     }
     if (self)
-        close();
+        guarded("close", [&] { close(); });
 }
 
 void TSock::onSocketError(int error)
@@ -381,8 +424,12 @@ void TSock::onSocketError(int error)
         return; // an ordinary close by the peer; the disconnect event follows
     const ErrorName n = errorName(e);
     const bool wasConnected = connected_;
-    report(InfoKind::Error,
-           "Error #" + std::to_string(n.number) + " (" + n.name + ")");
+    QPointer<TSock> self(this);
+    guarded("error", [&] {
+        report(InfoKind::Error, "Error #" + std::to_string(n.number) + " (" + n.name + ")");
+    });
+    if (!self)
+        return;
     if (!wasConnected && socket_ && socket_->state() == QAbstractSocket::UnconnectedState) {
         // A connect that failed: the object goes back to having no socket, so
         // a later send reports "Send - Socket Not Connected".

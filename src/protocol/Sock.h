@@ -26,7 +26,10 @@
 //
 // Never delete a TSock from inside one of its own event handlers; use
 // deleteLater(). The component checks after every handler call whether it
-// still exists, so closing it from a handler is fine.
+// still exists, so closing it from a handler is fine. An exception that a
+// handler lets escape from a socket event is logged and ends that event only
+// (Qt's event loop cannot carry it); operations the game calls directly
+// (send, close, ...) pass exceptions on to their caller.
 #pragma once
 
 #include <QObject>
@@ -118,6 +121,7 @@ public:
 private:
     void report(InfoKind kind, const std::string& text);
     void adopt(QTcpSocket* socket);
+    void catchUp();
     void detachSocket(bool graceful);
     void onSocketConnected();
     void onSocketReadyRead();
