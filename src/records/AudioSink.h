@@ -24,6 +24,9 @@ public:
     virtual void start(std::shared_ptr<const Pcm> pcm) = 0;
     // Stops whatever is playing.
     virtual void stop() = 0;
+    // Lets go of the device when nothing plays, so an idle program does not
+    // keep an audio stream running; the next start opens it again.
+    virtual void release() {}
 };
 
 // Not thread-safe by itself: the owner serialises replace() and fill() (the

@@ -12,15 +12,17 @@ SdlAudioSink::~SdlAudioSink()
 
 bool SdlAudioSink::available()
 {
-    if (state_ != State::Untried)
+    if (state_ != State::Closed)
         return state_ == State::Open;
     state_ = State::Failed;
-    // SDL must leave the program's own signal handling alone.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Zonkards");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return false;
-    sdlStarted_ = true;
+    if (!sdlStarted_) {
+        // SDL must leave the program's own signal handling alone.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Zonkards");
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            return false;
+        sdlStarted_ = true;
+    }
 
     SDL_AudioSpec want{};
     want.freq = kOutputRate;
@@ -56,6 +58,21 @@ void SdlAudioSink::stop()
     cursor_.replace(nullptr);
     SDL_UnlockAudioDevice(device_);
     SDL_PauseAudioDevice(device_, 1);
+}
+
+void SdlAudioSink::release()
+{
+    if (state_ != State::Open)
+        return;
+    SDL_LockAudioDevice(device_);
+    const bool busy = cursor_.playing();
+    SDL_UnlockAudioDevice(device_);
+    if (busy)
+        return;
+    SDL_CloseAudioDevice(device_); // waits for SDL's audio thread to end
+    device_ = 0;
+    cursor_.replace(nullptr);
+    state_ = State::Closed;
 }
 
 void SDLCALL SdlAudioSink::feed(void* self, Uint8* stream, int length)

@@ -3,6 +3,7 @@
 #include "records/SdlAudioSink.h"
 #include "records/WaveFile.h"
 
+#include <QAbstractEventDispatcher>
 #include <QFile>
 
 #include <mutex>
@@ -19,6 +20,16 @@ namespace zk {
 SoundPlayer::SoundPlayer(std::unique_ptr<AudioSink> sink)
     : sink_(std::move(sink))
 {
+    releaseTimer_.setSingleShot(true);
+    releaseTimer_.callOnTimeout([this] { sink_->release(); });
+}
+
+void SoundPlayer::scheduleRelease(int afterMs)
+{
+    // Without an event loop (a command-line tool, a test) the device simply
+    // stays open until the player goes.
+    if (QAbstractEventDispatcher::instance())
+        releaseTimer_.start(afterMs);
 }
 
 std::unique_ptr<SoundPlayer> SoundPlayer::withDefaultOutput()
@@ -79,6 +90,7 @@ bool SoundPlayer::play(std::string_view name)
     std::shared_ptr<const Pcm> pcm = load(key);
     if (!pcm)
         return false;
+    scheduleRelease(static_cast<int>(pcm->seconds() * 1000) + kReleaseAfterMs);
     sink_->start(std::move(pcm));
     return true;
 }
@@ -86,6 +98,7 @@ bool SoundPlayer::play(std::string_view name)
 void SoundPlayer::stop()
 {
     sink_->stop();
+    scheduleRelease(kReleaseAfterMs);
 }
 
 } // namespace zk

@@ -5,7 +5,8 @@
 // and kept. One sound at a time: starting one stops the one playing. A name
 // without a recording, a recording that does not decode, or no audio device
 // means silence and no message. Whether a sound should be heard at all (the
-// sound options) is the caller's decision.
+// sound options) is the caller's decision. Where an event loop runs, the
+// output device is released a little after the last sound ends.
 //
 //   auto sounds = SoundPlayer::withDefaultOutput();
 //   sounds->play("dice"); // returns at once
@@ -14,6 +15,7 @@
 #include "records/AudioSink.h"
 
 #include <QByteArray>
+#include <QTimer>
 
 #include <map>
 #include <memory>
@@ -41,11 +43,16 @@ public:
     // The embedded bytes of the named recording, if there is one.
     static std::optional<QByteArray> embeddedRecording(std::string_view name);
 
+    // How long the output stays open after the last sound has ended.
+    static constexpr int kReleaseAfterMs = 2000;
+
 private:
     std::shared_ptr<const Pcm> load(const std::string& key);
+    void scheduleRelease(int afterMs);
 
     std::unique_ptr<AudioSink> sink_;
     std::map<std::string, std::shared_ptr<const Pcm>> decoded_; // null: does not play
+    QTimer releaseTimer_;
 };
 
 } // namespace zk

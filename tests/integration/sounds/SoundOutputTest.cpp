@@ -2,9 +2,11 @@
 // temporary runtime folder, takes what the real player plays through SDL2;
 // parec records the sink's monitor and the test looks for sound in it. The
 // null sink may drop part of a stream, so only that sound arrives is checked,
-// not its length.
+// not its length. The player lets go of the device once it is quiet and opens
+// it again for the next sound.
 #include "records/SoundPlayer.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
@@ -28,6 +30,7 @@ bool waitFor(const std::function<bool()>& condition, int ms = kDeadlineMs)
     while (!condition()) {
         if (deadline.hasExpired())
             return false;
+        QCoreApplication::processEvents(); // the player's release timer
         QThread::msleep(20);
     }
     return true;
@@ -105,13 +108,14 @@ private:
     QProcess server_;
 };
 
-// The largest sample in what parec has written so far (s16le stereo).
+// The largest sample in what parec has written so far (s16le stereo), from
+// byte `from` on.
 struct Recording {
     qint64 bytes = 0;
     int peak = 0;
 };
 
-Recording readRecording(const QString& path)
+Recording readRecording(const QString& path, qint64 from = 0)
 {
     QFile f(path);
     Recording r;
@@ -119,15 +123,17 @@ Recording readRecording(const QString& path)
         return r;
     const QByteArray data = f.readAll();
     r.bytes = data.size();
-    for (qsizetype i = 0; i + 1 < data.size(); i += 2) {
+    for (qsizetype i = from & ~qint64{3}; i + 1 < data.size(); i += 2) {
         const auto s = static_cast<std::int16_t>(static_cast<std::uint8_t>(data[i]) | static_cast<std::uint8_t>(data[i + 1]) << 8);
         r.peak = std::max(r.peak, std::abs(static_cast<int>(s)));
     }
     return r;
 }
 
-TEST(SoundOutput, APlayedRecordingIsHeardOnTheDevice)
+TEST(SoundOutput, RecordingsAreHeardOnTheDevice)
 {
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
     for (const char* tool : {"pulseaudio", "parec", "pactl"}) {
         if (QStandardPaths::findExecutable(tool).isEmpty())
             GTEST_SKIP() << tool << " is not installed (scripts/setup installs pulseaudio and "
@@ -162,6 +168,19 @@ TEST(SoundOutput, APlayedRecordingIsHeardOnTheDevice)
         const bool heard = waitFor([&] { return readRecording(recorded).peak > 3000; });
         EXPECT_TRUE(heard) << "no sound reached the sink; recorded " << readRecording(recorded).bytes
                            << " bytes, peak " << readRecording(recorded).peak;
+
+        // Quiet again, the player closes its stream on the server...
+        EXPECT_TRUE(waitFor([&] {
+            const auto inputs = pulse.pactl({"list", "short", "sink-inputs"});
+            return inputs && inputs->trimmed().isEmpty();
+        })) << "the output stream stays open while nothing plays";
+
+        // ...and opens a new one for the next sound.
+        const qint64 mark = readRecording(recorded).bytes;
+        EXPECT_LT(readRecording(recorded, mark).peak, 100);
+        ASSERT_TRUE(player->play("winner"));
+        EXPECT_TRUE(waitFor([&] { return readRecording(recorded, mark).peak > 3000; }))
+            << "the second sound was not heard";
         player->stop();
     }
     ::unsetenv("PULSE_SERVER");

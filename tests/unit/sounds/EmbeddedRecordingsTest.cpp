@@ -130,18 +130,5 @@ TEST(EmbeddedRecordings, DecodeToAudibleOutputAudioOfTheirLength)
     }
 }
 
-TEST(EmbeddedRecordings, AreFoundByNameInAnyLetterCase)
-{
-    const auto upper = SoundPlayer::embeddedRecording("TURNNEW");
-    ASSERT_TRUE(upper);
-    EXPECT_EQ(SoundPlayer::embeddedRecording("turnnew"), upper);
-    EXPECT_EQ(SoundPlayer::embeddedRecording("TurnNew"), upper);
-    EXPECT_FALSE(SoundPlayer::embeddedRecording("wave13"));
-    EXPECT_FALSE(SoundPlayer::embeddedRecording(""));
-    // A path cannot reach another resource or a file.
-    EXPECT_FALSE(SoundPlayer::embeddedRecording("../sounds/DICE"));
-    EXPECT_FALSE(SoundPlayer::embeddedRecording("DICE.wav"));
-}
-
 } // namespace
 } // namespace zk

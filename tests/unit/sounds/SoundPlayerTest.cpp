@@ -5,6 +5,9 @@
 #include "records/SoundPlayer.h"
 #include "records/WaveFile.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -21,6 +24,7 @@ public:
         cursor.replace(std::move(pcm));
     }
     void stop() override { cursor.replace(nullptr); }
+    void release() override { ++releases; }
 
     std::vector<std::int16_t> pull(std::size_t frames)
     {
@@ -32,6 +36,7 @@ public:
     PlaybackCursor cursor;
     std::vector<const Pcm*> started;
     std::size_t lastFill = 0;
+    int releases = 0;
 };
 
 Pcm decoded(const char* name)
@@ -126,6 +131,17 @@ TEST_F(PlayerTest, StopSilences)
     sink->pull(10);
     player->stop();
     EXPECT_TRUE(silent(sink->pull(1000)));
+}
+
+TEST_F(PlayerTest, ReleasesTheOutputOnceTheLastSoundIsOver)
+{
+    int argc = 0;
+    QCoreApplication app(argc, nullptr);
+    ASSERT_TRUE(player->play("set"));
+    QDeadlineTimer deadline(30000);
+    while (sink->releases == 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(sink->releases, 1);
 }
 
 TEST(SdlAudioSink, WithoutAnAudioDriverStaysSilent)
