@@ -4,7 +4,6 @@
 #include "table/ArtPaint.h"
 
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>

@@ -16,6 +16,12 @@
 //   }
 //   title->setPixmap(art::pixmap(ArtId::Title, title->devicePixelRatioF()));
 //   board: art::paintBackground(p, rect());
+//
+// Placing the markers on the score card (card coordinates): the turn frame of
+// seat n at left 94 + 42 (n - 1), top 3, so its sides lie on the card's
+// rulings; the winner ring at top 199 centres itself on the total cell; the
+// category captions leave the button's right end (x 63 to 83) free for the
+// chosen-category arrow at left 67.
 #pragma once
 
 #include <QBrush>

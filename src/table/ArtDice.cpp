@@ -6,6 +6,7 @@
 #include <QRadialGradient>
 
 #include <cmath>
+#include <vector>
 
 namespace zk::art::detail {
 

@@ -327,6 +327,19 @@ TEST(Art, BackgroundTilesWithoutSeams)
         for (int x = 0; x < 700; x += 5)
             mismatches += distance(board.pixel(x, y), tile.pixel((x + 20) % 384, (y + 40) % 384)) > 4;
     EXPECT_EQ(mismatches, 0);
+
+    // The brush form (a widget's palette) lays the same pixels.
+    QImage brushed(QSize(400, 400), QImage::Format_ARGB32);
+    brushed.setDevicePixelRatio(2.0);
+    {
+        QPainter p(&brushed);
+        p.fillRect(QRectF(0, 0, 200, 200), art::backgroundBrush(2.0));
+    }
+    mismatches = 0;
+    for (int y = 0; y < 400; y += 3)
+        for (int x = 0; x < 400; x += 3)
+            mismatches += distance(brushed.pixel(x, y), tile.pixel(x % 384, y % 384)) > 4;
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(Art, DiceFacesShowOneToSixPipsOnTheBody)
