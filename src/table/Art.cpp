@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
+#include <QtMath>
 #include <QPainter>
 
 #include <algorithm>
