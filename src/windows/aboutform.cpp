@@ -48,16 +48,17 @@ Tabout::Tabout(QWidget* parent)
     QFont bold = font();
     bold.setBold(true);
     auto* caption = new QLabel(QStringLiteral("Version"), this);
-    caption->setGeometry(8, 120, 52, 20);
+    caption->setObjectName(QStringLiteral("label_versioncaption"));
     caption->setFont(bold);
+    caption->setGeometry(8, 120, caption->sizeHint().width(), 20);
     version_ = new QLabel(fromView(kVersionText), this);
     version_->setObjectName(QStringLiteral("label_version"));
     version_->setFont(bold);
-    version_->setGeometry(60, 120, version_->sizeHint().width(), 20);
+    version_->setGeometry(caption->geometry().right() + 6, 120, version_->sizeHint().width(), 20);
     suffix_ = new QLabel(fromView(kBuildSuffix), this);
     suffix_->setObjectName(QStringLiteral("label_build"));
     suffix_->setFont(bold);
-    suffix_->setGeometry(60 + version_->width(), 120, 40, 20);
+    suffix_->setGeometry(version_->geometry().right() + 1, 120, suffix_->sizeHint().width(), 20);
 
     auto* done = new QPushButton(QStringLiteral("Done"), this);
     done->setObjectName(QStringLiteral("button_done"));

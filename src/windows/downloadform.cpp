@@ -2,6 +2,7 @@
 
 #include "windows/HttpGet.h"
 #include "windows/JpegImage.h"
+#include "windows/Launch.h"
 #include "windows/LobbyAddress.h"
 #include "windows/WindowKit.h"
 
@@ -12,7 +13,6 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -297,7 +297,7 @@ void Tdownload::startInstaller()
         program = installerRunner_;
         arguments.prepend(installerPath_);
     }
-    if (!QProcess::startDetached(program, arguments, QFileInfo(installerPath_).absolutePath())) {
+    if (!startProgram(program, arguments, QFileInfo(installerPath_).absolutePath())) {
         showMessage(this, QStringLiteral("An Error has Occurred."));
         return;
     }
@@ -344,7 +344,7 @@ void Tdownload::button_othersClick()
     }
     // Ending the game when the lobby did not start would leave the player
     // with nothing; he hears about it and keeps his game instead.
-    if (!QProcess::startDetached(lobby, {}, QFileInfo(lobby).absolutePath())) {
+    if (!startProgram(lobby, {}, QFileInfo(lobby).absolutePath(), LaunchWindow::NoActivate)) {
         showMessage(this, QStringLiteral("An Error has Occurred."));
         return;
     }

@@ -1,11 +1,11 @@
 #include "windows/hostjoinform.h"
 
+#include "windows/Launch.h"
 #include "windows/WindowKit.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -114,7 +114,7 @@ void Thostjoin::button_okClick()
     // The new copy would refuse to run while this one holds the lock.
     if (release_)
         release_();
-    if (!QProcess::startDetached(program(), relaunchArguments(chosen))) {
+    if (!startProgram(program(), relaunchArguments(chosen), QString())) {
         if (restore_)
             restore_();
         showMessage(this, QStringLiteral("An Error has Occurred."));

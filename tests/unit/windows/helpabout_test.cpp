@@ -101,11 +101,16 @@ TEST(About, ShowsTheVersionSentAtLoginAndOpensTheMakersPage)
     EXPECT_EQ(about.buildSuffix(), QStringLiteral(".7"));
 
     // "Version", "1.0.2" and ".7" read left to right on one line.
+    auto* caption = about.findChild<QLabel*>(QStringLiteral("label_versioncaption"));
     auto* version = about.findChild<QLabel*>(QStringLiteral("label_version"));
     auto* build = about.findChild<QLabel*>(QStringLiteral("label_build"));
-    ASSERT_TRUE(version && build);
+    ASSERT_TRUE(caption && version && build);
+    EXPECT_EQ(caption->text(), QStringLiteral("Version"));
+    EXPECT_EQ(caption->y(), version->y());
     EXPECT_EQ(version->y(), build->y());
-    EXPECT_LT(version->x(), build->x());
+    EXPECT_LT(caption->geometry().right(), version->x());   // a gap after "Version"
+    EXPECT_LT(version->geometry().right(), build->x());
+    EXPECT_LE(build->geometry().right(), about.width());
 
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
