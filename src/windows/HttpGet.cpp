@@ -1,0 +1,287 @@
+#include "windows/HttpGet.h"
+
+#include "windows/LobbyAddress.h"
+
+#include <QMetaObject>
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace zk {
+namespace {
+
+std::once_flag curlInitOnce;
+
+// Redirections followed before the request counts as failed.
+constexpr int kMaxRedirections = 5;
+
+bool isHttps(const QUrl& url)
+{
+    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+// Everything one request needs on the worker thread. The handles are made on
+// the UI thread before the worker starts and freed after it ended; only
+// `aborted` and curl_multi_wakeup() cross threads while it runs.
+struct HttpGet::Transfer {
+    HttpGet* owner = nullptr;
+    CURL* easy = nullptr;
+    CURLM* multi = nullptr;
+    curl_slist* headers = nullptr;
+    bool attached = false;
+    QUrl url;                     // the address of the current hop
+    Sink sink;
+    std::atomic<bool> aborted{false};
+    bool statusFailed = false;    // an answer that is neither 2xx nor a followed redirection
+    bool bodyStarted = false;
+    bool sawLocation = false;     // the current answer's head names another address
+    qint64 received = 0;
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    ~Transfer()
+    {
+        detach();
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (multi)
+            curl_multi_cleanup(multi);
+        if (headers)
+            curl_slist_free_all(headers);
+    }
+
+    void detach()
+    {
+        if (attached)
+            curl_multi_remove_handle(multi, easy);
+        attached = false;
+    }
+
+    long responseCode() const
+    {
+        long code = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
+        return code;
+    }
+
+    // The absolute address a finished 3xx answer points to, or an empty text.
+    QByteArray redirection() const
+    {
+        char* location = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
+        return location ? QByteArray(location) : QByteArray();
+    }
+
+    // Sets up the easy handle for one hop to `url` and attaches it.
+    bool prepare(const QUrl& target)
+    {
+        detach();
+        url = target;
+        if (headers)
+            curl_slist_free_all(headers);
+        // "Host:" with no value switches curl's own Host line off, so that
+        // ours goes out last, in the order of the list.
+        headers = curl_slist_append(nullptr, "Host:");
+        for (const QByteArray& line : lobbyRequestHeaders(target))
+            headers = curl_slist_append(headers, line.constData());
+        if (!headers)
+            return false;
+        const QByteArray address = target.toEncoded();
+        curl_easy_setopt(easy, CURLOPT_URL, address.constData());
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+        attached = curl_multi_add_handle(multi, easy) == CURLM_OK;
+        return attached;
+    }
+
+    // Queues a call on the UI thread; calls arrive in the order they were made.
+    template <typename F>
+    void post(F&& f)
+    {
+        QMetaObject::invokeMethod(owner, std::forward<F>(f), Qt::QueuedConnection);
+    }
+};
+
+size_t HttpGet::onHeader(char* data, size_t size, size_t count, void* user)
+{
+    auto* t = static_cast<Transfer*>(user);
+    const size_t n = size * count;
+    if (t->aborted)
+        return 0;
+    QByteArray line(data, static_cast<qsizetype>(n));
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (line.isEmpty()) {
+        // The head is complete; a status of 400 or more ends the request here.
+        if (t->responseCode() >= 400) {
+            t->statusFailed = true;
+            return 0;
+        }
+        return n;
+    }
+    if (line.startsWith("HTTP/"))
+        t->sawLocation = false;   // a new answer begins
+    else if (line.toLower().startsWith("location:"))
+        t->sawLocation = true;
+    HttpGet* owner = t->owner;
+    t->post([owner, line] { emit owner->headerLine(line); });
+    return n;
+}
+
+size_t HttpGet::onBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* t = static_cast<Transfer*>(user);
+    const size_t n = size * count;
+    if (t->aborted)
+        return 0;
+    const long code = t->responseCode();
+    if (code >= 300 && code <= 399 && t->sawLocation)
+        return n;   // the note of a redirection, which run() follows: not the document
+    // Only a successful answer is the document; any other body (a redirection
+    // that leads nowhere, say) would otherwise be saved and run as the installer.
+    if (code < 200 || code > 299) {
+        t->statusFailed = true;
+        return 0;
+    }
+    HttpGet* owner = t->owner;
+    if (!t->bodyStarted) {
+        t->bodyStarted = true;
+        t->post([owner] { emit owner->documentBegins(); });
+    }
+    if (n > 0 && !t->sink(data, n))
+        return 0;
+    t->received += static_cast<qint64>(n);
+    const qint64 total = t->received;
+    t->post([owner, total] { emit owner->dataReceived(total); });
+    return n;
+}
+
+HttpGet::HttpGet(QObject* parent) : QObject(parent) {}
+
+HttpGet::~HttpGet()
+{
+    abort();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+bool HttpGet::start(const QUrl& url, Sink sink)
+{
+    if (running_ || !isDownloadAddress(url) || !sink)
+        return false;
+    if (worker_.joinable())
+        worker_.join();
+    std::call_once(curlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+
+    auto t = std::make_unique<Transfer>();
+    t->owner = this;
+    t->sink = std::move(sink);
+    t->easy = curl_easy_init();
+    t->multi = curl_multi_init();
+    if (!t->easy || !t->multi)
+        return false;
+
+    CURL* e = t->easy;
+    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+    curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    // Redirections are followed by run(), one request per hop, so that every
+    // request carries exactly our lines with the Host of its own address.
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+    // No proxy: a proxy would change the request line and add its own lines.
+    curl_easy_setopt(e, CURLOPT_PROXY, "");
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, 30L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxDownloadBytes));
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, t.get());
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, t.get());
+    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t->errorText);
+    if (!t->prepare(url))
+        return false;
+
+    transfer_ = std::move(t);
+    running_ = true;
+    worker_ = std::thread([this, raw = transfer_.get()] { run(raw); });
+    return true;
+}
+
+void HttpGet::abort()
+{
+    if (!running_ || !transfer_)
+        return;
+    transfer_->aborted = true;
+    curl_multi_wakeup(transfer_->multi);
+}
+
+void HttpGet::run(Transfer* t)
+{
+    const bool startedSecure = isHttps(t->url);
+    bool ok = false;
+    QString error;
+    for (int hop = 0;; ++hop) {
+        int active = 1;
+        CURLMcode mc = CURLM_OK;
+        while (active > 0 && !t->aborted) {
+            mc = curl_multi_perform(t->multi, &active);
+            if (mc != CURLM_OK || active == 0)
+                break;
+            // Sleeps until the socket has news, a second passes (for curl's
+            // own timeouts) or abort() wakes it.
+            mc = curl_multi_poll(t->multi, nullptr, 0, 1000, nullptr);
+            if (mc != CURLM_OK)
+                break;
+        }
+
+        CURLcode result = CURLE_OK;
+        bool done = false;
+        int queued = 0;
+        while (CURLMsg* msg = curl_multi_info_read(t->multi, &queued)) {
+            if (msg->msg == CURLMSG_DONE) {
+                result = msg->data.result;
+                done = true;
+            }
+        }
+        const long code = t->responseCode();
+        if (t->aborted) {
+            error = QStringLiteral("aborted");
+        } else if (mc != CURLM_OK) {
+            error = QString::fromUtf8(curl_multi_strerror(mc));
+        } else if (!done) {
+            error = QStringLiteral("the transfer did not finish");
+        } else if (result == CURLE_OK && code >= 300 && code <= 399 && !t->redirection().isEmpty()) {
+            const QUrl next(QString::fromUtf8(t->redirection()));
+            if (hop + 1 > kMaxRedirections)
+                error = QStringLiteral("too many redirections");
+            else if (!isDownloadAddress(next) || (startedSecure && !isHttps(next)))
+                error = QStringLiteral("redirected to an address that is not allowed");
+            else if (!t->prepare(next))
+                error = QStringLiteral("cannot follow the redirection");
+            else
+                continue;
+        } else if (t->statusFailed || (result == CURLE_OK && (code < 200 || code > 299))) {
+            error = QStringLiteral("HTTP status %1").arg(code);
+        } else if (result != CURLE_OK) {
+            error = QString::fromUtf8(t->errorText[0] ? t->errorText : curl_easy_strerror(result));
+        } else {
+            ok = true;
+        }
+        break;
+    }
+    t->post([this, ok, error] { complete(ok, error); });
+}
+
+void HttpGet::complete(bool ok, const QString& error)
+{
+    if (worker_.joinable())
+        worker_.join();
+    transfer_.reset();
+    running_ = false;
+    emit finished(ok, error);
+}
+
+} // namespace zk
