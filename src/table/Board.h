@@ -1,0 +1,260 @@
+// Board: everything the table window shows, as plain data.
+//
+// The table keeps its game state where the player sees it: in the name
+// labels, the score cells, the dice and the markers. Board mirrors those
+// widget families as arrays so that the table logic reads and writes them
+// and the window only draws them. A test reads a Board the way a player reads
+// the screen:
+//
+//     const Board& b = logic.board();
+//     b.seat(2).name                   // "Klot"
+//     b.seat(3).cell(8).text           // seat 3's total
+//     b.category(5).buttonFlag         // "t" while fives may be chosen
+//     b.die(4).raised                  // a held (or kept) die
+//     b.chat.lines.back().text         // the newest chat line
+//
+// Numbered families are reached with their own numbers (seats and rows and
+// categories and dice from 1), as the widget names count them; the arrays
+// themselves are 0-based. Text is Windows-1252 bytes, as on the wire.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/Colour.h"
+#include "protocol/Commands.h"
+
+namespace zk {
+
+inline constexpr int kSeatCount = 6;     // playing seats; a higher seat watches
+inline constexpr int kScoreRows = 8;     // rows 1-7 categories, row 8 the total
+inline constexpr int kCategoryCount = 7; // 1-6 ones to sixes, 7 the straight
+inline constexpr int kDiceCount = 5;
+inline constexpr int kPhraseCount = 9;
+inline constexpr int kChatterSoundCount = 12;
+
+inline constexpr std::string_view kWaitingName = "<Waiting>";
+inline constexpr std::string_view kComputerName = "Klot"; // hint of seat 2's label
+inline constexpr std::string_view kChatPlaceholder = "<Enter Chat Here>";
+
+// Colour of every notice the table writes into its own chat.
+inline constexpr ColourValue kSystemColour = colour::clBlue;
+// Colour of a received line whose colour is missing or unreadable.
+inline constexpr ColourValue kUnreadableChatColour = colour::clRed;
+// The grey of the score columns that are not on turn (RGB 89, 89, 89).
+inline constexpr ColourValue kWaitingColumnColour = 0x595959;
+
+// Geometry of the turn column marker and the category bars by seat on turn.
+inline constexpr std::array<int, kSeatCount> kTurnMarkerLeft = {94, 136, 178, 220, 262, 304};
+inline constexpr std::array<int, kSeatCount> kBarWidth = {50, 91, 133, 175, 217, 259};
+inline constexpr int kClosedBarWidth = 11;
+
+// The bonus-roll limits the start-game window offers, in the order of its
+// tick boxes (image_1, image_2, image_5, image_0).
+inline constexpr std::array<int, 4> kLimitBoxes = {1, 2, 5, 0};
+
+// Built-in texts of the nine phrase buttons.
+inline constexpr std::array<std::string_view, kPhraseCount> kBuiltInPhrases = {
+    "Way To Go!", "Good One!",  "Nice Try!",         "Excellent!",         "Brilliant!",
+    "Wow, WTG!",  "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!",
+};
+
+// Captions of the chatter sound menu; item n (1-12) plays the sound "wave"n.
+inline constexpr std::array<std::string_view, kChatterSoundCount + 1> kChatterCaptions = {
+    "<Cancel>", "Doh",     "Cough",    "Hello", "Thank You", "Where have you been?", "Snoring",
+    "Sneezing", "Sorry",   "Welcome",  "Yeehaa", "Yippee",   "Oh No",
+};
+
+enum class CellColour { Black, Grey };
+
+// One score label score_<seat><row>.
+struct ScoreCell {
+    std::string text;
+    CellColour colour = CellColour::Black;
+    bool bold = false;
+    friend bool operator==(const ScoreCell&, const ScoreCell&) = default;
+};
+
+// What belongs to one playing seat: its name label above the column, the
+// column's markers and its eight score cells.
+struct SeatColumn {
+    std::string name{kWaitingName}; // label_playername<n>
+    std::string hint;               // "Klot" on seat 2, empty elsewhere
+    bool eyes = false;              // image_eyes<n>: the seat just watches
+    bool notPlaying = false;        // image_notplaying<n> (seats 3-6 only)
+    bool winnerRing = false;        // image_winner<n>
+    std::array<ScoreCell, kScoreRows> cells{};
+
+    ScoreCell& cell(int row) { return cells.at(static_cast<std::size_t>(row - 1)); }
+    const ScoreCell& cell(int row) const { return cells.at(static_cast<std::size_t>(row - 1)); }
+};
+
+// One category row: image_button<n>, image_spacer<n> (the bar) and
+// image_cat<n> (the chosen-category marker). A flag "t" means a click
+// chooses the category now; "f" means a click does nothing.
+struct CategoryRow {
+    bool buttonShown = false;
+    std::string buttonFlag = "f";
+    bool barShown = false;
+    std::string barFlag = "f";
+    int barWidth = kClosedBarWidth;
+    bool chosenMarker = false;
+};
+
+enum class DieBody { None, Plain, Bonus };
+
+// What is drawn on one die's picture: a body (image 7 or 8 of the dice list)
+// and a face (image 1-6) over it. A cleared picture has neither.
+struct DiePicture {
+    DieBody body = DieBody::None;
+    int face = 0; // 0: no face drawn
+    bool cleared() const { return body == DieBody::None && face == 0; }
+    friend bool operator==(const DiePicture&, const DiePicture&) = default;
+};
+
+// One die: the record the host last reported (face, held) and its widget
+// image_d<n> with the bonus marker image_bonus<n> above it.
+struct Die {
+    int face = 0;      // 0: not rolled yet this turn
+    bool held = false; // not named in the next roll request
+    DiePicture picture;
+    bool raised = false; // top 110 instead of 119
+    bool bonusMarker = false;
+};
+
+// The turn column marker image_scoreturn; it also holds the category chosen
+// in the current turn (0 for none), which the roll button reads.
+struct TurnMarker {
+    bool shown = false;
+    int left = 0;
+    int selectedCategory = 0;
+};
+
+// One line of the chat display. The part up to and including the first ":"
+// is drawn bold; the rest regular; all in the line's colour.
+struct ChatLine {
+    std::string text;
+    ColourValue colour = colour::clBlack;
+    // Length of the bold part (0 when the line has no ":").
+    std::size_t boldLength() const
+    {
+        const auto colon = text.find(':');
+        return colon == std::string::npos ? 0 : colon + 1;
+    }
+};
+
+struct ChatDisplay {
+    std::vector<ChatLine> lines;
+    // Grows by one at every "Clear Main Chat", so a view can tell a cleared
+    // display from one that merely has as many lines as before.
+    std::uint64_t clearCount = 0;
+};
+
+enum class TurnSound { Classic, New };
+enum class BotSpeedItem { Slow, Normal, Fast };
+
+// The items of the Options and File menus that hold state.
+struct MenuState {
+    bool startGameEnabled = false; // File, "Start Game"
+    bool justWatchChecked = false; // Options, "Just Watch"
+    bool playSounds = true;
+    bool playChatterSounds = false;
+    TurnSound turnSound = TurnSound::Classic;
+    bool remindMe = true; // "Remind Me to Select a Category"
+    // Bot Speed: the delay in ms the host engine reads, and the ticked item.
+    // 750 until the settings are first applied, while Normal is already ticked.
+    int botSpeed = kBotSpeedBeforeSettings;
+    BotSpeedItem botSpeedItem = BotSpeedItem::Normal;
+    // Chat font size; the Text Size item of the same size (8, 10, 12, 14) is
+    // ticked, none when it is another size.
+    int textSize = 8;
+    ColourValue textColour = colour::clBlack;   // sent with own chat lines
+    ColourValue actionColour = colour::clBlack; // sent with actions and phrases
+    bool scrollLock = false; // both "Scroll Chat Off" items
+};
+
+// The seat menu popup_kick of the name labels.
+struct SeatMenu {
+    bool removeEnabled = false;
+    bool setJustWatchEnabled = false;
+    bool unsetJustWatchEnabled = false;
+    int seat = 0; // the label's seat the menu was opened on
+};
+
+// The spy list window's list and its "Remove From Game" item.
+struct SpyList {
+    std::vector<std::string> entries; // "7: Ann", in arrival order
+    bool removeEnabled = false;
+    int entryUnderPointer = -1; // the list's tag
+};
+
+// The start-game options window Tgamestart.
+struct StartGameWindow {
+    bool shown = false;
+    // Tick boxes in the order of kLimitBoxes: 1 Roll, 2 Rolls, 5 Rolls, Unlimited.
+    std::array<bool, 4> ticked = {false, false, false, true};
+    int limit = 0; // the value of label_rolls
+};
+
+struct Board {
+    // Roster and score card.
+    std::array<SeatColumn, kSeatCount> seats{};
+    std::array<CategoryRow, kCategoryCount> categories{};
+    TurnMarker turnMarker;
+
+    // Dice area.
+    std::array<Die, kDiceCount> dice{};
+    int rollCount = 0; // image_rolls: rolls used this turn, 0-3
+    bool dicetimerRunning = false;
+    bool rollButtonShown = false;  // button_roll
+    bool startButtonShown = false; // button_start
+    bool panelErrorShown = false;  // panel_error: "Roll Without Selecting A Category?"
+    bool panelError1Shown = false; // panel_error1: "You must select a Category..."
+    bool winnerPanelShown = false; // panel_winner
+    std::string winnerText;        // label_winner1 and its shadow label_winner2
+
+    std::string status{"Welcome to Zonkards"};           // label_status
+    std::string round{"Round: 0"};                       // label_round
+    std::string bonusCaption{"Bonus Rolls Limited to 5 Rolls"}; // label_rl
+
+    // Chat.
+    ChatDisplay chat;
+    std::string chatEntry{kChatPlaceholder}; // mychat
+    std::array<std::string, kPhraseCount> phrases = {
+        std::string(kBuiltInPhrases[0]), std::string(kBuiltInPhrases[1]),
+        std::string(kBuiltInPhrases[2]), std::string(kBuiltInPhrases[3]),
+        std::string(kBuiltInPhrases[4]), std::string(kBuiltInPhrases[5]),
+        std::string(kBuiltInPhrases[6]), std::string(kBuiltInPhrases[7]),
+        std::string(kBuiltInPhrases[8]),
+    };
+
+    // Menus and the small windows.
+    MenuState menu;
+    SeatMenu seatMenu;
+    SpyList spyList;
+    StartGameWindow startWindow;
+
+    Board() { seats[1].hint = std::string(kComputerName); }
+
+    // Families by their own numbers.
+    SeatColumn& seat(int n) { return seats.at(static_cast<std::size_t>(n - 1)); }
+    const SeatColumn& seat(int n) const { return seats.at(static_cast<std::size_t>(n - 1)); }
+    CategoryRow& category(int n) { return categories.at(static_cast<std::size_t>(n - 1)); }
+    const CategoryRow& category(int n) const { return categories.at(static_cast<std::size_t>(n - 1)); }
+    Die& die(int n) { return dice.at(static_cast<std::size_t>(n - 1)); }
+    const Die& die(int n) const { return dice.at(static_cast<std::size_t>(n - 1)); }
+
+    static bool isSeat(int n) { return n >= 1 && n <= kSeatCount; }
+    static bool isCategory(int n) { return n >= 1 && n <= kCategoryCount; }
+    static bool isDie(int n) { return n >= 1 && n <= kDiceCount; }
+    static bool isFace(int n) { return n >= 1 && n <= 6; }
+};
+
+// Caption of label_rl for a bonus-roll limit given as decimal text.
+std::string bonusLimitCaption(std::string_view limit);
+
+} // namespace zk

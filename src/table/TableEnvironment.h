@@ -1,0 +1,82 @@
+// TableEnvironment: everything the table logic asks of the world outside it.
+//
+// The logic owns the board and the table state; the connection, the windows
+// and the services of sounds, settings and the win tally belong to others.
+// The program implements this interface over its socket, windows and
+// services; tests implement it as an outbox that records every call.
+//
+//     class Window : public TableEnvironment {
+//         bool sendToHost(std::string_view bytes) override
+//         {
+//             if (!sock.hasSocket()) return false; // "Send - Socket Not Connected"
+//             sock.send(bytes);
+//             return true;
+//         }
+//         ...
+//     };
+//     TableLogic logic(window);
+//
+// The service calls (sounds, settings, tally) never change what the logic
+// does next; the logic calls them at exactly the moments the game names.
+// The logic has already checked "Play Sounds" or "Play Chatter Sounds" before
+// it asks for a sound.
+#pragma once
+
+#include <string_view>
+
+namespace zk {
+
+class TableEnvironment {
+public:
+    virtual ~TableEnvironment() = default;
+
+    // Connection ------------------------------------------------------------
+
+    // Hands one whole message (terminator included) to the table's connection.
+    // Returns false when no connection was ever opened; nothing was sent and
+    // the logic ends the action there, as the socket's "Send - Socket Not
+    // Connected" does.
+    virtual bool sendToHost(std::string_view bytes) = 0;
+    // Switches the in-process host engine's listening socket on. False when it
+    // could not listen (the environment tells the player); hosting stops there.
+    virtual bool startHostListening() = 0;
+    // Connects the table's socket to the address at the game's port. False
+    // when the address cannot even be looked up; the action stops there.
+    virtual bool connectToHost(std::string_view address) = 0;
+    // Opens the connection to the lobby program at 127.0.0.1, port 9001.
+    virtual void openLobbyConnection() = 0;
+
+    // Windows ---------------------------------------------------------------
+
+    // A message box with a fixed text ("You are not connected").
+    virtual void showMessage(std::string_view text) = 0;
+    // The message box ("Game is full"); once it is dismissed, or the
+    // connection has closed, whichever comes first, the program ends.
+    virtual void showMessageThenClose(std::string_view text) = 0;
+    // Closes the main window, which ends the program.
+    virtual void closeProgram() = 0;
+    // Shows the lobby download window without blocking the table.
+    virtual void showLobbyDownload() = 0;
+    // Shows or hides the start-game options window (its state is on the Board).
+    virtual void showStartGameWindow() = 0;
+    virtual void hideStartGameWindow() = 0;
+
+    // Services --------------------------------------------------------------
+
+    // Starts the recording of that name ("dice", "turnnew", "wave3").
+    virtual void playSound(std::string_view name) = 0;
+    // Reads the settings file and applies it to the board's options, the
+    // phrases, the start-game limit and the window bounds.
+    virtual void loadSettings() = 0;
+    // Writes the board's options and the window bounds to the settings file.
+    virtual void saveSettings() = 0;
+    // Win tally: "addtomine" for a game the own player won (alone or jointly),
+    // otherwise the name of the single winner.
+    virtual void recordGame(std::string_view winner) = 0;
+    // Win tally: the own total as the score card shows it (may be no number).
+    virtual void offerHighestScore(std::string_view total) = 0;
+    virtual void countOwnZonkard() = 0;
+    virtual void countOwnBonusMode() = 0;
+};
+
+} // namespace zk

@@ -1,0 +1,203 @@
+// The course of a game on the table: starting it, the turn changes, the end
+// with its winners, and the start-game options with the bot speed.
+#include "TableLogic.h"
+
+namespace zk {
+
+void TableLogic::clearall()
+{
+    board_.turnMarker.shown = false;
+    for (Die& die : board_.dice) {
+        die.raised = false;
+        die.picture = {};
+    }
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
+        SeatColumn& column = board_.seat(seat);
+        column.winnerRing = false;
+        if (seat >= 3)
+            column.notPlaying = false;
+        for (ScoreCell& cell : column.cells)
+            cell = ScoreCell{};
+    }
+    for (CategoryRow& row : board_.categories)
+        row = CategoryRow{};
+}
+
+HandlerResult TableLogic::startthegame(std::string_view payload)
+{
+    board_.startButtonShown = false;
+    board_.menu.justWatchChecked = false;
+    board_.winnerPanelShown = false;
+    board_.panelErrorShown = false;
+    board_.panelError1Shown = false;
+    clearall();
+
+    FieldReader r(payload);
+    const std::string_view starter = r.text();
+    const std::string_view limit = r.text();
+    board_.bonusCaption = bonusLimitCaption(limit);
+    systemLine(std::string(starter) + " has started a game.");
+
+    // The computer player takes an empty seat 2 for this game.
+    if (board_.seat(2).name == kWaitingName)
+        board_.seat(2).name = std::string(kComputerName);
+    for (int seat = 3; seat <= kSeatCount; ++seat) {
+        if (board_.seat(seat).name == kWaitingName)
+            board_.seat(seat).notPlaying = true;
+    }
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::getnextplayer(std::string_view payload)
+{
+    board_.dicetimerRunning = true;
+    FieldReader r(payload);
+    const auto seat = r.number();
+    if (!seat)
+        return HandlerResult::Malformed;
+    state_.currentSeat = *seat;
+    const std::string_view round = r.text();
+    board_.round = "Round: " + std::string(round);
+    board_.rollCount = 0;
+
+    placeTurnColumn(*seat, false);
+    while (!r.atEnd()) {
+        const auto category = r.number();
+        if (!category)
+            return HandlerResult::Malformed;
+        offerCategory(*seat, *category);
+    }
+    board_.turnMarker.shown = true;
+    board_.turnMarker.selectedCategory = 0;
+
+    newTurnDice();
+    if (onTurn()) {
+        board_.status = "Your Turn";
+        turnSound();
+        board_.rollButtonShown = true;
+    } else {
+        board_.status = labelText(*seat) + "'s turn";
+    }
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::winner(std::string_view payload)
+{
+    const bool seated = Board::isSeat(state_.ownSeat);
+    std::string result;
+    bool ownWon = false;
+    bool several = false;
+    bool first = true;
+
+    FieldReader r(payload);
+    while (!r.atEnd()) {
+        const auto seat = r.number();
+        if (!seat)
+            return HandlerResult::Malformed;
+        if (*seat == 0)
+            continue;
+        if (first) {
+            result = labelText(*seat);
+            if (*seat == state_.ownSeat)
+                ownWon = true;
+            first = false;
+        } else {
+            if (*seat == state_.ownSeat) {
+                result += " and You";
+                ownWon = true;
+            } else {
+                result += " and " + labelText(*seat);
+            }
+            several = true;
+        }
+        if (Board::isSeat(*seat))
+            board_.seat(*seat).winnerRing = true;
+    }
+    eventSound("winner");
+
+    std::string line;
+    if (seated && result == labelText(state_.ownSeat))
+        line = "You have Won the Game!";
+    else
+        line = result + (several ? " have Won the Game!" : " has Won the Game!");
+    board_.winnerText = line;
+    board_.status = "Game Over!";
+    systemLine(line);
+    board_.winnerPanelShown = true;
+    if (state_.hostFlag)
+        board_.startButtonShown = true;
+
+    // The card's game-over state: no marker, no choices, neutral cells.
+    board_.turnMarker.shown = false;
+    for (CategoryRow& row : board_.categories) {
+        row.buttonShown = false;
+        row.barShown = false;
+        row.chosenMarker = false;
+    }
+    for (SeatColumn& column : board_.seats) {
+        for (ScoreCell& cell : column.cells) {
+            cell.colour = CellColour::Black;
+            cell.bold = false;
+        }
+    }
+
+    if (seated) {
+        if (ownWon)
+            env_.recordGame("addtomine");
+        else if (result.find(" and ") == std::string::npos)
+            env_.recordGame(result);
+        env_.offerHighestScore(board_.seat(state_.ownSeat).cell(kScoreRows).text);
+    }
+    return HandlerResult::Handled;
+}
+
+void TableLogic::startClick()
+{
+    if (!state_.loggedIn) {
+        env_.showMessage("You are not connected");
+        return;
+    }
+    board_.startWindow.shown = true;
+    env_.showStartGameWindow();
+}
+
+void TableLogic::limitBoxClick(int limit)
+{
+    bool known = false;
+    for (int box : kLimitBoxes)
+        known = known || box == limit;
+    if (!known)
+        return;
+    StartGameWindow& window = board_.startWindow;
+    window.limit = limit;
+    for (std::size_t i = 0; i < kLimitBoxes.size(); ++i)
+        window.ticked[i] = kLimitBoxes[i] == limit;
+}
+
+void TableLogic::applyStoredLimit(std::string_view stored)
+{
+    if (stored == "1" || stored == "2" || stored == "5")
+        limitBoxClick(stored[0] - '0');
+    else
+        limitBoxClick(0);
+}
+
+void TableLogic::startGameClick()
+{
+    // The own name, not the login name with its terminator.
+    if (!send(MessageWriter(cmd::startgame)
+                  .field(state_.ownName)
+                  .field(board_.startWindow.limit)
+                  .separator()))
+        return;
+    saveSettings();
+    board_.startWindow.shown = false;
+    env_.hideStartGameWindow();
+}
+
+void TableLogic::startWindowClosed()
+{
+    board_.startWindow.shown = false;
+}
+
+} // namespace zk

@@ -1,0 +1,91 @@
+// Launch and login: the command line, hosting, joining, the login message,
+// the version notices and a full game.
+#include "TableLogic.h"
+
+namespace zk {
+
+void TableLogic::processParams(const std::vector<std::string>& args)
+{
+    board_.startButtonShown = false;
+    board_.menu.startGameEnabled = false;
+    state_.loginName.clear();
+
+    if (args.empty()) {
+        systemLine("Loading Solo Game..Please wait.");
+        env_.showLobbyDownload();
+        state_.ownName = "You";
+        state_.hostAddress = "127.0.0.1";
+        hostPress();
+        return;
+    }
+    systemLine("Loading Multi-player Game.. Please Wait.");
+    if (args.size() < 3)
+        return; // idle: nothing connects
+    state_.ownName = args[0];
+    state_.hostAddress = args[1];
+    if (args[2] == "true")
+        hostPress();
+    else
+        joinPress();
+    env_.openLobbyConnection();
+}
+
+void TableLogic::hostPress()
+{
+    if (!env_.startHostListening())
+        return;
+    // A 0xFF in the name would cut the login in two; it reads as "y" instead.
+    state_.loginName = sanitizeField(state_.ownName) + kTerminator;
+    state_.hostFlag = true;
+    if (!env_.connectToHost("127.0.0.1"))
+        return;
+    board_.startButtonShown = true;
+    board_.menu.startGameEnabled = true;
+    board_.spyList.removeEnabled = true;
+}
+
+void TableLogic::joinPress()
+{
+    state_.loginName = sanitizeField(state_.ownName) + kTerminator;
+    if (!env_.connectToHost(state_.hostAddress))
+        return;
+    board_.startButtonShown = false;
+    board_.menu.startGameEnabled = false;
+}
+
+HandlerResult TableLogic::sendloginfo(std::string_view payload)
+{
+    FieldReader r(payload);
+    const auto seat = r.number();
+    if (!seat)
+        return HandlerResult::Malformed;
+    state_.ownSeat = *seat;
+    state_.loggedIn = true;
+    // The login name carries its own terminator and the message gets one
+    // more, so the host sees an empty message after the login and ignores it.
+    send(MessageWriter(cmd::logininfo)
+             .field(state_.ownSeat)
+             .field(kVersionText)
+             .rawField(state_.loginName));
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::havewrongversion(std::string_view payload)
+{
+    systemLine(std::string(payload) + " has a different version of the game then you.");
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::wrongversion(std::string_view)
+{
+    systemLine("You have a differnt version of the game then the host.");
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::full(std::string_view)
+{
+    env_.showMessageThenClose("Game is full");
+    return HandlerResult::Handled;
+}
+
+} // namespace zk

@@ -1,0 +1,115 @@
+// Construction, dispatch and the steps the handlers share.
+#include "TableLogic.h"
+
+#include <memory>
+#include <random>
+
+namespace zk {
+
+const TableLogic::Route TableLogic::kRoutes[] = {
+    {cmd::sendlogininfo, &TableLogic::sendloginfo},
+    {cmd::chat, &TableLogic::chatrecieved},
+    {cmd::action, &TableLogic::chatrecieved},
+    {cmd::newplayerinfo, &TableLogic::newplayerinfo},
+    {cmd::havewrongversion, &TableLogic::havewrongversion},
+    {cmd::wrongversion, &TableLogic::wrongversion},
+    {cmd::existingplayers, &TableLogic::newplayerinfo},
+    {cmd::playerdisconnected, &TableLogic::playerdisconnected},
+    {cmd::startgame, &TableLogic::startthegame},
+    {cmd::nextplayer, &TableLogic::getnextplayer},
+    {cmd::winner, &TableLogic::winner},
+    {cmd::full, &TableLogic::full},
+    {cmd::justwatching, &TableLogic::justwatching},
+    {cmd::createdice, &TableLogic::createdice},
+    {cmd::selectedcat, &TableLogic::selectedcat},
+    {cmd::bonustime, &TableLogic::bonustime},
+    {cmd::bonusend, &TableLogic::bonusend},
+    {cmd::gotbonus, &TableLogic::gotbonus},
+    {cmd::postscores, &TableLogic::postscore},
+    {cmd::zonkard, &TableLogic::zonkard},
+    {cmd::needcat, &TableLogic::needcat},
+    {cmd::loadstats, &TableLogic::loadstats},
+    {cmd::loadscores, &TableLogic::loadscores},
+    {cmd::playasound, &TableLogic::playasound},
+};
+
+namespace {
+
+std::chrono::milliseconds steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
+} // namespace
+
+TableLogic::TableLogic(TableEnvironment& env, Random random, Clock clock)
+    : env_(env), random_(std::move(random)), clock_(std::move(clock))
+{
+    if (!clock_)
+        clock_ = steadyNow;
+    if (!random_) {
+        // Seeded once from the clock, as the dice animation needs no more.
+        auto engine = std::make_shared<std::mt19937>(
+            static_cast<std::mt19937::result_type>(
+                std::chrono::system_clock::now().time_since_epoch().count()));
+        random_ = [engine](int n) {
+            return std::uniform_int_distribution<int>(0, n - 1)(*engine);
+        };
+    }
+    clearall();
+    state_.currentSeat = 0;
+}
+
+HandlerResult TableLogic::handleMessage(std::string_view message)
+{
+    const CommandSplit split = splitCommand(message);
+    if (split.name.empty())
+        return HandlerResult::Ignored;
+    for (const Route& route : kRoutes) {
+        if (route.command == split.name)
+            return (this->*route.handler)(split.args);
+    }
+    return HandlerResult::Ignored;
+}
+
+void TableLogic::socketInfo(std::string_view text)
+{
+    if (text == "Socket Closed")
+        env_.closeProgram();
+}
+
+bool TableLogic::send(const MessageWriter& message)
+{
+    return env_.sendToHost(message.finish());
+}
+
+void TableLogic::eventSound(std::string_view name)
+{
+    if (board_.menu.playSounds)
+        env_.playSound(name);
+}
+
+void TableLogic::turnSound()
+{
+    eventSound(board_.menu.turnSound == TurnSound::New ? "turnnew" : "turn");
+}
+
+std::string TableLogic::labelText(int seat) const
+{
+    return Board::isSeat(seat) ? board_.seat(seat).name : std::string();
+}
+
+bool TableLogic::onTurn() const
+{
+    // Seat 0 is nobody's turn: before the login the own seat is 0 as well.
+    return state_.currentSeat != 0 && state_.currentSeat == state_.ownSeat;
+}
+
+void TableLogic::setCell(int seat, int row, std::string_view text)
+{
+    if (Board::isSeat(seat) && row >= 1 && row <= kScoreRows)
+        board_.seat(seat).cell(row).text = std::string(text);
+}
+
+} // namespace zk

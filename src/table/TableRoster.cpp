@@ -1,0 +1,169 @@
+// The roster: arrivals, departures, just watching, the seat menu, removals
+// and the spy list. The board itself is the roster; nothing else keeps it.
+#include "TableLogic.h"
+
+#include <algorithm>
+
+namespace zk {
+
+namespace {
+
+std::string spyEntry(int seat, std::string_view name)
+{
+    return std::to_string(seat) + ": " + std::string(name);
+}
+
+} // namespace
+
+HandlerResult TableLogic::newplayerinfo(std::string_view payload)
+{
+    FieldReader r(payload);
+    const auto seat = r.number();
+    if (!seat)
+        return HandlerResult::Malformed;
+    const std::string_view name = r.rest();
+
+    if (*seat == state_.ownSeat) {
+        systemLine("You are Connected.");
+        env_.loadSettings();
+    } else {
+        systemLine(std::string(name) + " is Connected.");
+    }
+    if (*seat <= kSeatCount) {
+        if (Board::isSeat(*seat))
+            board_.seat(*seat).name = std::string(name);
+    } else {
+        board_.spyList.entries.push_back(spyEntry(*seat, name));
+        if (*seat == state_.ownSeat)
+            systemLine("You are spying.");
+        else
+            systemLine(std::string(name) + " is spying.");
+    }
+    eventSound("entered");
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::playerdisconnected(std::string_view payload)
+{
+    FieldReader r(payload);
+    const auto seat = r.number();
+    if (!seat)
+        return HandlerResult::Malformed;
+    const std::string_view name = r.rest();
+
+    if (*seat <= kSeatCount) {
+        if (!Board::isSeat(*seat))
+            return HandlerResult::Ignored; // no such label
+        SeatColumn& column = board_.seat(*seat);
+        // The line names whoever the label showed, not the name in the message.
+        if (column.name != kWaitingName && column.name != column.hint)
+            systemLine(column.name + " disconnected.");
+        column.name = *seat == 2 ? column.hint : std::string(kWaitingName);
+        if (*seat >= 3)
+            column.notPlaying = true;
+        column.eyes = false;
+        return HandlerResult::Handled;
+    }
+    auto& entries = board_.spyList.entries;
+    const auto it = std::find(entries.begin(), entries.end(), spyEntry(*seat, name));
+    if (it == entries.end())
+        return HandlerResult::Handled; // a spectator we never listed: nothing changes
+    systemLine(std::string(name) + " has left.");
+    const auto removed = static_cast<int>(it - entries.begin());
+    entries.erase(it);
+    // The entry under the pointer moves with the list.
+    int& under = board_.spyList.entryUnderPointer;
+    if (under == removed)
+        under = -1;
+    else if (under > removed)
+        --under;
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::justwatching(std::string_view payload)
+{
+    FieldReader r(payload);
+    const auto seat = r.number();
+    if (!seat)
+        return HandlerResult::Malformed;
+    if (!Board::isSeat(*seat))
+        return HandlerResult::Ignored;
+    const std::string_view flag = r.text();
+    SeatColumn& column = board_.seat(*seat);
+    const bool watching = flag == "1";
+    if (*seat == state_.ownSeat)
+        board_.menu.justWatchChecked = watching;
+    // These two lines end without a full stop.
+    systemLine(column.name + (watching ? " is just watching" : " is now playing again"));
+    column.eyes = watching;
+    return HandlerResult::Handled;
+}
+
+void TableLogic::sendJustWatch(int seat, std::string_view flag)
+{
+    if (!state_.loggedIn || !Board::isSeat(seat))
+        return;
+    send(MessageWriter(cmd::justwatch).field(seat).field(flag));
+}
+
+void TableLogic::justWatchClick()
+{
+    // The click leaves the check mark alone; the host's answer sets it.
+    sendJustWatch(state_.ownSeat, board_.menu.justWatchChecked ? "2" : "1");
+}
+
+void TableLogic::seatMenuOpening(int seat)
+{
+    if (!Board::isSeat(seat))
+        return;
+    SeatMenu& menu = board_.seatMenu;
+    menu.removeEnabled = menu.setJustWatchEnabled = menu.unsetJustWatchEnabled = state_.hostFlag;
+    if (board_.seat(seat).name == kWaitingName)
+        menu.removeEnabled = false;
+    menu.seat = seat;
+}
+
+void TableLogic::removeFromGameClick()
+{
+    if (board_.seatMenu.removeEnabled)
+        kicking(board_.seatMenu.seat);
+}
+
+void TableLogic::setToJustWatchClick()
+{
+    if (board_.seatMenu.setJustWatchEnabled)
+        sendJustWatch(board_.seatMenu.seat, "1");
+}
+
+void TableLogic::unsetJustWatchClick()
+{
+    if (board_.seatMenu.unsetJustWatchEnabled)
+        sendJustWatch(board_.seatMenu.seat, "2");
+}
+
+void TableLogic::kicking(int seat)
+{
+    if (!state_.hostFlag || !state_.loggedIn)
+        return;
+    send(MessageWriter(cmd::kickhim).field(state_.ownSeat).field(seat).separator());
+}
+
+void TableLogic::spyPointerOver(int index)
+{
+    const auto count = static_cast<int>(board_.spyList.entries.size());
+    board_.spyList.entryUnderPointer = index >= 0 && index < count ? index : -1;
+}
+
+void TableLogic::spyRemoveClick()
+{
+    const SpyList& spies = board_.spyList;
+    if (!spies.removeEnabled || spies.entryUnderPointer < 0 ||
+        spies.entryUnderPointer >= static_cast<int>(spies.entries.size()))
+        return;
+    const std::string& entry = spies.entries[static_cast<std::size_t>(spies.entryUnderPointer)];
+    const auto seat = parseDecimal(std::string_view(entry).substr(0, entry.find(':')));
+    if (seat)
+        kicking(*seat);
+}
+
+} // namespace zk

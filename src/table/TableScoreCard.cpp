@@ -1,0 +1,144 @@
+// The score card: the turn highlight, choosing a category, the host's
+// choice, the refused third roll and posted scores.
+#include "TableLogic.h"
+
+namespace zk {
+
+namespace {
+
+// The status line the player on turn reads after his choice.
+std::string_view choiceStatus(int category)
+{
+    static constexpr std::string_view kTexts[kCategoryCount] = {
+        "Keep your ONES",  "Select all TWOS", "Looking for THREES", "Roll those FOURS",
+        "Get some FIVES",  "Grab all Sixes",  "Make a STRAIGHT",
+    };
+    return kTexts[category - 1];
+}
+
+} // namespace
+
+void TableLogic::placeTurnColumn(int seat, bool keepChosenMarkers)
+{
+    if (Board::isSeat(seat))
+        board_.turnMarker.left = kTurnMarkerLeft[static_cast<std::size_t>(seat - 1)];
+    // Only the column that was black turns grey; on a cleared board every
+    // column is black, so the first turn of a game greys them all.
+    for (SeatColumn& column : board_.seats) {
+        if (column.cell(1).colour != CellColour::Black)
+            continue;
+        for (ScoreCell& cell : column.cells) {
+            cell.colour = CellColour::Grey;
+            cell.bold = false;
+        }
+    }
+    for (CategoryRow& row : board_.categories) {
+        const bool chosen = row.chosenMarker;
+        row = CategoryRow{};
+        if (keepChosenMarkers)
+            row.chosenMarker = chosen;
+    }
+    if (Board::isSeat(seat)) {
+        for (ScoreCell& cell : board_.seat(seat).cells) {
+            cell.colour = CellColour::Black;
+            cell.bold = true;
+        }
+    }
+}
+
+void TableLogic::offerCategory(int seat, int category)
+{
+    if (!Board::isCategory(category))
+        return; // "0" offers nothing
+    CategoryRow& row = board_.category(category);
+    row.barWidth = Board::isSeat(seat) ? kBarWidth[static_cast<std::size_t>(seat - 1)]
+                                       : kClosedBarWidth;
+    row.buttonShown = row.barShown = true;
+    row.buttonFlag = row.barFlag = "t";
+}
+
+void TableLogic::choose(int category)
+{
+    if (!state_.loggedIn || !onTurn() || !Board::isCategory(category))
+        return;
+    if (!send(MessageWriter(cmd::selectcat).field(state_.ownSeat).field(category).separator()))
+        return;
+    state_.currentSeat = 0; // no further clicks, rolls or holds until the host answers
+}
+
+void TableLogic::categoryButtonClick(int category)
+{
+    if (Board::isCategory(category)) {
+        const CategoryRow& row = board_.category(category);
+        if (row.buttonShown && row.buttonFlag == "t")
+            choose(category);
+    }
+}
+
+void TableLogic::categoryBarClick(int category)
+{
+    if (Board::isCategory(category)) {
+        const CategoryRow& row = board_.category(category);
+        if (row.barShown && row.barFlag == "t")
+            choose(category);
+    }
+}
+
+HandlerResult TableLogic::selectedcat(std::string_view payload)
+{
+    FieldReader r(payload);
+    const auto seat = r.number();
+    if (!seat)
+        return HandlerResult::Malformed;
+    state_.currentSeat = *seat;
+    const auto category = r.number();
+    if (!category)
+        return HandlerResult::Malformed;
+    board_.turnMarker.selectedCategory = *category;
+    for (int c = 1; c <= kCategoryCount; ++c) {
+        CategoryRow& row = board_.category(c);
+        row.buttonFlag = row.barFlag = "f";
+        // The bar keeps the width the turn highlight gave it. A choice the
+        // host makes over the player's replaces the shown one, marker too.
+        row.buttonShown = row.barShown = row.chosenMarker = c == *category;
+    }
+    eventSound("select");
+    if (*seat == state_.ownSeat && Board::isCategory(*category))
+        board_.status = std::string(choiceStatus(*category));
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::needcat(std::string_view payload)
+{
+    FieldReader r(payload);
+    const auto seat = r.number();
+    if (!seat)
+        return HandlerResult::Malformed;
+    if (*seat != state_.ownSeat)
+        return HandlerResult::Ignored;
+    board_.panelError1Shown = true;
+    state_.currentSeat = *seat;
+    board_.rollButtonShown = true;
+    eventSound("error");
+    return HandlerResult::Handled;
+}
+
+HandlerResult TableLogic::postscore(std::string_view payload)
+{
+    board_.dicetimerRunning = false;
+    FieldReader r(payload);
+    const auto seat = r.number();
+    const std::string_view total = r.text();
+    const std::string_view pointsText = r.text();
+    const auto points = parseDecimal(pointsText);
+    const auto category = r.number();
+    if (!seat || !parseDecimal(total) || !points || !category)
+        return HandlerResult::Malformed;
+    // The cells show the fields exactly as the host wrote them.
+    setCell(*seat, kScoreRows, total);
+    setCell(*seat, *category, pointsText);
+    eventSound(*points <= 0 ? "nopoints" : "gotpoints");
+    return HandlerResult::Handled;
+}
+
+} // namespace zk
