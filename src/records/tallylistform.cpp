@@ -33,6 +33,7 @@ void syncList(QListWidget* list, const std::vector<Tally::Entry>& entries)
     while (list->count() < static_cast<int>(entries.size())) {
         auto* item = new QListWidgetItem(list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked); // without a state there is no tick box
     }
     for (int i = 0; i < list->count(); ++i) {
         const Tally::Entry& e = entries[static_cast<std::size_t>(i)];
