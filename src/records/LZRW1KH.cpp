@@ -184,10 +184,14 @@ std::optional<std::size_t> decompressBlock(const unsigned char* s, std::size_t s
                 const std::size_t length = (value & 0x0F) + kMinCopy;
                 if (offset > o || kPieceSize - o < length)
                     return std::nullopt;
-                // Byte by byte: a copy may overlap the bytes it produces.
                 const unsigned char* from = dst + o - offset;
-                for (std::size_t j = 0; j < length; ++j)
-                    dst[o + j] = from[j];
+                if (offset >= length) {
+                    std::memcpy(dst + o, from, length);
+                } else {
+                    // Byte by byte: the copy overlaps the bytes it produces.
+                    for (std::size_t j = 0; j < length; ++j)
+                        dst[o + j] = from[j];
+                }
                 o += length;
                 i += 2;
             }
