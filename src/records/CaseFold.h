@@ -1,0 +1,18 @@
+// Letter-case-blind comparison of Windows-1252 text, for names in the tally
+// lists and for section and key names in the settings file.
+//
+//     equalsIgnoringCase("BOB", "bob")          // true
+//     equalsIgnoringCase("\xC9mile", "\xE9mile") // true: É and é
+#pragma once
+
+#include <string_view>
+
+namespace zk {
+
+// The lower-case form of one Windows-1252 byte (ASCII and the accented
+// letters of the code page; every other byte is its own lower case).
+unsigned char foldCase(unsigned char c);
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+} // namespace zk

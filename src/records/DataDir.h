@@ -1,0 +1,42 @@
+// Where the settings file and the tally file live.
+//
+// The program's own directory when it is writable (a copy unpacked anywhere
+// keeps its files beside it); otherwise the per-user data directory
+// (QStandardPaths::AppDataLocation, created on demand), so that an installed
+// copy under /usr works too. The environment variable ZONKARDS_DATA_DIR
+// overrides both (tests, several players on one machine).
+//
+//     ini::readKey(settingsFilePath(), kGameKey, "Top");
+//     lzrw1kh::readFile(tallyFilePath());
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace zk {
+
+// The game key: it names the settings section and begins the tally file's name.
+inline constexpr std::string_view kGameKey = "agame";
+inline constexpr std::string_view kSettingsFileName = "quorlanlobby.ini";
+inline constexpr std::string_view kTallyFileSuffix = "tally.tld";
+inline constexpr const char* kDataDirVariable = "ZONKARDS_DATA_DIR";
+
+// The rule itself, free of the environment: the override when it is set and
+// not empty, else the program's directory when writable, else the per-user one.
+std::filesystem::path chooseDataDirectory(const std::optional<std::filesystem::path>& override,
+                                          const std::filesystem::path& programDir,
+                                          bool programDirWritable,
+                                          const std::filesystem::path& userDataDir);
+
+// The rule applied to this process (QCoreApplication's directory and names,
+// the environment). The chosen directory is created when it is missing.
+std::filesystem::path dataDirectory();
+
+// The settings file, "quorlanlobby.ini" in the data directory.
+std::filesystem::path settingsFilePath();
+
+// The tally file: the game key followed by "tally.tld", in the data directory.
+std::filesystem::path tallyFilePath(std::string_view gameKey = kGameKey);
+
+} // namespace zk

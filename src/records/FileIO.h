@@ -1,0 +1,42 @@
+// Whole-file reading and atomic replacement for the settings and tally files.
+//
+// A write goes to a temporary sibling of the target and is renamed over it
+// only when every byte is on disk, so a crash or a full disk never leaves a
+// half-written file: the target holds either the old or the new content.
+//
+//     FileBytes f = readWholeFile(path);           // f.status == ReadStatus::Missing ...
+//     if (writeFileAtomically(path, bytes) != WriteStatus::Done) { ... }
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zk {
+
+enum class ReadStatus {
+    Ok,
+    Missing,    // nothing at that path
+    OpenFailed, // something is there but it cannot be opened as a file
+    ReadFailed, // opened, but reading stopped before the end
+};
+
+struct FileBytes {
+    ReadStatus status = ReadStatus::Missing;
+    std::string bytes;
+};
+
+FileBytes readWholeFile(const std::filesystem::path& path);
+
+enum class WriteStatus {
+    Done,
+    OpenFailed,  // the temporary sibling could not be created
+    WriteFailed, // writing, flushing or the final rename failed; the target is unchanged
+};
+
+WriteStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// A path as UTF-8 text, for messages shown to the player.
+std::string pathText(const std::filesystem::path& path);
+
+} // namespace zk

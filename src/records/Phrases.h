@@ -1,0 +1,32 @@
+// The nine phrase buttons' texts: the built-in phrases and the editor's limit.
+//
+// Phrases are Windows-1252 bytes like all text of the table; button n holds
+// phrases[n - 1] and is stored as the settings key "Phrase<n>".
+//
+//     PhraseList phrases = kBuiltInPhrases;   // until the settings give others
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace zk {
+
+inline constexpr int kPhraseCount = 9;
+// What the editor lets the player type; a longer text loaded from the
+// settings file is kept as it is.
+inline constexpr int kPhraseMaxLength = 50;
+
+using PhraseList = std::array<std::string, kPhraseCount>;
+
+inline const PhraseList kBuiltInPhrases = {
+    "Way To Go!", "Good One!", "Nice Try!",         "Excellent!",          "Brilliant!",
+    "Wow, WTG!",  "Thanks!",   "Way To Go Teamie!", "Good Game Everyone!",
+};
+
+// The settings key of phrase button n (1 to 9): "Phrase1" to "Phrase9".
+inline std::string phraseKey(int n)
+{
+    return "Phrase" + std::to_string(n);
+}
+
+} // namespace zk

@@ -1,0 +1,159 @@
+// The player's options as stored in the settings file (section "agame"):
+// reading them with every rule and default, writing them in their fixed
+// order, the phrase keys, and the rule that decides what closing the main
+// window writes.
+//
+// The main window keeps the options in its menus; it copies them into a
+// SettingsValues to save and applies a loaded one field by field, in the
+// order of kLoadOrder:
+//
+//     SettingsValues v = current();          // phrases: the buttons' texts
+//     loadSettings(settingsFilePath(), kGameKey, v);
+//     apply(v); remembered = v.bounds;
+//     ...
+//     if (auto msg = saveSettings(settingsFilePath(), kGameKey, current()))
+//         QMessageBox::warning(..., QString::fromUtf8(*msg));   // "Unable to write to ..."
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "protocol/Colour.h"
+#include "records/Phrases.h"
+
+namespace zk {
+
+// Top, left, width and height of the main window in screen pixels.
+struct WindowBounds {
+    int top = 0;
+    int left = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const WindowBounds&, const WindowBounds&) = default;
+};
+
+// Where "Reset Screen Location" puts the window, and what a missing key gives.
+inline constexpr WindowBounds kDefaultBounds{3, 3, 684, 535};
+
+enum class TurnSound { Classic = 0, New = 1 };
+
+// The Bot Speed items' delays in milliseconds. Until the settings are first
+// applied the host paces computers at BeforeLoad.
+namespace botspeed {
+inline constexpr int Slow = 1000;
+inline constexpr int Normal = 650;
+inline constexpr int Fast = 350;
+inline constexpr int BeforeLoad = 750;
+} // namespace botspeed
+
+// The Text Size items; another size ticks none of them.
+inline constexpr std::array<int, 4> kTextSizes = {8, 10, 12, 14};
+
+// The "Bonus Rolls Limit" choices; 0 is "Unlimited".
+inline constexpr std::array<int, 4> kRollsLimits = {0, 1, 2, 5};
+
+struct SettingsValues {
+    WindowBounds bounds = kDefaultBounds;
+    TurnSound turnSound = TurnSound::Classic;
+    bool chatterSounds = true;
+    int textSize = 8;
+    ColourValue textColour = colour::clBlack;
+    ColourValue actionColour = colour::clBlack;
+    int botSpeed = botspeed::Normal; // the delay of the ticked Bot Speed item
+    PhraseList phrases = kBuiltInPhrases;
+    bool playSounds = true;
+    bool remindMe = true;
+    int rolls = 0;
+};
+
+namespace settingkey {
+inline constexpr std::string_view Top = "Top";
+inline constexpr std::string_view Left = "Left";
+inline constexpr std::string_view Width = "Width";
+inline constexpr std::string_view Height = "Height";
+inline constexpr std::string_view Turnsound = "Turnsound";
+inline constexpr std::string_view ChatterSounds = "ChatterSounds";
+inline constexpr std::string_view Textsize = "Textsize";
+inline constexpr std::string_view Textcolor = "Textcolor";
+inline constexpr std::string_view Actioncolor = "Actioncolor";
+inline constexpr std::string_view Botspeed = "Botspeed";
+inline constexpr std::string_view Playsounds = "Playsounds";
+inline constexpr std::string_view Remindme = "Remindme";
+inline constexpr std::string_view Rolls = "Rolls";
+// Read by the lobby download window, not by the table.
+inline constexpr std::string_view LobbyUrl = "LobbyUrl";
+inline constexpr std::string_view LobbyPath = "LobbyPath";
+} // namespace settingkey
+
+// The order in which Load settings reads and applies the keys. The window
+// is given its four bounds in one step after Height.
+inline constexpr std::array<std::string_view, 22> kLoadOrder = {
+    settingkey::Top,         settingkey::Left,       settingkey::Width,
+    settingkey::Height,      settingkey::Turnsound,  settingkey::ChatterSounds,
+    settingkey::Textsize,    settingkey::Textcolor,  settingkey::Actioncolor,
+    settingkey::Botspeed,    "Phrase1",              "Phrase2",
+    "Phrase3",               "Phrase4",              "Phrase5",
+    "Phrase6",               "Phrase7",              "Phrase8",
+    "Phrase9",               settingkey::Playsounds, settingkey::Remindme,
+    settingkey::Rolls,
+};
+
+// The order in which Save settings writes the keys.
+inline constexpr std::array<std::string_view, 13> kSaveOrder = {
+    settingkey::Textsize,  settingkey::Textcolor,     settingkey::Actioncolor,
+    settingkey::Botspeed,  settingkey::Rolls,         settingkey::Top,
+    settingkey::Left,      settingkey::Width,         settingkey::Height,
+    settingkey::Turnsound, settingkey::ChatterSounds, settingkey::Playsounds,
+    settingkey::Remindme,
+};
+
+// Writes one key of one section; false when it could not be written.
+// ini::writeKey is the real one; a caller may wrap it (to log, for instance).
+using KeyWriter = std::function<bool(const std::filesystem::path& file, std::string_view section,
+                                     std::string_view key, std::string_view value)>;
+
+// The one value of one key, for keys that other windows own (LobbyUrl,
+// LobbyPath); nullopt when the file, the section or the key is missing.
+std::optional<std::string> readSetting(const std::filesystem::path& file, std::string_view section,
+                                       std::string_view key);
+
+// Load settings: every field of values except the phrases is set from the
+// file or to its default; a phrase is replaced only by a non-empty value, so
+// values.phrases should hold the buttons' current texts on entry.
+void loadSettings(const std::filesystem::path& file, std::string_view section,
+                  SettingsValues& values);
+
+// Save settings: writes the keys of kSaveOrder from values, never the phrase
+// keys. A key that cannot be written stops the save and gives the message
+// "Unable to write to <path>" (UTF-8); a failure on Textcolor or Actioncolor
+// alone is passed over. nullopt when everything was written.
+std::optional<std::string> saveSettings(const std::filesystem::path& file,
+                                        std::string_view section, const SettingsValues& values,
+                                        const KeyWriter& write = {});
+
+// Save phrases (the phrase editor's "Done"): writes Phrase1 to Phrase9 and
+// stops at the first key that cannot be written, with the same message.
+std::optional<std::string> savePhrases(const std::filesystem::path& file,
+                                       std::string_view section, const PhraseList& phrases,
+                                       const KeyWriter& write = {});
+
+// "Unable to write to <path>".
+std::string unableToWriteMessage(const std::filesystem::path& file);
+
+// The text written for each value.
+std::string botSpeedText(int delay);     // "1000", "350", anything else "650"
+std::string rollsText(int rolls);        // "1", "2", "5", anything else "0"
+
+// Closing the main window: nullopt when its bounds equal the remembered ones
+// (nothing is written). Otherwise the bounds to store and remember: the width
+// is reduced once by 15 pixels when it is greater than the work area's width,
+// and the height likewise.
+std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window,
+                                                const WindowBounds& remembered, int workAreaWidth,
+                                                int workAreaHeight);
+
+} // namespace zk

@@ -1,0 +1,202 @@
+// The tally window driven by clicks: its captions, the two lists with their
+// tick boxes, the questions, Reset Tally and Done, and the table's calls.
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "RecordsTestSupport.h"
+#include "WidgetTestSupport.h"
+#include "records/tallylistform.h"
+
+namespace zk {
+namespace {
+
+class TallyWindow : public ::testing::Test {
+protected:
+    TallyWindow()
+        : window([this] { return seated; })
+    {
+        window.setConfirm([this](const std::string& q) {
+            questions.push_back(q);
+            return answer;
+        });
+        window.setNotify([this](const std::string& m) { messages.push_back(m); });
+    }
+
+    QLabel* label(const char* name) { return window.findChild<QLabel*>(QString::fromLatin1(name)); }
+    QString text(const char* name) { return label(name)->text(); }
+    QListWidget* current() { return window.findChild<QListWidget*>(QStringLiteral("list_current")); }
+    QListWidget* tallied() { return window.findChild<QListWidget*>(QStringLiteral("list_tallied")); }
+    QPushButton* button(const char* name)
+    {
+        return window.findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    QStringList panelValues()
+    {
+        QStringList v;
+        for (const char* n : {"label_total1", "label_total2", "label_total3", "label_total4",
+                              "label_session1", "label_session2", "label_session3", "label_session4"})
+            v << text(n);
+        return v;
+    }
+
+    std::vector<std::string> seated;
+    bool answer = true;
+    std::vector<std::string> questions;
+    std::vector<std::string> messages;
+    Ttallylist window;
+};
+
+TEST_F(TallyWindow, ShowsItsPanelsCaptionsAndZeroesBeforeAnything)
+{
+    window.viewTally();
+    EXPECT_EQ(window.windowTitle(), "Zonkards - Tally List");
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isModal());
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()); // a fixed frame
+
+    auto* own = window.findChild<QGroupBox*>(QStringLiteral("panel_total"));
+    EXPECT_EQ(own->title(), "Your Total Tally");
+    QStringList captions = test::labelTexts(own).filter(QStringLiteral(":"));
+    EXPECT_EQ(captions, (QStringList{"Total Games:", "Your Wins:", "Highest Score:", "Zonkards:",
+                                     "Bonus Modes:"}));
+    for (const char* n : {"label_totalgames", "label_yourwins", "label_highscore", "label_zonkards",
+                          "label_bonusmodes"})
+        EXPECT_EQ(text(n), "0") << n;
+
+    auto* opponent = window.findChild<QGroupBox*>(QStringLiteral("panel_opponent"));
+    const QStringList oppTexts = test::labelTexts(opponent);
+    for (const char* t : {"Total", "Session", "Number of Games", "XX Wins:", "Your Wins:", "Neither Won:"})
+        EXPECT_TRUE(oppTexts.contains(QString::fromLatin1(t))) << t;
+    EXPECT_EQ(text("label_oppheading"), "");
+    EXPECT_EQ(panelValues(), QStringList(8, QStringLiteral("0")));
+
+    QStringList boxTitles;
+    for (auto* box : window.findChildren<QGroupBox*>())
+        boxTitles << box->title();
+    EXPECT_TRUE(boxTitles.contains("Players In Current Game"));
+    EXPECT_TRUE(boxTitles.contains("Players Being Tallied"));
+    EXPECT_EQ(button("button_reset")->text(), "Reset Tally");
+    EXPECT_EQ(button("button_done")->text(), "Done");
+
+    QTest::mouseClick(button("button_done"), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(TallyWindow, TickingFollowsAPlayerAndUntickingAsksBeforeDeleting)
+{
+    seated = {"Ann", "Bob", "\xC9mile"}; // Windows-1252 É
+    window.viewTally();
+    EXPECT_EQ(test::entryTexts(current()), (QStringList{"Ann", "Bob", QString::fromUtf8("Émile")}));
+    EXPECT_EQ(test::entryTicks(current()), (QList<bool>{false, false, false}));
+
+    test::clickTickBox(current(), 1);
+    test::clickTickBox(current(), 2);
+    EXPECT_EQ(test::entryTexts(tallied()), (QStringList{"Bob", QString::fromUtf8("Émile")}));
+    EXPECT_EQ(test::entryTicks(tallied()), (QList<bool>{true, true}));
+    EXPECT_EQ(test::entryTicks(current()), (QList<bool>{false, true, true}));
+    EXPECT_EQ(window.tally().rowCount(), 3);
+
+    // Clicking the tick of someone already tallied changes nothing.
+    test::clickTickBox(current(), 1);
+    EXPECT_EQ(window.tally().rowCount(), 3);
+    EXPECT_EQ(test::entryTicks(current()), (QList<bool>{false, true, true}));
+
+    // No: the tick comes back. Yes: Bob's entry and row go.
+    answer = false;
+    test::clickTickBox(tallied(), 0);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0], "This will delete Bob's Tally, Are you want to delete it?");
+    EXPECT_EQ(test::entryTicks(tallied()), (QList<bool>{true, true}));
+    answer = true;
+    test::clickTickBox(tallied(), 0);
+    EXPECT_EQ(test::entryTexts(tallied()), (QStringList{QString::fromUtf8("Émile")}));
+    EXPECT_EQ(test::entryTicks(current()), (QList<bool>{false, false, true}));
+    EXPECT_EQ(window.tally().cell(0, 1), "\xC9mile");
+}
+
+TEST_F(TallyWindow, GamesShowAtOnceAndSelectingShowsAnOpponent)
+{
+    seated = {"Ann", "Bob"};
+    window.viewTally();
+    test::clickTickBox(current(), 0);
+    test::clickTickBox(current(), 1);
+
+    window.gameOver(1, true, "You", "71");            // the player wins
+    window.gameOver(1, false, "Ann", "40");           // Ann wins
+    window.gameOver(1, false, "Ann and Bob", "30");   // shared by others: not recorded
+    window.gameOver(8, true, "You", "200");           // a spectator records nothing
+    window.countOwnZonkard();
+    window.countOwnBonusMode();
+    window.countOwnBonusMode();
+    EXPECT_EQ(text("label_totalgames"), "2");
+    EXPECT_EQ(text("label_yourwins"), "1");
+    EXPECT_EQ(text("label_highscore"), "71");
+    EXPECT_EQ(text("label_zonkards"), "1");
+    EXPECT_EQ(text("label_bonusmodes"), "2");
+
+    test::clickEntry(tallied(), 0);
+    EXPECT_EQ(text("label_oppheading"), "Ann's Tally");
+    EXPECT_EQ(text("label_oppwins"), "Ann Wins:");
+    EXPECT_EQ(panelValues(), (QStringList{"2", "1", "1", "0", "2", "1", "1", "0"}));
+
+    // A game while Ann is selected shows her new values.
+    window.gameOver(1, false, "Bob", "12");
+    EXPECT_EQ(panelValues(), (QStringList{"3", "1", "1", "1", "3", "1", "1", "1"}));
+
+    // Reset Tally: No keeps everything, Yes clears it.
+    answer = false;
+    QTest::mouseClick(button("button_reset"), Qt::LeftButton);
+    EXPECT_EQ(questions.back(), "Are you sure you want to reset the Tally?");
+    EXPECT_EQ(text("label_totalgames"), "3");
+    answer = true;
+    QTest::mouseClick(button("button_reset"), Qt::LeftButton);
+    for (const char* n : {"label_totalgames", "label_yourwins", "label_highscore", "label_zonkards",
+                          "label_bonusmodes"})
+        EXPECT_EQ(text(n), "0") << n;
+    EXPECT_EQ(tallied()->count(), 0);
+    EXPECT_EQ(panelValues(), QStringList(8, QStringLiteral("0")));
+    EXPECT_EQ(test::entryTicks(current()), (QList<bool>{false, false}));
+}
+
+TEST_F(TallyWindow, LoadsAtStartSavesAtExitAndReportsABadFile)
+{
+    test::TempDir dir;
+    const auto file = dir / "agametally.tld";
+    seated = {"Ann"};
+    window.viewTally();
+    test::clickTickBox(current(), 0);
+    window.gameOver(2, true, "Ann and You", "64");
+    ASSERT_TRUE(window.saveTo(file));
+
+    // The next run: totals back, Ann tallied, her session columns at 0.
+    Ttallylist next([] { return std::vector<std::string>{}; });
+    next.setNotify([this](const std::string& m) { messages.push_back(m); });
+    EXPECT_TRUE(next.loadFrom(file));
+    EXPECT_EQ(next.findChild<QLabel*>("label_highscore")->text(), "64");
+    EXPECT_EQ(next.findChild<QLabel*>("label_yourwins")->text(), "1");
+    auto* list = next.findChild<QListWidget*>("list_tallied");
+    EXPECT_EQ(test::entryTexts(list), QStringList{"Ann"});
+    EXPECT_EQ(test::entryTicks(list), QList<bool>{true});
+    EXPECT_EQ(next.tally().cell(3, 1), "1");
+    EXPECT_EQ(next.tally().cell(7, 1), "0");
+    EXPECT_TRUE(messages.empty());
+
+    test::writeBytes(file, "WRZL\x10");
+    EXPECT_FALSE(next.loadFrom(file));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Lzrw1 : Error reading from input file : " + file.string());
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(next.findChild<QLabel*>("label_highscore")->text(), "0");
+
+    // Saving at exit into a place that cannot take it fails quietly.
+    EXPECT_FALSE(next.saveTo(dir / "missing-folder" / "agametally.tld"));
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+} // namespace
+} // namespace zk
