@@ -194,6 +194,7 @@ void HostEngine::departure(int connectionId)
         } else {
             // The turn so far is dropped unscored; the seat leaves the game.
             p.playing = false;
+            p.turnactive = false;
             findplayer();
         }
     }
