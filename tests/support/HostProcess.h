@@ -1,6 +1,7 @@
 // A running zonkards-host process and line-protocol clients that talk to it
 // over real loopback TCP. Waiting is always for a condition with a generous
-// deadline, never a fixed sleep.
+// deadline, never a fixed sleep. The program's path comes from the macro
+// ZK_BIN_ZONKARDS_HOST (zk_test(... PROCESSES) defines it).
 //
 //     HostProcess host({"--port", "0", "--bot-speed", "1"});
 //     ASSERT_GT(host.port(), 0);
@@ -138,6 +139,14 @@ public:
         while (readSome(err_, stderr_, 50)) {
         }
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Waits until the process has written text to its standard error.
+    bool waitForErr(const std::string& text, int timeoutMs = kDeadlineMs)
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (stderr_.find(text) == std::string::npos && msLeft(deadline) > 0)
+            readSome(err_, stderr_, msLeft(deadline));
+        return stderr_.find(text) != std::string::npos;
     }
     void signal(int sig) { ::kill(pid_, sig); }
     bool running()
