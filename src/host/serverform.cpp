@@ -91,11 +91,16 @@ void TServer::tempsockRead(int slot, int id)
     } catch (const ESockException&) {
         return;
     }
-    if (c->framer->feed(bytes, socktimer.queue()) == Framer::Result::Overflow) {
-        // A line that never ends: the peer is cut off like any departure.
+    const std::size_t before = socktimer.queue().size();
+    const Framer::Result framed = c->framer->feed(bytes, socktimer.queue());
+    int& waiting = queued_[id];
+    waiting += static_cast<int>(socktimer.queue().size() - before);
+    socktimer.wake();
+    if (framed == Framer::Result::Overflow || waiting > kMaxQueuedMessages) {
+        // A line that never ends, or a flood: the peer is cut off like any
+        // departure.
         dropConnection(slot, id);
     }
-    socktimer.wake();
 }
 
 void TServer::tempsockInfo(int id, const std::string& text)
@@ -138,8 +143,19 @@ void TServer::close(int slot)
     dropConnection(slot, conns_[static_cast<std::size_t>(slot)].id);
 }
 
-void TServer::socktimerTick(const QueuedMessage& message)
+void TServer::socktimerTick(const QueuedMessage& first)
 {
+    // Messages of connections that have gone are skipped at once, so that a
+    // cut-off flood does not hold up the others' messages.
+    QueuedMessage message = first;
+    while (true) {
+        auto it = queued_.find(message.origin);
+        if (it != queued_.end() && --it->second <= 0)
+            queued_.erase(it);
+        if (engine_.slotOf(message.origin) != 0 || socktimer.queue().empty())
+            break;
+        message = socktimer.queue().take();
+    }
     engine_.handleMessage(message.origin, message.text);
     syncTimer1();
 }

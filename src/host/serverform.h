@@ -10,9 +10,12 @@
 //         report(error);                   // e.g. "Listen - Error Binding Socket"
 //
 // Connection safety lives here: a connection whose pending text passes
-// kMaxPendingBytes without a terminator, or whose unsent output passes
-// kMaxUnsentBytes (a peer that never reads), is closed like any departure,
-// and nothing is ever sent on a slot without a live connection.
+// kMaxPendingBytes without a terminator, whose unsent output passes
+// kMaxUnsentBytes (a peer that never reads), or that has more than
+// kMaxQueuedMessages messages waiting for the drain step (a flood), is closed
+// like any departure; the messages it left in the queue are skipped without
+// costing the others a drain tick. Nothing is ever sent on a slot without a
+// live connection.
 #pragma once
 
 #include <QObject>
@@ -20,6 +23,7 @@
 
 #include <array>
 #include <functional>
+#include <unordered_map>
 #include <memory>
 #include <string>
 
@@ -29,6 +33,10 @@
 #include "protocol/Sock.h"
 
 namespace zk {
+
+// Messages one connection may have waiting in the receive queue (ten
+// seconds of drain ticks); an honest table never has more than a few.
+inline constexpr int kMaxQueuedMessages = 1000;
 
 class TServer : public QObject, private HostOutbox {
     Q_OBJECT
@@ -76,6 +84,7 @@ private:
     HostEngine engine_;
     std::array<Connection, kSlotRecords + 1> conns_; // index = slot
     int nextConnectionId_ = 0;
+    std::unordered_map<int, int> queued_; // connection id -> messages waiting
     std::uint64_t timerGeneration_ = 0;
     TSock Sock1;
     MessagePump socktimer;

@@ -266,6 +266,30 @@ TEST(HostProcessGame, GarbageFromOneClientLeavesTheOthersServed)
     EXPECT_EQ(late.login("Late"), 3);
 }
 
+TEST(HostProcessGame, AFloodOfMessagesIsCutOffWithoutHoldingUpTheOthers)
+{
+    RunningHost h;
+    ASSERT_GT(h.port, 0);
+    LineClient a(h.port);
+    ASSERT_EQ(a.login("Ann"), 1);
+    LineClient b(h.port);
+    ASSERT_EQ(b.login("Bob"), 2);
+    auto flood = std::make_unique<LineClient>(h.port);
+    ASSERT_EQ(flood->login("Flood"), 3);
+    std::string burst;
+    for (int i = 0; i < 5000; ++i)
+        burst += "CMD_chat+3+x|clBlack\xFF";
+    flood->sendRaw(burst);
+    EXPECT_TRUE(flood->waitForClose());
+    ASSERT_TRUE(a.waitFor("CMD_playerdisconnected+3+Flood"));
+    b.send("CMD_chat+2+my turn|clBlack");
+    ASSERT_EQ(a.waitFor("CMD_chat+Bob"), "CMD_chat+Bob chats: my turn|clBlack");
+    int relayed = 0;
+    for (const auto& m : a.seen)
+        relayed += m == "CMD_chat+Flood chats: x|clBlack";
+    EXPECT_LT(relayed, 1000); // the rest of the flood was skipped, not relayed
+}
+
 TEST(HostProcessGame, APeerThatNeverReadsIsCutOffAndTheOthersAreNot)
 {
     RunningHost h;
