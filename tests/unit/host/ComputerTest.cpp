@@ -1,5 +1,5 @@
 // The computer player inside the engine: the pace of its chain of steps, its
-// moves on the examples of the game's description, and how the chain breaks
+// moves on the game's worked examples, and how the chain breaks
 // off when a human takes the seat back.
 #include "EngineTestUtil.h"
 

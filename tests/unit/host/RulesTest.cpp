@@ -1,5 +1,5 @@
 // The pure rules: straights, points, offered categories, winners, and the
-// computer player's decisions on the examples of the game's description.
+// computer player's decisions on the game's worked examples.
 #include <gtest/gtest.h>
 
 #include "host/Rules.h"
