@@ -1,0 +1,200 @@
+// The host engine: the referee of the game in plain C++. It owns the per-seat
+// records, the turn state and the game timer `timer1`, takes connection
+// events, received messages and timer ticks, and answers through an outbox
+// (send to a slot, close a slot) and a notice sink (the fixed texts the host
+// shows on its own screen). It knows nothing of sockets or Qt; TServer
+// (serverform.h) wires it to both.
+//
+//     HostEngine engine(outbox, notices, clockSeededDice(), [] { return 650; });
+//     int slot = engine.freeSlot();            // a connection is waiting
+//     engine.connectionArrived(slot, id);      // sends CMD_sendlogininfo (or CMD_full)
+//     engine.handleMessage(id, "CMD_chat+1+hi|clBlack");
+//     if (engine.timer1().enabled) ...         // run timer1: every intervalMs
+//     engine.tickTimer1();                     //   call tickTimer1()
+//     engine.connectionClosed(id);             // the connection reported "Socket Closed"
+//
+// The sender of a message is the connection it arrived on (its connection
+// id); a message that names another slot or seat is ignored, except the
+// seat menu of slot 1 (CMD_justwatch for seats 1-6). Slot 1 alone may kick
+// and start a game. Nothing is ever sent on a slot without a live connection.
+//
+// Every entry point may run while the outbox closes a connection: a closure
+// reported from inside an entry is handled when that entry has finished, so
+// a departure never interleaves with a half-sent broadcast.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/DiceSource.h"
+#include "host/Rules.h"
+#include "protocol/Message.h"
+
+namespace zk {
+
+inline constexpr int kSeats = 6;          // slots 1-6 are the seats of the game
+inline constexpr int kMaxConnections = 9; // slots 7-9 only watch
+inline constexpr int kRefusalSlot = 10;   // receives "CMD_full+" and is closed
+inline constexpr int kSlotRecords = 11;   // records 1-11; 11 is never used
+
+// The fixed texts the host shows on its own screen; they never stall the game.
+namespace notice {
+inline constexpr std::string_view tooManyRolls = "too many rolls";
+inline constexpr std::string_view needsCategory = "error - player needs category";
+inline constexpr std::string_view autoSelectFailed = "error in auto selecting cat 7";
+inline constexpr std::string_view workingSelected = "working selected";
+inline constexpr std::string_view alreadySelected = "arleady selected";
+} // namespace notice
+
+// Where the engine's answers go.
+class HostOutbox {
+public:
+    virtual ~HostOutbox() = default;
+    // Sends one whole message (terminator included) on the slot's connection.
+    virtual void send(int slot, std::string_view bytes) = 0;
+    // Closes the slot's connection; its "Socket Closed" comes back as
+    // HostEngine::connectionClosed, possibly from inside this call.
+    virtual void close(int slot) = 0;
+};
+
+// The per-seat record; slot n uses record n.
+struct tplayer {
+    std::string name;       // from the login; empty while the slot is free
+    bool connected = false; // the slot holds a live connection
+    int connectionId = 0;   // which connection (0: none); stands for playersock
+    int total = 0;
+    bool watching = false;  // the player just watches: the computer plays the seat
+    std::string botname;    // the computer player's name for seats 2-6; never sent
+    bool playing = false;   // the seat takes part in the current game
+    int rolls = 0;          // rolls used in the current turn, 0 to 3
+    ScoreRows scores{kUnscored, kUnscored, kUnscored, kUnscored,
+                     kUnscored, kUnscored, kUnscored, 0};
+    int category = 0;       // chosen for the current turn; 0 while none
+    bool turnactive = false;
+
+    int row(int r) const { return scores[static_cast<std::size_t>(r - 1)]; }
+    int& row(int r) { return scores[static_cast<std::size_t>(r - 1)]; }
+};
+
+// What timer1 does when its countdown runs out (its Tag).
+enum TimerAction : int {
+    kTimerNextPlayer = 1,   // every 750 ms
+    kTimerBonusRoll = 2,    // every bot-speed interval
+    kTimerComputerStep = 3, // every bot-speed interval
+};
+
+// timer1 as state. The owner runs a real timer while `enabled`, restarting it
+// whenever `generation` changes (every arming starts afresh), and calls
+// HostEngine::tickTimer1() every `intervalMs`.
+struct GameTimer {
+    bool enabled = false;
+    int tag = 0;
+    int countdown = 0;
+    int intervalMs = 0;
+    std::uint64_t generation = 0;
+};
+
+class HostEngine {
+public:
+    using NoticeSink = std::function<void(const std::string&)>;
+    using BotSpeed = std::function<int()>;
+
+    HostEngine(HostOutbox& outbox, NoticeSink notices, DieSource dice, BotSpeed botSpeed);
+
+    // --- Connections (Sock1Accept, tempsockInfo) ---
+    // The slot a waiting connection gets: the first free one of 1 to
+    // connections(), else the next unused one, else kRefusalSlot.
+    int freeSlot() const;
+    // The connection (already accepted and placed in `slot` by the caller) is
+    // seated: CMD_sendlogininfo, or for kRefusalSlot "CMD_full+" and a close.
+    // connectionId must be unique for the life of the engine and not 0.
+    void connectionArrived(int slot, int connectionId);
+    // The connection reported "Socket Closed"; repeated reports are harmless.
+    void connectionClosed(int connectionId);
+
+    // --- Messages (the drain step) ---
+    // One received message (without its terminator) from a connection.
+    HandlerResult handleMessage(int connectionId, std::string_view message);
+
+    // --- timer1 ---
+    const GameTimer& timer1() const { return timer_; }
+    // One tick of timer1 (timer1Timer); does nothing while it is disabled.
+    void tickTimer1();
+
+    // --- State, for the table's own process, tests and diagnostics ---
+    const tplayer& player(int slot) const;
+    // The slot of a live connection; 0 if it has none.
+    int slotOf(int connectionId) const;
+    int connections() const { return connections_; }
+    bool gameStarted() const { return gamestarted_; }
+    int currentPlayer() const { return currentplayer_; }
+    int round() const { return round_; }
+    const Faces& dice() const { return dice_; }
+    int bonusLimit() const { return bonuslimit_; }
+    int bonusCount() const { return bonuscount_; }
+    // A seat is computer-played while it is not connected or just watches.
+    bool computerPlayed(int seat) const;
+
+private:
+    class Entry; // marks an entry point; handles closures reported inside it
+
+    // Admission, roster and relays.
+    void departure(int connectionId);
+    HandlerResult receivedlogininfo(int slot, FieldReader& f);
+    HandlerResult kickhim(int slot, FieldReader& f);
+    HandlerResult justwatch(int slot, FieldReader& f);
+    HandlerResult relay(int slot, FieldReader& f, std::string_view command);
+    HandlerResult playasound(int slot, FieldReader& f);
+    void sendSnapshot(int slot);
+    void disconnectsock(int slot);
+
+    // Turns, bonus rolls, the end of the game, the computer player.
+    HandlerResult startgame(FieldReader& f);
+    HandlerResult rollRequest(int slot, FieldReader& f);
+    HandlerResult selectRequest(int slot, FieldReader& f);
+    void findplayer();
+    void selectcat(int seat, int category);
+    void rollthedice(int seat, const std::vector<int>& dieList);
+    void scoreTurn(int seat);
+    void bonusrolls(int seat);
+    void checkforwin();
+    void computerplay(int seat);
+
+    void armTimer(int tag, int count);
+    void stopTimer() { timer_.enabled = false; }
+
+    // Sending; nothing goes to a slot without a live connection.
+    void sendTo(int slot, const std::string& bytes);
+    void sendToAll(const std::string& bytes);
+    void notify(std::string_view text);
+    int drawFace();
+
+    tplayer& seat(int slot) { return players_[static_cast<std::size_t>(slot)]; }
+    const tplayer& seat(int slot) const { return players_[static_cast<std::size_t>(slot)]; }
+    std::vector<DiePair> allDicePairs() const;
+
+    HostOutbox& outbox_;
+    NoticeSink notices_;
+    DieSource drawDie_;
+    BotSpeed botSpeed_;
+
+    std::array<tplayer, kSlotRecords + 1> players_{}; // index 0 unused
+    int connections_ = 0;
+    bool gamestarted_ = false;
+    int seats_ = kSeats;
+    int currentplayer_ = 0;
+    int round_ = 0;
+    Faces dice_{};
+    int bonuslimit_ = 0;
+    int bonuscount_ = 0;
+    GameTimer timer_;
+
+    int entryDepth_ = 0;
+    std::vector<int> closedDuringEntry_;
+};
+
+} // namespace zk

@@ -1,0 +1,72 @@
+#include "HostOptions.h"
+
+#include "protocol/Commands.h"
+#include "protocol/Message.h"
+
+namespace zk {
+
+std::string hostUsage()
+{
+    return "usage: zonkards-host [--port PORT] [--bot-speed MS]\n"
+           "  --port PORT      TCP port to listen on (default 7772 or ZONKARDS_PORT; 0: any free port)\n"
+           "  --bot-speed MS   milliseconds between computer moves and bonus rolls (1-60000, default 650)\n"
+           "  --help           show this text\n"
+           "  --version        show the version\n";
+}
+
+HostOptions parseHostOptions(const std::vector<std::string>& args, int defaultPort)
+{
+    HostOptions o;
+    o.port = defaultPort;
+    o.botSpeedMs = kBotSpeedNormal;
+    auto usage = [&o](std::string why) {
+        o.action = HostOptions::Action::Usage;
+        o.error = std::move(why);
+        return o;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        bool hasValue = false;
+        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            hasValue = true;
+        }
+        if (arg == "--help" || arg == "-h") {
+            if (hasValue)
+                return usage(arg + " takes no value");
+            o.action = HostOptions::Action::Help;
+            continue;
+        }
+        if (arg == "--version") {
+            if (hasValue)
+                return usage(arg + " takes no value");
+            if (o.action != HostOptions::Action::Help)
+                o.action = HostOptions::Action::Version;
+            continue;
+        }
+        if (arg == "--port" || arg == "--bot-speed") {
+            if (!hasValue) {
+                if (i + 1 >= args.size())
+                    return usage(arg + " needs a value");
+                value = args[++i];
+            }
+            const auto n = parseDecimal(value);
+            if (arg == "--port") {
+                if (!n || *n < 0 || *n > 65535)
+                    return usage("bad port: " + value);
+                o.port = *n;
+            } else {
+                if (!n || *n < 1 || *n > kMaxBotSpeedMs)
+                    return usage("bad bot speed: " + value);
+                o.botSpeedMs = *n;
+            }
+            continue;
+        }
+        return usage("unknown argument: " + args[i]);
+    }
+    return o;
+}
+
+} // namespace zk

@@ -1,0 +1,31 @@
+// The command line of the headless host, zonkards-host:
+//
+//     zonkards-host [--port PORT] [--bot-speed MS]
+//
+//     HostOptions o = parseHostOptions({"--port", "0"}, gamePort());
+//     if (o.action == HostOptions::Action::Usage) { print(o.error); exit 2; }
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zk {
+
+struct HostOptions {
+    enum class Action { Run, Help, Version, Usage };
+    Action action = Action::Run;
+    int port = 0;      // 0: any free port
+    int botSpeedMs = 650;
+    std::string error; // what was wrong, for Action::Usage
+};
+
+inline constexpr int kMaxBotSpeedMs = 60000;
+
+// Reads the arguments after the program name. defaultPort is the port used
+// without --port (the game port, or ZONKARDS_PORT).
+HostOptions parseHostOptions(const std::vector<std::string>& args, int defaultPort);
+
+// The usage text (ends with a newline).
+std::string hostUsage();
+
+} // namespace zk

@@ -1,0 +1,332 @@
+// The turn engine of HostEngine: start of a game, next player, category
+// choice, rolls, scoring, bonus rolls, the end of the game and the computer
+// player, which makes its moves through the same roll and category steps as a
+// table.
+#include "HostEngine.h"
+
+#include "protocol/Commands.h"
+
+namespace zk {
+
+// --- Requests from tables --------------------------------------------------
+
+HandlerResult HostEngine::startgame(FieldReader& f)
+{
+    const std::string starter(f.text());
+    // A bonus limit that is not a number counts as 0 (unlimited).
+    const int limit = parseDecimal(f.text()).value_or(0);
+
+    stopTimer();
+    gamestarted_ = true;
+    bonuslimit_ = limit;
+    sendToAll(MessageWriter(cmd::startgame).field(starter).field(limit).separator().finish());
+    for (int s = 1; s <= kSeats; ++s) {
+        tplayer& p = seat(s);
+        p.turnactive = false;
+        p.total = 0;
+        p.watching = false;
+        p.scores = {kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, 0};
+        p.playing = p.connected;
+    }
+    // Seat 2 always plays, by the computer when nobody sits there.
+    seat(2).playing = true;
+    round_ = 0;
+    currentplayer_ = 0;
+    findplayer();
+    return HandlerResult::Handled;
+}
+
+HandlerResult HostEngine::rollRequest(int slot, FieldReader& f)
+{
+    const auto s = f.number();
+    if (!s)
+        return HandlerResult::Malformed;
+    if (*s != slot)
+        return HandlerResult::Ignored;
+    if (f.atEnd())
+        return HandlerResult::Ignored; // nothing follows the seat
+    // The whole list is read before any die is touched: a list with a field
+    // that is not a number is ignored as a whole, so the host never re-rolls
+    // dice that no table is told about.
+    const ListRead<int> list = readNumbers(f);
+    if (list.malformed)
+        return HandlerResult::Malformed;
+    rollthedice(*s, list.items);
+    return HandlerResult::Handled;
+}
+
+HandlerResult HostEngine::selectRequest(int slot, FieldReader& f)
+{
+    const auto s = f.number();
+    if (!s)
+        return HandlerResult::Malformed;
+    const auto category = f.number();
+    if (!category)
+        return HandlerResult::Malformed;
+    if (*s != slot)
+        return HandlerResult::Ignored;
+    selectcat(*s, *category);
+    return HandlerResult::Handled;
+}
+
+// --- Next player -------------------------------------------------------------
+
+void HostEngine::findplayer()
+{
+    int next = currentplayer_;
+    bool found = false;
+    for (int i = 0; i < kSeats && !found; ++i) {
+        next = next % kSeats + 1;
+        found = seat(next).playing;
+    }
+    currentplayer_ = next;
+    if (!found) {
+        // Cannot happen while seat 2 always plays; end the game rather than
+        // hand the turn to a seat outside it.
+        checkforwin();
+        return;
+    }
+    if (currentplayer_ == 1)
+        ++round_;
+    if (round_ > kRounds) {
+        checkforwin();
+        return;
+    }
+    tplayer& p = seat(currentplayer_);
+    dice_ = {};
+    p.category = 0;
+    p.rolls = 0;
+    MessageWriter m(cmd::nextplayer);
+    m.field(currentplayer_).field(round_);
+    const std::vector<int> offered = offeredCategories(p.scores, round_);
+    if (offered.empty())
+        m.field(0);
+    for (int k : offered)
+        m.field(k);
+    p.turnactive = true;
+    sendToAll(m.finish());
+    if (computerPlayed(currentplayer_))
+        armTimer(kTimerComputerStep, 3);
+}
+
+// --- Category choice -----------------------------------------------------
+
+void HostEngine::selectcat(int s, int category)
+{
+    if (!gamestarted_ || s != currentplayer_ || s < 1 || s > kSeats)
+        return;
+    tplayer& p = seat(s);
+    if (p.category != 0) {
+        notify(notice::workingSelected);
+        return;
+    }
+    if (category < 1 || category > kStraight || p.row(category) != kUnscored) {
+        notify(notice::alreadySelected);
+        return;
+    }
+    p.category = category;
+    sendToAll(MessageWriter(cmd::selectedcat).field(s).field(category).separator().finish());
+    // Only a turn in progress has a computer step to come; after a zonkard
+    // the pending next-player timer must not be replaced, or the game stalls.
+    if (computerPlayed(s) && p.turnactive)
+        armTimer(kTimerComputerStep, 1);
+}
+
+// --- Rolls -----------------------------------------------------------------
+
+void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
+{
+    if (s != currentplayer_ || s < 1 || s > kSeats)
+        return;
+    tplayer& p = seat(s);
+    if (!p.turnactive)
+        return;
+    if (p.rolls > 2) {
+        notify(notice::tooManyRolls);
+        return;
+    }
+    if (p.rolls == 2 && p.category == 0) {
+        if (p.connected)
+            sendTo(s, MessageWriter(cmd::needcat).field(s).separator().finish());
+        else
+            notify(notice::needsCategory);
+        return;
+    }
+
+    std::vector<DiePair> pairs;
+    if (p.rolls == 0) {
+        int open = 0;
+        int highest = 0;
+        for (int k = 1; k <= 6; ++k) {
+            if (p.row(k) == kUnscored) {
+                ++open;
+                highest = k;
+            }
+        }
+        int forced = 0;
+        if (open == 0) {
+            if (p.row(kStraight) == kUnscored)
+                forced = kStraight;
+            else
+                notify(notice::autoSelectFailed);
+        } else if (open == 1) {
+            forced = highest; // replaces a choice made before the roll
+        }
+        if (forced != 0) {
+            p.category = forced;
+            sendToAll(MessageWriter(cmd::selectedcat).field(s).field(forced).separator().finish());
+        }
+        for (int d = 1; d <= kDiceCount; ++d) {
+            const int face = drawFace();
+            dice_[static_cast<std::size_t>(d - 1)] = face;
+            pairs.push_back({d, face});
+        }
+        if (p.row(kStraight) == kUnscored && isStraight(dice_)) {
+            const int points = zonkardPoints(dice_);
+            p.total += points;
+            p.row(kStraight) = points;
+            p.rolls = 3;
+            sendToAll(MessageWriter(cmd::zonkard)
+                          .field(s)
+                          .field(p.total)
+                          .field(points)
+                          .field(3)
+                          .diePairs(pairs)
+                          .finish());
+            p.turnactive = false;
+            armTimer(kTimerNextPlayer, 5);
+            return;
+        }
+    } else {
+        for (int d : dieList) {
+            if (d < 1 || d > kDiceCount)
+                continue; // 0 is "no die"; other numbers name no die at all
+            int& face = dice_[static_cast<std::size_t>(d - 1)];
+            int drawn = drawFace();
+            while (drawn == face)
+                drawn = drawFace(); // a re-rolled die always changes its face
+            face = drawn;
+            pairs.push_back({d, drawn});
+        }
+    }
+
+    ++p.rolls;
+    sendToAll(MessageWriter(cmd::createdice).field(s).field(p.rolls).diePairs(pairs).finish());
+    if (p.rolls < 3) {
+        if (computerPlayed(s))
+            armTimer(kTimerComputerStep, 1);
+        return;
+    }
+    scoreTurn(s);
+}
+
+void HostEngine::scoreTurn(int s)
+{
+    tplayer& p = seat(s);
+    const int category = p.category; // 1 to 7: a third roll needs a category
+    const int points = pointsAfterThirdRoll(category, dice_);
+    p.total += points;
+    p.row(category) = points;
+    p.turnactive = false;
+    stopTimer();
+    if (category != kStraight && points == 5 * category) {
+        bonuscount_ = 0;
+        sendToAll(MessageWriter(cmd::bonustime)
+                      .field(s)
+                      .field(p.total)
+                      .field(points)
+                      .field(category)
+                      .separator()
+                      .finish());
+        armTimer(kTimerBonusRoll, 3);
+        return;
+    }
+    sendToAll(MessageWriter(cmd::postscores)
+                  .field(s)
+                  .field(p.total)
+                  .field(points)
+                  .field(category)
+                  .separator()
+                  .finish());
+    armTimer(kTimerNextPlayer, 5);
+}
+
+// --- Bonus rolls and the end of the game -----------------------------------
+
+void HostEngine::bonusrolls(int s)
+{
+    if (s < 1 || s > kSeats)
+        return;
+    tplayer& p = seat(s);
+    const int category = p.category;
+    if ((bonuslimit_ != 0 && bonuscount_ == bonuslimit_) || category < 1 || category > 6) {
+        sendToAll(MessageWriter(cmd::bonusend).field(s).field(0).field(0).finish());
+        stopTimer();
+        armTimer(kTimerNextPlayer, 5);
+        return;
+    }
+    ++bonuscount_;
+    std::vector<DiePair> pairs;
+    for (int d = 1; d <= kDiceCount; ++d) {
+        const int face = drawFace(); // here a die may repeat its face
+        dice_[static_cast<std::size_t>(d - 1)] = face;
+        pairs.push_back({d, face});
+    }
+    const int points = bonusPoints(category, dice_);
+    stopTimer();
+    if (points == 0) {
+        sendToAll(MessageWriter(cmd::bonusend).field(s).diePairs(pairs).finish());
+        armTimer(kTimerNextPlayer, 5);
+        return;
+    }
+    p.total += points;
+    p.row(category) += points;
+    sendToAll(MessageWriter(cmd::gotbonus)
+                  .field(s)
+                  .field(p.total)
+                  .field(points)
+                  .field(category)
+                  .field(p.row(category))
+                  .diePairs(pairs)
+                  .finish());
+    armTimer(kTimerBonusRoll, 2);
+}
+
+void HostEngine::checkforwin()
+{
+    SeatTotals totals{};
+    for (int s = 1; s <= kSeats; ++s)
+        totals[static_cast<std::size_t>(s - 1)] = seat(s).total;
+    MessageWriter m(cmd::winner);
+    for (int s : winningSeats(totals))
+        m.field(s);
+    m.field(0).separator();
+    sendToAll(m.finish());
+    gamestarted_ = false;
+}
+
+// --- The computer player ---------------------------------------------------
+
+void HostEngine::computerplay(int s)
+{
+    if (s != currentplayer_ || s < 1 || s > kSeats)
+        return;
+    const tplayer& p = seat(s);
+    // A step armed before a human took the seat back is dropped here.
+    if (!p.turnactive || !computerPlayed(s))
+        return;
+    if (p.rolls == 0) {
+        rollthedice(s, {1, 2, 3, 4, 5});
+        return;
+    }
+    if (p.category == 0) {
+        selectcat(s, computerCategory(p.scores, dice_));
+        return;
+    }
+    std::vector<int> reroll = computerRerolls(p.category, dice_);
+    if (reroll.empty())
+        reroll.push_back(0); // keep all: a roll of none
+    rollthedice(s, reroll);
+}
+
+} // namespace zk

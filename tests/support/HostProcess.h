@@ -1,0 +1,272 @@
+// A running zonkards-host process and line-protocol clients that talk to it
+// over real loopback TCP. Waiting is always for a condition with a generous
+// deadline, never a fixed sleep. The program's path comes from the macro
+// ZK_BIN_ZONKARDS_HOST (zk_test(... PROCESSES) defines it).
+//
+//     HostProcess host({"--port", "0", "--bot-speed", "1"});
+//     ASSERT_GT(host.port(), 0);
+//     LineClient a(host.port());
+//     auto m = a.waitFor("CMD_sendlogininfo+");   // "CMD_sendlogininfo+1"
+//     a.send("CMD_logininfo+1+1.0.2+Ann");
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zk::testing {
+
+using Clock = std::chrono::steady_clock;
+inline constexpr int kDeadlineMs = 20000;
+
+inline int msLeft(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Reads what is available on fd within the time left; false on end of file.
+inline bool readSome(int fd, std::string& into, int timeoutMs, bool* eof = nullptr)
+{
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, timeoutMs) <= 0)
+        return false;
+    char buf[65536];
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n <= 0) {
+        if (eof && (n == 0 || (errno != EAGAIN && errno != EINTR)))
+            *eof = true;
+        return false;
+    }
+    into.append(buf, static_cast<std::size_t>(n));
+    return true;
+}
+
+class HostProcess {
+public:
+    explicit HostProcess(std::vector<std::string> args, std::vector<std::string> env = {})
+    {
+        int out[2], err[2];
+        if (::pipe(out) != 0 || ::pipe(err) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], 1);
+            ::dup2(err[1], 2);
+            ::close(out[0]);
+            ::close(err[0]);
+            for (const auto& e : env)
+                ::putenv(const_cast<char*>(e.c_str()));
+            std::vector<char*> argv;
+            std::string prog = ZK_BIN_ZONKARDS_HOST;
+            argv.push_back(prog.data());
+            for (auto& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(prog.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        ::close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+    ~HostProcess()
+    {
+        if (pid_ > 0 && !exited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0)
+            ::close(out_);
+        if (err_ >= 0)
+            ::close(err_);
+    }
+
+    // The port from "listening on port N"; 0 if it did not say so in time.
+    int port()
+    {
+        if (port_ == 0) {
+            const std::string line = stdoutLine();
+            const std::string prefix = "listening on port ";
+            if (line.rfind(prefix, 0) == 0)
+                port_ = std::stoi(line.substr(prefix.size()));
+        }
+        return port_;
+    }
+    // The first line on standard output (waits for it).
+    std::string stdoutLine()
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(kDeadlineMs);
+        while (stdout_.find('\n') == std::string::npos && msLeft(deadline) > 0) {
+            bool eof = false;
+            readSome(out_, stdout_, msLeft(deadline), &eof);
+            if (eof)
+                break;
+        }
+        return stdout_.substr(0, stdout_.find('\n'));
+    }
+    // Waits for the process to end; its exit code, or -1 (killed, or still
+    // running at the deadline), and collects its output.
+    int wait(int timeoutMs = kDeadlineMs)
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        int status = 0;
+        while (true) {
+            readSome(out_, stdout_, 0);
+            readSome(err_, stderr_, 0);
+            const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+            if (r == pid_)
+                break;
+            if (msLeft(deadline) == 0)
+                return -1;
+            ::usleep(2000);
+        }
+        exited_ = true;
+        while (readSome(out_, stdout_, 50)) {
+        }
+        while (readSome(err_, stderr_, 50)) {
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Waits until the process has written text to its standard error.
+    bool waitForErr(const std::string& text, int timeoutMs = kDeadlineMs)
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (stderr_.find(text) == std::string::npos && msLeft(deadline) > 0)
+            readSome(err_, stderr_, msLeft(deadline));
+        return stderr_.find(text) != std::string::npos;
+    }
+    void signal(int sig) { ::kill(pid_, sig); }
+    bool running()
+    {
+        if (exited_)
+            return false;
+        return ::waitpid(pid_, nullptr, WNOHANG) == 0;
+    }
+    const std::string& out() const { return stdout_; }
+    const std::string& err() const { return stderr_; }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    int port_ = 0;
+    bool exited_ = false;
+    std::string stdout_;
+    std::string stderr_;
+};
+
+// A table as the host sees it: a TCP connection speaking 0xFF-ended messages.
+class LineClient {
+public:
+    // receiveBuffer > 0 shrinks the socket's receive buffer (before connecting).
+    explicit LineClient(int port, int receiveBuffer = 0)
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (receiveBuffer > 0)
+            ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    ~LineClient() { close(); }
+    LineClient(const LineClient&) = delete;
+    LineClient& operator=(const LineClient&) = delete;
+
+    bool connected() const { return connected_; }
+    // Sends one message with its terminator.
+    void send(const std::string& message) { sendRaw(message + '\xFF'); }
+    void sendRaw(const std::string& bytes)
+    {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return;
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    void close()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+    // The next message (without terminator), or nothing at the deadline or
+    // the end of the connection.
+    std::optional<std::string> next(int timeoutMs = kDeadlineMs)
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (true) {
+            const auto end = buffer_.find('\xFF');
+            if (end != std::string::npos) {
+                std::string m = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                seen.push_back(m);
+                return m;
+            }
+            if (eof_ || msLeft(deadline) == 0)
+                return std::nullopt;
+            readSome(fd_, buffer_, msLeft(deadline), &eof_);
+        }
+    }
+    // The next message that starts with prefix; the ones before it are kept
+    // in `seen` only.
+    std::optional<std::string> waitFor(const std::string& prefix, int timeoutMs = kDeadlineMs)
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (auto m = next(msLeft(deadline))) {
+            if (m->rfind(prefix, 0) == 0)
+                return m;
+        }
+        return std::nullopt;
+    }
+    // True once the host has closed the connection (reads up to the end).
+    bool waitForClose(int timeoutMs = kDeadlineMs)
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!eof_ && msLeft(deadline) > 0) {
+            if (!next(msLeft(deadline)))
+                break;
+        }
+        return eof_;
+    }
+    // Connects, answers the login request and waits for its own arrival.
+    int login(const std::string& name)
+    {
+        const auto m = waitFor("CMD_sendlogininfo+");
+        if (!m)
+            return 0;
+        slot_ = std::stoi(m->substr(18));
+        send("CMD_logininfo+" + std::to_string(slot_) + "+1.0.2+" + name + '\xFF');
+        waitFor("CMD_newplayerinfo+" + std::to_string(slot_) + "+");
+        return slot_;
+    }
+    int slot() const { return slot_; }
+
+    std::vector<std::string> seen;
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+    bool eof_ = false;
+    int slot_ = 0;
+    std::string buffer_;
+};
+
+} // namespace zk::testing
