@@ -170,14 +170,14 @@ void BoardPanel::contextMenuEvent(QContextMenuEvent* event)
         emit seatMenuRequested(hit.number, event->globalPos());
 }
 
-int BoardPanel::lookOf(Element element, int number) const
+Look BoardPanel::lookOf(Element element, int number) const
 {
     const Hit probe{element, number, {}};
     if (pressed_.same(probe) && hovered_.same(probe))
-        return static_cast<int>(Look::Pressed);
+        return Look::Pressed;
     if (hovered_.same(probe))
-        return static_cast<int>(Look::Hover);
-    return static_cast<int>(Look::Normal);
+        return Look::Hover;
+    return Look::Normal;
 }
 
 void BoardPanel::paintEvent(QPaintEvent*)
@@ -222,9 +222,9 @@ void BoardPanel::paintLeftHalf(QPainter& p, const Board& b) const
     put(p, layout::kRollCounter, art::rollCounter(b.rollCount));
 
     if (b.startButtonShown && !b.rollButtonShown)
-        put(p, layout::kRollButton, ArtId::ButtonStart, Look(lookOf(Element::Start)));
+        put(p, layout::kRollButton, ArtId::ButtonStart, lookOf(Element::Start));
     if (b.rollButtonShown)
-        put(p, layout::kRollButton, ArtId::ButtonRoll, Look(lookOf(Element::Roll)));
+        put(p, layout::kRollButton, ArtId::ButtonRoll, lookOf(Element::Roll));
 
     p.setPen(art::boardInk());
     p.setFont(art::sansFont(13, true));
@@ -233,7 +233,7 @@ void BoardPanel::paintLeftHalf(QPainter& p, const Board& b) const
 
 void BoardPanel::paintNames(QPainter& p, const Board& b) const
 {
-    put(p, layout::kLogo, ArtId::Logo, Look(lookOf(Element::Logo)));
+    put(p, layout::kLogo, ArtId::Logo, lookOf(Element::Logo));
     for (int seat = 1; seat <= kSeatCount; ++seat)
         art::paintVerticalText(p, layout::nameRect(seat), toQt(b.seat(seat).name), art::boardInk());
 }
@@ -252,7 +252,7 @@ void BoardPanel::paintCard(QPainter& p, const Board& b) const
         const CategoryRow& row = b.category(c);
         if (row.buttonShown) {
             // Only a button that can be chosen now answers the mouse.
-            const Look look = row.buttonFlag == "t" ? Look(lookOf(Element::CategoryButton, c))
+            const Look look = row.buttonFlag == "t" ? lookOf(Element::CategoryButton, c)
                                                     : Look::Normal;
             put(p, onCard(layout::categoryButtonRect(c)), art::categoryButton(c), look);
         }
@@ -314,8 +314,8 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b) const
         p.setFont(art::sansFont(13, true));
         p.drawText(onPrompt(layout::kPromptQuestion), Qt::AlignCenter,
                    QString::fromLatin1(kPromptQuestion));
-        put(p, onPrompt(layout::kYesButton), ArtId::ButtonYes, Look(lookOf(Element::Yes)));
-        put(p, onPrompt(layout::kNoButton), ArtId::ButtonNo, Look(lookOf(Element::No)));
+        put(p, onPrompt(layout::kYesButton), ArtId::ButtonYes, lookOf(Element::Yes));
+        put(p, onPrompt(layout::kNoButton), ArtId::ButtonNo, lookOf(Element::No));
     }
     if (b.panelError1Shown) {
         put(p, layout::kPromptPanel, ArtId::PromptPanel);
@@ -323,7 +323,7 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b) const
         p.setFont(art::sansFont(14, true));
         p.drawText(onPrompt(layout::kPromptTextAlone), Qt::AlignCenter | Qt::TextWordWrap,
                    QString::fromLatin1(kPromptThirdRoll));
-        put(p, onPrompt(layout::kOkButton), ArtId::ButtonOk, Look(lookOf(Element::Ok)));
+        put(p, onPrompt(layout::kOkButton), ArtId::ButtonOk, lookOf(Element::Ok));
     }
 }
 

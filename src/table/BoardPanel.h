@@ -15,6 +15,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include "table/Art.h"
+
 namespace zk {
 
 class TableLogic;
@@ -60,7 +62,7 @@ private:
     void activate(const Hit& hit);
     void setHovered(const Hit& hit);
     // Normal, Hover or Pressed for a picture button by the mouse's state.
-    int lookOf(Element element, int number = 0) const;
+    Look lookOf(Element element, int number = 0) const;
 
     void paintLeftHalf(QPainter& p, const Board& b) const;
     void paintNames(QPainter& p, const Board& b) const;
