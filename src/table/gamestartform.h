@@ -1,0 +1,46 @@
+// Tgamestart: the start-game options window "Zonkards - Start Game".
+//
+// A small tool window that stays on top: the heading "GAME OPTIONS", the
+// caption "Bonus Rolls Limit" and four tick boxes (1 Roll, 2 Rolls, 5 Rolls,
+// Unlimited) drawn from the Board's start window state, and the START GAME
+// picture button. A box click chooses the limit, START GAME starts the game;
+// both go to the table logic, which also hides the window through its
+// environment. Closing it by its frame only hides it.
+//
+//     zk::Tgamestart start(logic);
+//     // TableEnvironment::showStartGameWindow(): start.refresh(); start.show();
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+namespace zk {
+
+class PictureButton;
+class TableLogic;
+class TickBox;
+
+class Tgamestart : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tgamestart(TableLogic& logic, QWidget* parent = nullptr);
+
+    // Shows the Board's tick boxes.
+    void refresh();
+
+signals:
+    // The window changed the Board (a box, START GAME, closed by its frame).
+    void boardChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    TableLogic& logic_;
+    std::array<TickBox*, 4> boxes_{}; // in the order 1, 2, 5, Unlimited
+    PictureButton* start_ = nullptr;
+};
+
+} // namespace zk
