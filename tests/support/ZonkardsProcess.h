@@ -243,6 +243,32 @@ private:
     std::string buffer_;
 };
 
+// The board a program reports on its link; empty when it went away.
+inline QJsonObject readBoard(AutomationLink& link)
+{
+    const auto answer = link.command("board");
+    if (!answer)
+        return {};
+    return QJsonDocument::fromJson(QByteArray::fromStdString(*answer)).object();
+}
+
+// Polls the board until the test holds; the last board read in `last`.
+inline bool waitForBoardOn(AutomationLink& link, const std::function<bool(const QJsonObject&)>& test,
+                           int timeoutMs = kAppDeadlineMs, QJsonObject* last = nullptr)
+{
+    const auto deadline = AppClock::now() + std::chrono::milliseconds(timeoutMs);
+    while (true) {
+        const QJsonObject b = readBoard(link);
+        if (last)
+            *last = b;
+        if (!b.isEmpty() && test(b))
+            return true;
+        if (b.isEmpty() || millisLeft(deadline) == 0)
+            return false;
+        ::usleep(30000);
+    }
+}
+
 inline bool processGone(int pid)
 {
     if (::kill(pid, 0) != 0)
@@ -331,28 +357,12 @@ public:
     {
         return link_.command(line).value_or("<gone>");
     }
-    QJsonObject board()
-    {
-        const auto answer = link_.command("board");
-        if (!answer)
-            return {};
-        return QJsonDocument::fromJson(QByteArray::fromStdString(*answer)).object();
-    }
+    QJsonObject board() { return readBoard(link_); }
     // Polls the board until the test holds; the last board read in `last`.
     bool waitForBoard(const BoardTest& test, int timeoutMs = kAppDeadlineMs,
                       QJsonObject* last = nullptr)
     {
-        const auto deadline = AppClock::now() + std::chrono::milliseconds(timeoutMs);
-        while (true) {
-            const QJsonObject b = board();
-            if (last)
-                *last = b;
-            if (!b.isEmpty() && test(b))
-                return true;
-            if (b.isEmpty() || millisLeft(deadline) == 0)
-                return false;
-            ::usleep(30000);
-        }
+        return waitForBoardOn(link_, test, timeoutMs, last);
     }
 
     // The exit code once the process has ended; -1 if it was killed or is
