@@ -159,6 +159,9 @@ void GameSession::wireSocket()
     sock.onInfo = [this](TSock&, TSock::InfoKind kind, const std::string& text) {
         sockInfo(kind, text);
     };
+    // The game never reads the lobby's connection; what the lobby might send
+    // is let go at once rather than kept for the life of the program.
+    Sock11.onRead = [](TSock& s, std::size_t) { s.receive(); };
 }
 
 void GameSession::sockInfo(TSock::InfoKind kind, const std::string& text)
@@ -268,10 +271,13 @@ void GameSession::openHostJoin()
         if (!options_.program.isEmpty())
             hostJoin_->setProgram(options_.program);
     }
+    // Offered: the name and address this copy plays under, or those of a
+    // command line too short to use.
     const TableState& state = logic_.state();
-    hostJoin_->setName(screenText(state.ownName));
+    const QStringList& args = options_.arguments;
+    hostJoin_->setName(!state.ownName.empty() ? screenText(state.ownName) : args.value(0));
     if (!state.hostFlag)
-        hostJoin_->setAddress(screenText(state.hostAddress));
+        hostJoin_->setAddress(!state.hostAddress.empty() ? screenText(state.hostAddress) : args.value(1));
     hostJoin_->setHost(state.hostFlag);
     hostJoin_->show();
     hostJoin_->raise();

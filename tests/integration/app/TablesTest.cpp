@@ -3,6 +3,7 @@
 // late joiner sees the running game's score card.
 #include <gtest/gtest.h>
 
+#include "HostProcess.h"
 #include "ZonkardsProcess.h"
 
 namespace zk::testing {
@@ -69,6 +70,26 @@ TEST(Tables, WhenTheHostEndsEveryJoinedTableEnds)
     ann.signal(SIGTERM);
     EXPECT_EQ(ann.wait(), 0);
     EXPECT_EQ(bob.wait(), 0);
+}
+
+TEST(Tables, ATableThatFindsTheGameFullEndsItsProgram)
+{
+    Sandbox annBox, lateBox;
+    const int port = freeTcpPort();
+    ZonkardsProcess ann(annBox, {"Ann", "127.0.0.1", "true"}, port);
+    ASSERT_TRUE(ann.connect());
+    ASSERT_TRUE(ann.waitForBoard(seated({"Ann"})));
+    // Eight more connections fill slots 2 to 9.
+    std::vector<std::unique_ptr<LineClient>> others;
+    for (int i = 2; i <= 9; ++i) {
+        others.push_back(std::make_unique<LineClient>(port));
+        ASSERT_EQ(others.back()->login("P" + std::to_string(i)), i);
+    }
+    ZonkardsProcess late(lateBox, {"Zoe", "127.0.0.1", "false"}, port);
+    ASSERT_TRUE(late.connect());
+    EXPECT_EQ(late.wait(), 0) << "\"Game is full\" ends the program, whichever comes first";
+    EXPECT_TRUE(ann.running());
+    EXPECT_EQ(ann.quit(), 0);
 }
 
 TEST(Tables, ALateJoinerSeesTheSameScoreCard)
