@@ -67,8 +67,8 @@ TEST(Tables, WhenTheHostEndsEveryJoinedTableEnds)
     ZonkardsProcess bob(bobBox, {"Bob", "127.0.0.1", "false"}, port);
     ASSERT_TRUE(bob.connect());
     ASSERT_TRUE(bob.waitForBoard(seated({"Ann", "Bob"})));
-    ann.signal(SIGTERM);
-    EXPECT_EQ(ann.wait(), 0);
+    ann.signal(SIGINT);
+    EXPECT_EQ(ann.wait(), 0) << "Ctrl-C closes the game as File, Exit does";
     EXPECT_EQ(bob.wait(), 0);
 }
 

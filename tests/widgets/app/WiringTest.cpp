@@ -77,17 +77,23 @@ TEST_F(Wiring, TheTextSizeAndColourReachTheChat)
     EXPECT_EQ(session->chat().chatEntry()->palette().color(QPalette::Text), QColor(Qt::red));
 }
 
-TEST_F(Wiring, ClosingTheTableWritesTheBoundsOnceAndTheTally)
+TEST_F(Wiring, ClosingTheTableWritesItsBoundsReducedToTheWorkAreaAndTheTally)
 {
     startIdle();
-    session->chat().setOuterBounds(QRect(20, 30, 700, 560));
+    const QRect work = session->chat().screen()->availableGeometry();
+    // Wider and taller than the work area: each is reduced by 15 once.
+    session->chat().setOuterBounds(QRect(20, 30, work.width() + 100, work.height() + 40));
+    ASSERT_EQ(session->chat().outerBounds().width(), work.width() + 100);
     session->finish();
     EXPECT_TRUE(session->closed());
-    EXPECT_EQ(session->rememberedBounds(), (WindowBounds{30, 20, 700, 560}));
+    const WindowBounds stored{30, 20, work.width() + 85, work.height() + 25};
+    EXPECT_EQ(session->rememberedBounds(), stored);
     const auto ini = settingsFilePath();
     EXPECT_EQ(readSetting(ini, kGameKey, "Left"), "20");
     EXPECT_EQ(readSetting(ini, kGameKey, "Top"), "30");
-    EXPECT_TRUE(std::filesystem::exists(tallyFilePath()));
+    EXPECT_EQ(readSetting(ini, kGameKey, "Width"), std::to_string(stored.width));
+    EXPECT_EQ(readSetting(ini, kGameKey, "Height"), std::to_string(stored.height));
+    EXPECT_TRUE(std::filesystem::exists(tallyFilePath())) << "the tally is written at the end";
 }
 
 } // namespace
