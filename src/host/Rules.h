@@ -11,12 +11,12 @@
 #include <array>
 #include <vector>
 
+#include "protocol/Commands.h" // kDiceCount, kScoreRows (the engine keeps row 8 at 0)
+
 namespace zk {
 
-inline constexpr int kDiceCount = 5;
 inline constexpr int kRounds = 7;
 inline constexpr int kStraight = 7;    // the category of the straight (row 7)
-inline constexpr int kScoreRows = 8;   // rows 1-7 categories, row 8 always 0
 inline constexpr int kUnscored = -1;   // a category row not yet filled
 inline constexpr int kZonkardBonus = 20;
 

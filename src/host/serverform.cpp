@@ -35,6 +35,12 @@ bool TServer::startListening(int port, std::string* error)
     return true;
 }
 
+void TServer::stopListening()
+{
+    if (Sock1.listening())
+        Sock1.setListen(false);
+}
+
 int TServer::listeningPort() const
 {
     return Sock1.listeningPort();

@@ -54,6 +54,9 @@ public:
     // Listens on all interfaces (port 0: any free port). On failure returns
     // false and puts the reason in *error; nothing is thrown.
     bool startListening(int port, std::string* error);
+    // Lets go of the port: no new connections are taken; those already made
+    // go on. A relaunched copy of the program that hosts needs the port.
+    void stopListening();
     // The port listened on; 0 while not listening.
     int listeningPort() const;
 

@@ -76,6 +76,12 @@ inline constexpr std::size_t kMaxUnsentBytes = 1024 * 1024;
 // One read from a socket takes at most this many bytes.
 inline constexpr std::size_t kMaxReadChunk = 32768;
 
+// The shape of the game the messages speak of: five dice (the die pairs name
+// dice 1-5) and eight score rows per seat (rows 1-7 the categories, row 8
+// the total; the snapshot's score groups carry all eight).
+inline constexpr int kDiceCount = 5;
+inline constexpr int kScoreRows = 8;
+
 // Timer intervals in milliseconds.
 inline constexpr int kHostDrainIntervalMs = 10;   // socktimer: one message per tick
 inline constexpr int kTableDrainIntervalMs = 1;   // Timer1: one message per tick

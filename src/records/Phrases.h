@@ -6,22 +6,15 @@
 //     PhraseList phrases = kBuiltInPhrases;   // until the settings give others
 #pragma once
 
-#include <array>
 #include <string>
+
+#include "protocol/SharedOptions.h"
 
 namespace zk {
 
-inline constexpr int kPhraseCount = 9;
 // What the editor lets the player type; a longer text loaded from the
 // settings file is kept as it is.
 inline constexpr int kPhraseMaxLength = 50;
-
-using PhraseList = std::array<std::string, kPhraseCount>;
-
-inline const PhraseList kBuiltInPhrases = {
-    "Way To Go!", "Good One!", "Nice Try!",         "Excellent!",          "Brilliant!",
-    "Wow, WTG!",  "Thanks!",   "Way To Go Teamie!", "Good Game Everyone!",
-};
 
 // The settings key of phrase button n (1 to 9): "Phrase1" to "Phrase9".
 inline std::string phraseKey(int n)

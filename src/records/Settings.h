@@ -39,8 +39,6 @@ struct WindowBounds {
 // Where "Reset Screen Location" puts the window, and what a missing key gives.
 inline constexpr WindowBounds kDefaultBounds{3, 3, 684, 535};
 
-enum class TurnSound { Classic = 0, New = 1 };
-
 // The Bot Speed items' delays in milliseconds. Until the settings are first
 // applied the host paces computers at BeforeLoad.
 namespace botspeed {

@@ -27,14 +27,12 @@
 
 #include "protocol/Colour.h"
 #include "protocol/Commands.h"
+#include "protocol/SharedOptions.h"
 
 namespace zk {
 
 inline constexpr int kSeatCount = 6;     // playing seats; a higher seat watches
-inline constexpr int kScoreRows = 8;     // rows 1-7 categories, row 8 the total
 inline constexpr int kCategoryCount = 7; // 1-6 ones to sixes, 7 the straight
-inline constexpr int kDiceCount = 5;
-inline constexpr int kPhraseCount = 9;
 inline constexpr int kChatterSoundCount = 12;
 
 inline constexpr std::string_view kWaitingName = "<Waiting>";
@@ -56,12 +54,6 @@ inline constexpr int kClosedBarWidth = 11;
 // The bonus-roll limits the start-game window offers, in the order of its
 // tick boxes (image_1, image_2, image_5, image_0).
 inline constexpr std::array<int, 4> kLimitBoxes = {1, 2, 5, 0};
-
-// Built-in texts of the nine phrase buttons.
-inline constexpr std::array<std::string_view, kPhraseCount> kBuiltInPhrases = {
-    "Way To Go!", "Good One!",  "Nice Try!",         "Excellent!",         "Brilliant!",
-    "Wow, WTG!",  "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!",
-};
 
 // Captions of the chatter sound menu; item n (1-12) plays the sound "wave"n.
 inline constexpr std::array<std::string_view, kChatterSoundCount + 1> kChatterCaptions = {
@@ -154,7 +146,6 @@ struct ChatDisplay {
     std::uint64_t clearCount = 0;
 };
 
-enum class TurnSound { Classic, New };
 enum class BotSpeedItem { Slow, Normal, Fast };
 
 // The items of the Options and File menus that hold state.
@@ -224,13 +215,7 @@ struct Board {
     // Chat.
     ChatDisplay chat;
     std::string chatEntry{kChatPlaceholder}; // mychat
-    std::array<std::string, kPhraseCount> phrases = {
-        std::string(kBuiltInPhrases[0]), std::string(kBuiltInPhrases[1]),
-        std::string(kBuiltInPhrases[2]), std::string(kBuiltInPhrases[3]),
-        std::string(kBuiltInPhrases[4]), std::string(kBuiltInPhrases[5]),
-        std::string(kBuiltInPhrases[6]), std::string(kBuiltInPhrases[7]),
-        std::string(kBuiltInPhrases[8]),
-    };
+    PhraseList phrases = kBuiltInPhrases;
 
     // Menus and the small windows.
     MenuState menu;

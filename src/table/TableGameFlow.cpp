@@ -2,6 +2,8 @@
 // with its winners, and the start-game options with the bot speed.
 #include "TableLogic.h"
 
+#include <algorithm>
+
 namespace zk {
 
 void TableLogic::clearall()
@@ -143,9 +145,9 @@ HandlerResult TableLogic::winner(std::string_view payload)
 
     if (seated) {
         if (ownWon)
-            env_.recordGame("addtomine");
+            env_.recordGame(TallyWinner::own());
         else if (result.find(" and ") == std::string::npos)
-            env_.recordGame(result);
+            env_.recordGame(TallyWinner::opponent(result));
         env_.offerHighestScore(board_.seat(state_.ownSeat).cell(kScoreRows).text);
     }
     return HandlerResult::Handled;
@@ -184,9 +186,13 @@ void TableLogic::applyStoredLimit(std::string_view stored)
 
 void TableLogic::startGameClick()
 {
-    // The own name, not the login name with its terminator.
+    // The own name, not the login name with its terminator. The name is an
+    // ordinary field, so a "+" in it would shift the limit after it; it goes
+    // as a blank instead.
+    std::string starter = state_.ownName;
+    std::replace(starter.begin(), starter.end(), '+', ' ');
     if (!send(MessageWriter(cmd::startgame)
-                  .field(state_.ownName)
+                  .field(starter)
                   .field(board_.startWindow.limit)
                   .separator()))
         return;

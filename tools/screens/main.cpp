@@ -58,7 +58,7 @@ public:
     void playSound(std::string_view) override {}
     void loadSettings() override {}
     void saveSettings() override {}
-    void recordGame(std::string_view) override {}
+    void recordGame(const TallyWinner&) override {}
     void offerHighestScore(std::string_view) override {}
     void countOwnZonkard() override {}
     void countOwnBonusMode() override {}

@@ -52,6 +52,15 @@ TEST_F(GameFlow, AnAbandonedChoiceIsKept)
     EXPECT_EQ(env.lastSent(), "CMD_startgame+Ann+2+");
 }
 
+TEST_F(GameFlow, APlusInTheOwnNameCannotShiftTheLimit)
+{
+    hostAs("A+B");
+    logic.startClick();
+    logic.limitBoxClick(1);
+    logic.startGameClick();
+    EXPECT_EQ(env.lastSent(), "CMD_startgame+A B+1+");
+}
+
 TEST_F(GameFlow, AStoredLimitTicksItsBoxAndAnythingElseUnlimited)
 {
     hostAs("Ann");
@@ -191,7 +200,7 @@ TEST_F(GameEnd, ATieSeenByTheFirstWinner)
     EXPECT_TRUE(board().seat(1).winnerRing && board().seat(3).winnerRing);
     EXPECT_FALSE(board().seat(2).winnerRing);
     EXPECT_TRUE(board().startButtonShown) << "the hosting table may start again";
-    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record addtomine", "highest 80"}));
+    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record own win", "highest 80"}));
 }
 
 TEST_F(GameEnd, TheSameTieSeenBySeatThree)
@@ -203,7 +212,7 @@ TEST_F(GameEnd, TheSameTieSeenBySeatThree)
     host(host::winner({1, 3}));
     EXPECT_EQ(board().winnerText, "Bob and You have Won the Game!");
     EXPECT_FALSE(board().startButtonShown);
-    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record addtomine", "highest 80"}));
+    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record own win", "highest 80"}));
 }
 
 TEST_F(GameEnd, ASoleWinnerAndASoleLoser)
@@ -214,7 +223,7 @@ TEST_F(GameEnd, ASoleWinnerAndASoleLoser)
     env.clear();
     host(host::winner({3}));
     EXPECT_EQ(board().winnerText, "You have Won the Game!");
-    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record addtomine", "highest 80"}));
+    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record own win", "highest 80"}));
 
     TableLogic loser(env);
     loser.processParams({"Bob", "127.0.0.1", "true"});
@@ -224,7 +233,19 @@ TEST_F(GameEnd, ASoleWinnerAndASoleLoser)
     env.clear();
     loser.handleMessage(host::winner({3}));
     EXPECT_EQ(loser.board().winnerText, "Ann has Won the Game!");
-    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record Ann", "highest 80"}));
+    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record opponent Ann", "highest 80"}));
+}
+
+TEST_F(GameEnd, AnOpponentNamedLikeTheOldOwnWinMarkerIsAnOpponent)
+{
+    joinAs("Ann", 3);
+    host(host::existing(1, "addtomine"));
+    play(logic);
+    env.clear();
+    host(host::winner({1}));
+    EXPECT_EQ(board().winnerText, "addtomine has Won the Game!");
+    EXPECT_EQ(env.log,
+              (std::vector<std::string>{"sound winner", "record opponent addtomine", "highest 80"}));
 }
 
 TEST_F(GameEnd, TwoOtherWinnersRecordNoGame)

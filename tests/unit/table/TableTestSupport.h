@@ -54,7 +54,10 @@ public:
     }
     void loadSettings() override { note("load settings"); }
     void saveSettings() override { note("save settings"); }
-    void recordGame(std::string_view winner) override { note("record " + std::string(winner)); }
+    void recordGame(const TallyWinner& winner) override
+    {
+        note(winner.ownWin ? std::string("record own win") : "record opponent " + winner.name);
+    }
     void offerHighestScore(std::string_view total) override
     {
         note("highest " + std::string(total));

@@ -1,0 +1,387 @@
+#include "app/Automation.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocalSocket>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+
+#include <optional>
+
+#include "app/GameSession.h"
+#include "protocol/Colour.h"
+#include "table/BoardLayout.h"
+#include "table/BoardPanel.h"
+#include "table/ChatEntry.h"
+#include "table/ViewKit.h"
+
+namespace zk {
+
+namespace {
+
+QJsonArray strings(const auto& texts)
+{
+    QJsonArray out;
+    for (const auto& t : texts)
+        out.append(toQt(t));
+    return out;
+}
+
+QJsonArray rect(const QRect& r)
+{
+    return {r.left(), r.top(), r.width(), r.height()};
+}
+
+QJsonObject boardJson(GameSession& session)
+{
+    const Board& b = session.logic().board();
+    const TableState& s = session.logic().state();
+    QJsonObject o;
+    o["ownName"] = toQt(s.ownName);
+    o["hostAddress"] = toQt(s.hostAddress);
+    o["ownSeat"] = s.ownSeat;
+    o["currentSeat"] = s.currentSeat;
+    o["loggedIn"] = s.loggedIn;
+    o["hostFlag"] = s.hostFlag;
+
+    QJsonArray names, hints, eyes, notPlaying, rings, cells;
+    for (const SeatColumn& seat : b.seats) {
+        names.append(toQt(seat.name));
+        hints.append(toQt(seat.hint));
+        eyes.append(seat.eyes);
+        notPlaying.append(seat.notPlaying);
+        rings.append(seat.winnerRing);
+        QJsonArray column;
+        for (const ScoreCell& cell : seat.cells)
+            column.append(toQt(cell.text));
+        cells.append(column);
+    }
+    o["names"] = names;
+    o["hints"] = hints;
+    o["eyes"] = eyes;
+    o["notPlaying"] = notPlaying;
+    o["winnerRings"] = rings;
+    o["cells"] = cells;
+
+    QJsonArray categories;
+    for (const CategoryRow& row : b.categories) {
+        categories.append(QJsonObject{{"button", row.buttonShown},
+                                      {"flag", toQt(row.buttonFlag)},
+                                      {"bar", row.barShown},
+                                      {"barFlag", toQt(row.barFlag)},
+                                      {"chosen", row.chosenMarker}});
+    }
+    o["categories"] = categories;
+    o["selectedCategory"] = b.turnMarker.selectedCategory;
+    o["turnMarker"] = b.turnMarker.shown;
+
+    QJsonArray dice;
+    for (const Die& d : b.dice) {
+        dice.append(QJsonObject{{"face", d.face},
+                                {"held", d.held},
+                                {"raised", d.raised},
+                                {"shownFace", d.picture.face},
+                                {"bonus", d.bonusMarker}});
+    }
+    o["dice"] = dice;
+    o["rollCount"] = b.rollCount;
+    o["rollButton"] = b.rollButtonShown;
+    o["startButton"] = b.startButtonShown;
+    o["prompt"] = b.panelErrorShown;
+    o["prompt1"] = b.panelError1Shown;
+    o["winnerPanel"] = b.winnerPanelShown;
+    o["winnerText"] = toQt(b.winnerText);
+    o["status"] = toQt(b.status);
+    o["round"] = toQt(b.round);
+    o["bonusCaption"] = toQt(b.bonusCaption);
+
+    QJsonArray chat;
+    for (const ChatLine& line : b.chat.lines)
+        chat.append(QJsonObject{{"text", toQt(line.text)},
+                                {"colour", QString::fromStdString(colourToText(line.colour))}});
+    o["chat"] = chat;
+    o["entry"] = toQt(b.chatEntry);
+    o["phrases"] = strings(b.phrases);
+    o["spies"] = strings(b.spyList.entries);
+
+    const MenuState& m = b.menu;
+    o["menu"] = QJsonObject{
+        {"startGameEnabled", m.startGameEnabled},
+        {"justWatch", m.justWatchChecked},
+        {"playSounds", m.playSounds},
+        {"playChatterSounds", m.playChatterSounds},
+        {"turnSound", m.turnSound == TurnSound::New ? "New" : "Classic"},
+        {"remindMe", m.remindMe},
+        {"botSpeed", m.botSpeed},
+        {"textSize", m.textSize},
+        {"textColour", QString::fromStdString(colourToText(m.textColour))},
+        {"actionColour", QString::fromStdString(colourToText(m.actionColour))},
+        {"scrollLock", m.scrollLock},
+    };
+    o["startWindow"] = QJsonObject{{"shown", b.startWindow.shown}, {"limit", b.startWindow.limit}};
+
+    QJsonArray windows;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && !qobject_cast<QMenu*>(w))
+            windows.append(w->objectName());
+    }
+    o["windows"] = windows;
+    o["messages"] = QJsonArray::fromStringList(session.openMessages());
+    o["bounds"] = rect(session.chat().outerBounds());
+    const WindowBounds& r = session.rememberedBounds();
+    o["remembered"] = rect(QRect(r.left, r.top, r.width, r.height));
+    o["listeningPort"] = session.server().listeningPort();
+    o["lobbyConnection"] = session.lobbyConnectionOpened();
+
+    const Tally& tally = session.tallyWindow().tally();
+    QJsonArray own;
+    for (int column = Tally::kGames; column <= Tally::kZonkards; ++column)
+        own.append(toQt(tally.own(column)));
+    QJsonArray tallied;
+    for (const Tally::Entry& e : tally.tallied())
+        tallied.append(toQt(e.name));
+    o["tally"] = QJsonObject{{"own", own}, {"tallied", tallied}};
+    return o;
+}
+
+// Where a click on a board element lands, in board coordinates.
+std::optional<QPoint> elementPoint(const Board& b, const QString& element, int n)
+{
+    using namespace layout;
+    if (element == "roll" || element == "start")
+        return kRollButton.center();
+    if (element == "yes")
+        return onPrompt(kYesButton).center();
+    if (element == "no")
+        return onPrompt(kNoButton).center();
+    if (element == "ok")
+        return onPrompt(kOkButton).center();
+    if (element == "logo")
+        return kLogo.center();
+    if (element == "die" && Board::isDie(n))
+        return dieRect(n, b.die(n).raised).center();
+    if (element == "name" && Board::isSeat(n))
+        return nameRect(n).center();
+    if (element == "category" && Board::isCategory(n))
+        return onCard(categoryButtonRect(n)).center();
+    if (element == "bar" && Board::isCategory(n)) {
+        // The button lies over the bar's start: aim at its far end.
+        const QRect bar = onCard(barRect(n, b.category(n).barWidth));
+        return QPoint(bar.right() - 3, bar.center().y());
+    }
+    return std::nullopt;
+}
+
+void mouseClick(QWidget* widget, QPoint pos)
+{
+    const QPointF local(pos);
+    const QPointF global(widget->mapToGlobal(pos));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+void typeKey(QWidget* widget, int key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+QAction* findAction(QMenu* menu, const QString& text)
+{
+    for (QAction* a : menu->actions()) {
+        if (QString(a->text()).remove(QLatin1Char('&')) == text)
+            return a;
+        if (a->menu()) {
+            if (QAction* inner = findAction(a->menu(), text))
+                return inner;
+        }
+    }
+    return nullptr;
+}
+
+QWidget* findWindow(const QString& name)
+{
+    QWidget* hidden = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() != name)
+            continue;
+        if (w->isVisible())
+            return w;
+        hidden = w;
+    }
+    return hidden;
+}
+
+QByteArray ok()
+{
+    return "ok";
+}
+
+QByteArray error(const char* why)
+{
+    return QByteArray("error ") + why;
+}
+
+} // namespace
+
+std::unique_ptr<Automation> Automation::fromEnvironment(GameSession& session)
+{
+    const QString path = qEnvironmentVariable(kVariable);
+    if (path.isEmpty())
+        return nullptr;
+    auto* socket = new QLocalSocket;
+    socket->connectToServer(path);
+    if (!socket->waitForConnected(5000)) {
+        delete socket;
+        return nullptr;
+    }
+    return std::make_unique<Automation>(session, socket);
+}
+
+Automation::Automation(GameSession& session, QLocalSocket* socket)
+    : session_(session), socket_(socket)
+{
+    socket_->setParent(this);
+    connect(socket_, &QLocalSocket::readyRead, this, &Automation::readCommands);
+    connect(&session_, &GameSession::cameForward, this, [this] { write("event raised"); });
+    write("hello " + QByteArray::number(QCoreApplication::applicationPid()));
+}
+
+Automation::~Automation() = default;
+
+void Automation::write(const QByteArray& line)
+{
+    socket_->write(line + '\n');
+    socket_->flush();
+}
+
+void Automation::readCommands()
+{
+    while (socket_->canReadLine()) {
+        const QByteArray line = socket_->readLine().trimmed();
+        if (!line.isEmpty())
+            write(obey(line));
+    }
+}
+
+QByteArray Automation::obey(const QByteArray& line)
+{
+    const QString text = QString::fromUtf8(line);
+    const QString command = text.section(QLatin1Char(' '), 0, 0);
+    const QString rest = text.section(QLatin1Char(' '), 1);
+    Tchat& chat = session_.chat();
+
+    if (command == "board")
+        return QJsonDocument(boardJson(session_)).toJson(QJsonDocument::Compact);
+
+    if (command == "type") {
+        ChatEntry* entry = chat.chatEntry();
+        entry->setFocus();
+        for (const QChar c : rest) {
+            const int key = c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode()
+                                                                      : int(Qt::Key_unknown);
+            typeKey(entry, key, QString(c));
+        }
+        typeKey(entry, Qt::Key_Return, QStringLiteral("\r"));
+        return ok();
+    }
+
+    if (command == "click") {
+        const QString element = rest.section(QLatin1Char(' '), 0, 0);
+        const int n = rest.section(QLatin1Char(' '), 1, 1).toInt();
+        const auto point = elementPoint(session_.logic().board(), element, n);
+        if (!point)
+            return error("no such element");
+        mouseClick(chat.boardPanel(), *point);
+        return ok();
+    }
+
+    if (command == "menu") {
+        for (QAction* top : chat.menuBar()->actions()) {
+            QAction* item = top->menu() ? findAction(top->menu(), rest) : nullptr;
+            if (!item)
+                continue;
+            if (!item->isEnabled())
+                return error("disabled");
+            item->trigger();
+            return ok();
+        }
+        return error("no such item");
+    }
+
+    if (command == "seatmenu") {
+        const int seat = rest.section(QLatin1Char(' '), 0, 0).toInt();
+        const QString itemText = rest.section(QLatin1Char(' '), 1);
+        if (!Board::isSeat(seat))
+            return error("no such seat");
+        BoardPanel* board = chat.boardPanel();
+        const QPoint pos = layout::nameRect(seat).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, board->mapToGlobal(pos));
+        QApplication::sendEvent(board, &event);
+        auto* menu = chat.findChild<QMenu*>(QStringLiteral("popup_kick"));
+        QAction* item = menu ? findAction(menu, itemText) : nullptr;
+        if (!item) {
+            if (menu)
+                menu->hide();
+            return error("no such item");
+        }
+        const bool enabled = item->isEnabled();
+        menu->hide();
+        if (!enabled)
+            return error("disabled");
+        item->trigger();
+        return ok();
+    }
+
+    if (command == "set" || command == "press") {
+        QWidget* window = findWindow(text.section(QLatin1Char(' '), 1, 1));
+        const QString childName = text.section(QLatin1Char(' '), 2, 2);
+        if (!window)
+            return error("no such window");
+        QWidget* child = window->findChild<QWidget*>(childName);
+        if (!child)
+            return error("no such widget");
+        if (command == "set") {
+            auto* field = qobject_cast<QLineEdit*>(child);
+            if (!field)
+                return error("not a text field");
+            field->setText(text.section(QLatin1Char(' '), 3));
+            return ok();
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(child))
+            button->click();
+        else
+            mouseClick(child, child->rect().center());
+        return ok();
+    }
+
+    if (command == "dismiss") {
+        for (QMessageBox* box : chat.findChildren<QMessageBox*>(QStringLiteral("zk_message"))) {
+            if (box->isVisible())
+                box->done(QMessageBox::Ok);
+        }
+        return ok();
+    }
+
+    if (command == "quit") {
+        chat.close();
+        return ok();
+    }
+    return error("unknown command");
+}
+
+} // namespace zk

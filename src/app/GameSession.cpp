@@ -1,0 +1,496 @@
+#include "app/GameSession.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <array>
+#include <climits>
+
+#include "protocol/Port.h"
+#include "protocol/Text.h"
+#include "records/DataDir.h"
+#include "table/Art.h"
+
+namespace zk {
+
+namespace {
+
+QString screenText(std::string_view cp1252)
+{
+    return QString::fromStdString(fromCp1252(cp1252));
+}
+
+std::string wireText(const QString& text)
+{
+    return toCp1252(text.toStdString());
+}
+
+std::vector<std::string> wireArguments(const QStringList& args)
+{
+    std::vector<std::string> out;
+    for (const QString& a : args)
+        out.push_back(wireText(a));
+    return out;
+}
+
+WindowBounds boundsOf(const QRect& r)
+{
+    return {r.top(), r.left(), r.width(), r.height()};
+}
+
+QPixmap backgroundPicture()
+{
+    return art::backgroundBrush(qApp->devicePixelRatio()).texture();
+}
+
+} // namespace
+
+GameSession::GameSession(Options options)
+    : options_(std::move(options)),
+      sounds_(options_.sounds ? std::move(options_.sounds) : SoundPlayer::withDefaultOutput()),
+      logic_(*this),
+      chat_(logic_),
+      tally_([this] {
+          std::array<std::string, kSeatCount> names;
+          for (int seat = 1; seat <= kSeatCount; ++seat)
+              names[static_cast<std::size_t>(seat - 1)] = logic_.board().seat(seat).name;
+          return seatedOpponents(names, logic_.state().ownSeat);
+      }),
+      server_([this] { return logic_.board().menu.botSpeed; },
+              [this](const std::string& text) { notice(screenText(text)); },
+              std::move(options_.dice)),
+      spies_(logic_),
+      gamestart_(logic_),
+      Timer1(kTableDrainIntervalMs, [this](const QueuedMessage& m) {
+          logic_.handleMessage(m.text);
+          refreshTable();
+      })
+{
+    wireWindows();
+    wireSocket();
+}
+
+GameSession::~GameSession()
+{
+    // Nothing the connections report while they go may reach the logic.
+    sock.onInfo = nullptr;
+    sock.onRead = nullptr;
+    Sock11.onInfo = nullptr;
+}
+
+void GameSession::wireWindows()
+{
+    const QPixmap background = backgroundPicture();
+    tally_.setBackground(background);
+    tally_.setNotify([this](const std::string& message) { notice(QString::fromStdString(message)); });
+    about_.setBackground(background);
+    about_.setPicture(art::pixmap(ArtId::About, qApp->devicePixelRatio()));
+    download_.setBackground(background);
+    download_.setSettingLookup([](const QString& key) {
+        const auto value = readSetting(settingsFilePath(), kGameKey, key.toStdString());
+        return value ? screenText(*value) : QString();
+    });
+    download_.setInstallDirectoryProvider([this] { return installDirectory(); });
+    download_.setExitRequest([this] { closeProgram(); });
+    help_.setBackground(background);
+    phrasesEditor_.setBackground(background);
+    phrasesEditor_.setNotify(
+        [this](const std::string& message) { notice(QString::fromStdString(message)); });
+
+    connect(&chat_, &Tchat::firstShown, this, [this] {
+        logic_.processParams(wireArguments(options_.arguments));
+        refreshTable();
+    });
+    connect(&chat_, &Tchat::aboutToClose, this, &GameSession::tableClosing);
+    connect(&chat_, &Tchat::logoClicked, &about_, &Tabout::openWebPage);
+    connect(&chat_, &Tchat::hostOrJoinRequested, this, &GameSession::openHostJoin);
+    connect(&chat_, &Tchat::viewTallyRequested, &tally_, &Ttallylist::viewTally);
+    connect(&chat_, &Tchat::spyListRequested, this, [this] {
+        spies_.refresh();
+        spies_.show();
+        spies_.raise();
+    });
+    connect(&chat_, &Tchat::phraseListRequested, this,
+            [this] { phrasesEditor_.openEditor(logic_.board().phrases); });
+    connect(&chat_, &Tchat::contentRequested, this, [this] {
+        help_.show();
+        help_.raise();
+    });
+    auto showAbout = [this] {
+        about_.show();
+        about_.raise();
+    };
+    connect(&chat_, &Tchat::aboutRequested, this, showAbout);
+    connect(&help_, &Thelp::aboutRequested, this, showAbout);
+
+    // What one table window changes, the others show.
+    connect(&chat_, &Tchat::boardChanged, this, [this] {
+        gamestart_.refresh();
+        spies_.refresh();
+    });
+    connect(&gamestart_, &Tgamestart::boardChanged, &chat_, &Tchat::refresh);
+    connect(&spies_, &Tspylist::boardChanged, &chat_, &Tchat::refresh);
+
+    // The editor's "Done": the buttons take the texts.
+    connect(&phrasesEditor_, &Tphrases::phrasesChanged, this, [this](const PhraseList& phrases) {
+        logic_.board().phrases = phrases;
+        chat_.refresh();
+    });
+
+#ifndef QT_NO_SESSIONMANAGER
+    // The desktop session ending closes the table the normal way, so the
+    // bounds and the tally are saved.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        closeProgram();
+    });
+#endif
+}
+
+void GameSession::wireSocket()
+{
+    sock.onRead = [this](TSock& s, std::size_t) {
+        // A line beyond the framer's limit is dropped by it; the rest goes on.
+        framer_.feed(s.receive(), Timer1.queue());
+        Timer1.wake();
+    };
+    sock.onInfo = [this](TSock&, TSock::InfoKind kind, const std::string& text) {
+        sockInfo(kind, text);
+    };
+    // The game never reads the lobby's connection; what the lobby might send
+    // is let go at once rather than kept for the life of the program.
+    Sock11.onRead = [](TSock& s, std::size_t) { s.receive(); };
+}
+
+void GameSession::sockInfo(TSock::InfoKind kind, const std::string& text)
+{
+    if (kind == TSock::InfoKind::Connect)
+        connectingTo_.clear();
+    if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected()) {
+        // The connection could not be made. The table stays open and idle;
+        // this line tells the player why nothing happens.
+        logic_.addLineToChat("Could not connect to " + connectingTo_ + " (" + text + ").",
+                             kSystemColour);
+        connectingTo_.clear();
+        refreshTable();
+    }
+    logic_.socketInfo(text);
+}
+
+void GameSession::start()
+{
+    tally_.loadFrom(tallyFilePath());
+    chat_.show();
+}
+
+void GameSession::finish()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    if (!closing_)
+        chat_.close();
+    tableClosing(); // does nothing when the close already ran it
+    tally_.saveTo(tallyFilePath());
+}
+
+void GameSession::comeForward()
+{
+    if (chat_.isMinimized()) {
+        chat_.showNormal();
+    } else {
+        chat_.show();
+        chat_.raise();
+    }
+    chat_.activateWindow();
+    emit cameForward();
+}
+
+void GameSession::refreshTable()
+{
+    chat_.refresh();
+    gamestart_.refresh();
+    spies_.refresh();
+}
+
+QStringList GameSession::openMessages() const
+{
+    QStringList texts;
+    for (const QMessageBox* box : chat_.findChildren<QMessageBox*>(QStringLiteral("zk_message"))) {
+        if (box->isVisible())
+            texts << box->text();
+    }
+    return texts;
+}
+
+QMessageBox* GameSession::notice(const QString& text)
+{
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Zonkards"), text,
+                                QMessageBox::Ok, &chat_);
+    box->setObjectName(QStringLiteral("zk_message"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    return box;
+}
+
+QString GameSession::installDirectory() const
+{
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (QFileInfo(programDir).isWritable())
+        return programDir;
+    return QString::fromStdU16String(dataDirectory().u16string());
+}
+
+void GameSession::openHostJoin()
+{
+    if (!hostJoin_) {
+        hostJoin_ = new Thostjoin(&chat_);
+        hostJoin_->setBackground(backgroundPicture());
+        hostJoin_->setReleaseInstanceLock([this] {
+            // The new copy reads the files at once: give it ours first.
+            applyCloseRule();
+            tally_.saveTo(tallyFilePath());
+            server_.stopListening();
+            if (options_.releaseInstance)
+                options_.releaseInstance();
+        });
+        hostJoin_->setRestoreInstanceLock([this] {
+            if (options_.restoreInstance)
+                options_.restoreInstance();
+            if (logic_.state().hostFlag) {
+                std::string error;
+                if (!server_.startListening(gamePort(), &error))
+                    notice(QStringLiteral("The game can no longer be hosted (%1).")
+                               .arg(QString::fromStdString(error)));
+            }
+        });
+        hostJoin_->setExitRequest([this] { closeProgram(); });
+        if (!options_.program.isEmpty())
+            hostJoin_->setProgram(options_.program);
+    }
+    // Offered: the name and address this copy plays under, or those of a
+    // command line too short to use.
+    const TableState& state = logic_.state();
+    const QStringList& args = options_.arguments;
+    hostJoin_->setName(!state.ownName.empty() ? screenText(state.ownName) : args.value(0));
+    if (!state.hostFlag)
+        hostJoin_->setAddress(!state.hostAddress.empty() ? screenText(state.hostAddress) : args.value(1));
+    hostJoin_->setHost(state.hostFlag);
+    hostJoin_->show();
+    hostJoin_->raise();
+    hostJoin_->activateWindow();
+}
+
+// --- Closing -----------------------------------------------------------------
+
+void GameSession::applyCloseRule()
+{
+    // The bounds are written when they differ from the ones last loaded or
+    // saved, reduced to fit the work area.
+    const QScreen* screen = chat_.screen() ? chat_.screen() : QGuiApplication::primaryScreen();
+    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, INT_MAX, INT_MAX);
+    if (const auto bounds =
+            boundsToSaveOnClose(boundsOf(chat_.outerBounds()), remembered_, work.width(), work.height())) {
+        remembered_ = *bounds;
+        saveWith(*bounds);
+    }
+}
+
+void GameSession::tableClosing()
+{
+    if (closing_)
+        return;
+    closing_ = true;
+    applyCloseRule();
+    for (QWidget* window : std::initializer_list<QWidget*>{&tally_, &about_, &download_, &help_,
+                                                          &phrasesEditor_, &spies_, &gamestart_})
+        window->hide();
+    if (hostJoin_)
+        hostJoin_->hide();
+    if (options_.quitOnClose)
+        QCoreApplication::quit();
+}
+
+// --- TableEnvironment: the connection ----------------------------------------
+
+bool GameSession::sendToHost(std::string_view bytes)
+{
+    if (!sock.hasSocket())
+        return false;
+    try {
+        sock.send(bytes);
+    } catch (const ESockException&) {
+        return false;
+    }
+    return true;
+}
+
+bool GameSession::startHostListening()
+{
+    std::string error;
+    if (server_.startListening(gamePort(), &error))
+        return true;
+    notice(QStringLiteral("This computer cannot host a game: port %1 could not be opened (%2). "
+                          "Another program, or another game, may be using it.")
+               .arg(gamePort())
+               .arg(QString::fromStdString(error)));
+    return false;
+}
+
+bool GameSession::connectToHost(std::string_view address)
+{
+    sock.hostName = fromCp1252(address);
+    sock.portName = std::to_string(gamePort());
+    connectingTo_ = std::string(address);
+    try {
+        sock.open();
+    } catch (const ESockException& e) {
+        connectingTo_.clear();
+        logic_.addLineToChat("Could not connect to " + std::string(address) + " (" + e.what() + ").",
+                             kSystemColour);
+        refreshTable();
+        return false;
+    }
+    return true;
+}
+
+void GameSession::openLobbyConnection()
+{
+    Sock11.hostName = "127.0.0.1";
+    Sock11.portName = std::to_string(kLobbyPort);
+    lobbyOpened_ = true;
+    try {
+        Sock11.open();
+    } catch (const ESockException&) {
+        // The lobby program is optional; nothing depends on this connection.
+    }
+}
+
+// --- TableEnvironment: windows -----------------------------------------------
+
+void GameSession::showMessage(std::string_view text)
+{
+    notice(screenText(text));
+}
+
+void GameSession::showMessageThenClose(std::string_view text)
+{
+    QMessageBox* box = notice(screenText(text));
+    connect(box, &QDialog::finished, this, &GameSession::closeProgram);
+}
+
+void GameSession::closeProgram()
+{
+    chat_.close();
+}
+
+void GameSession::showLobbyDownload()
+{
+    download_.show();
+}
+
+void GameSession::showStartGameWindow()
+{
+    gamestart_.refresh();
+    gamestart_.show();
+    gamestart_.raise();
+    gamestart_.activateWindow();
+}
+
+void GameSession::hideStartGameWindow()
+{
+    gamestart_.hide();
+}
+
+// --- TableEnvironment: services ----------------------------------------------
+
+void GameSession::playSound(std::string_view name)
+{
+    if (sounds_)
+        sounds_->play(name);
+}
+
+SettingsValues GameSession::currentSettings() const
+{
+    const Board& b = logic_.board();
+    SettingsValues v;
+    v.bounds = boundsOf(chat_.outerBounds());
+    v.turnSound = b.menu.turnSound;
+    v.chatterSounds = b.menu.playChatterSounds;
+    v.textSize = b.menu.textSize;
+    v.textColour = b.menu.textColour;
+    v.actionColour = b.menu.actionColour;
+    v.botSpeed = b.menu.botSpeed;
+    v.phrases = b.phrases;
+    v.playSounds = b.menu.playSounds;
+    v.remindMe = b.menu.remindMe;
+    v.rolls = b.startWindow.limit;
+    return v;
+}
+
+void GameSession::saveWith(const WindowBounds& bounds)
+{
+    SettingsValues v = currentSettings();
+    v.bounds = bounds;
+    if (const auto message = zk::saveSettings(settingsFilePath(), kGameKey, v))
+        notice(QString::fromStdString(*message));
+}
+
+void GameSession::saveSettings()
+{
+    saveWith(boundsOf(chat_.outerBounds()));
+}
+
+void GameSession::loadSettings()
+{
+    Board& b = logic_.board();
+    SettingsValues v;
+    v.phrases = b.phrases; // an empty key keeps the button's text
+    zk::loadSettings(settingsFilePath(), kGameKey, v);
+
+    chat_.setOuterBounds(QRect(v.bounds.left, v.bounds.top, v.bounds.width, v.bounds.height));
+    remembered_ = v.bounds;
+    b.menu.turnSound = v.turnSound;
+    b.menu.playChatterSounds = v.chatterSounds;
+    b.menu.textSize = v.textSize;
+    b.menu.textColour = v.textColour;
+    b.menu.actionColour = v.actionColour;
+    switch (v.botSpeed) {
+    case kBotSpeedSlow: b.menu.botSpeedItem = BotSpeedItem::Slow; break;
+    case kBotSpeedFast: b.menu.botSpeedItem = BotSpeedItem::Fast; break;
+    default: b.menu.botSpeedItem = BotSpeedItem::Normal; break;
+    }
+    b.menu.botSpeed = b.menu.botSpeedItem == BotSpeedItem::Slow   ? kBotSpeedSlow
+                      : b.menu.botSpeedItem == BotSpeedItem::Fast ? kBotSpeedFast
+                                                                  : kBotSpeedNormal;
+    b.phrases = v.phrases;
+    b.menu.playSounds = v.playSounds;
+    b.menu.remindMe = v.remindMe;
+    logic_.applyStoredLimit(rollsText(v.rolls));
+    refreshTable();
+}
+
+void GameSession::recordGame(const TallyWinner& winner)
+{
+    tally_.recordGame(winner.ownWin ? GameOutcome::ownWin() : GameOutcome::wonBy(winner.name));
+}
+
+void GameSession::offerHighestScore(std::string_view total)
+{
+    tally_.offerHighestScore(total);
+}
+
+void GameSession::countOwnZonkard()
+{
+    tally_.countOwnZonkard();
+}
+
+void GameSession::countOwnBonusMode()
+{
+    tally_.countOwnBonusMode();
+}
+
+} // namespace zk

@@ -1,0 +1,177 @@
+// GameSession: one run of the game. It owns the table logic and the nine
+// windows (made in their order: Tchat, Ttallylist, Tabout, Tdownload, Thelp,
+// Tphrases, TServer, Tspylist, Tgamestart; only Tchat is shown), the table's
+// connection to the host (`sock`, its framer and the 1 ms poll `Timer1`),
+// the connection to the lobby program (`Sock11`), the sound player and the
+// settings file, and it is the TableEnvironment through which the logic
+// reaches all of them.
+//
+//     GameSession session({.arguments = args});    // windows made, not shown
+//     session.start();                             // tally read, Tchat shown:
+//                                                  // the command line is read
+//     app.exec();
+//     session.finish();                            // bounds rule, tally saved
+//
+// Ending: every way out (File, Exit; the close box; "Socket Closed"; a
+// finished "Game is full"; SIGINT/SIGTERM; the desktop session ending) goes
+// through closing Tchat, which applies the close rule of the settings file
+// and quits the event loop; finish() then writes the tally.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/DiceSource.h"
+#include "host/serverform.h"
+#include "protocol/Framer.h"
+#include "protocol/MessagePump.h"
+#include "protocol/Sock.h"
+#include "records/Settings.h"
+#include "records/SoundPlayer.h"
+#include "records/phrasesform.h"
+#include "records/tallylistform.h"
+#include "table/TableEnvironment.h"
+#include "table/TableLogic.h"
+#include "table/chatform.h"
+#include "table/gamestartform.h"
+#include "table/spylistform.h"
+#include "windows/aboutform.h"
+#include "windows/downloadform.h"
+#include "windows/helpform.h"
+#include "windows/hostjoinform.h"
+
+class QMessageBox;
+
+namespace zk {
+
+class GameSession : public QObject, private TableEnvironment {
+    Q_OBJECT
+public:
+    struct Options {
+        // The command line after the program's name.
+        QStringList arguments;
+        // The sound output; empty: the real one.
+        std::unique_ptr<SoundPlayer> sounds;
+        // The host engine's dice; empty: seeded from the clock.
+        DieSource dice;
+        // Around a relaunch of the program (host-or-join): let go of the
+        // single-instance locks, and take them back if the start failed.
+        std::function<void()> releaseInstance;
+        std::function<void()> restoreInstance;
+        // The program the host-or-join dialog starts; empty: this one.
+        QString program;
+        // Closing the table window ends the event loop (off for tests that
+        // run the session inside their own).
+        bool quitOnClose = true;
+    };
+
+    explicit GameSession(Options options);
+    ~GameSession() override;
+
+    // Reads the tally file and shows the table window; its first showing
+    // reads the command line.
+    void start();
+    // After the event loop: closes the table window if it is still open (the
+    // close rule) and writes the tally file.
+    void finish();
+
+    // Brings the table window forward (a second copy was started).
+    void comeForward();
+
+    TableLogic& logic() { return logic_; }
+    Tchat& chat() { return chat_; }
+    Ttallylist& tallyWindow() { return tally_; }
+    Tdownload& downloadWindow() { return download_; }
+    Tphrases& phraseEditor() { return phrasesEditor_; }
+    TServer& server() { return server_; }
+    Tspylist& spyList() { return spies_; }
+    Tgamestart& startWindow() { return gamestart_; }
+    Thelp& helpWindow() { return help_; }
+    Tabout& aboutWindow() { return about_; }
+    // The host-or-join dialog, made the first time it is asked for.
+    Thostjoin* hostJoinDialog() { return hostJoin_; }
+
+    // The texts of the message boxes open now, oldest first.
+    QStringList openMessages() const;
+    // Whether the table window has closed (the program is ending).
+    bool closed() const { return closing_; }
+    // Whether the connection to the lobby program was opened.
+    bool lobbyConnectionOpened() const { return lobbyOpened_; }
+    // The bounds last loaded from or saved to the settings file.
+    const WindowBounds& rememberedBounds() const { return remembered_; }
+
+    // Redraws the three table windows from the Board.
+    void refreshTable();
+
+signals:
+    // The window was brought forward at a second copy's request.
+    void cameForward();
+
+private:
+    // TableEnvironment
+    bool sendToHost(std::string_view bytes) override;
+    bool startHostListening() override;
+    bool connectToHost(std::string_view address) override;
+    void openLobbyConnection() override;
+    void showMessage(std::string_view text) override;
+    void showMessageThenClose(std::string_view text) override;
+    void closeProgram() override;
+    void showLobbyDownload() override;
+    void showStartGameWindow() override;
+    void hideStartGameWindow() override;
+    void playSound(std::string_view name) override;
+    void loadSettings() override;
+    void saveSettings() override;
+    void recordGame(const TallyWinner& winner) override;
+    void offerHighestScore(std::string_view total) override;
+    void countOwnZonkard() override;
+    void countOwnBonusMode() override;
+
+    void wireWindows();
+    void wireSocket();
+    void sockInfo(TSock::InfoKind kind, const std::string& text);
+    // A message box that does not block the table.
+    QMessageBox* notice(const QString& text);
+    SettingsValues currentSettings() const;
+    void saveWith(const WindowBounds& bounds);
+    void applyCloseRule();
+    void tableClosing();
+    void openHostJoin();
+    QString installDirectory() const;
+
+    Options options_;
+    std::unique_ptr<SoundPlayer> sounds_;
+    TableLogic logic_;
+
+    // The nine windows, in the order they are made.
+    Tchat chat_;
+    Ttallylist tally_;
+    Tabout about_;
+    Tdownload download_;
+    Thelp help_;
+    Tphrases phrasesEditor_;
+    TServer server_;
+    Tspylist spies_;
+    Tgamestart gamestart_;
+    QPointer<Thostjoin> hostJoin_;
+
+    TSock sock;   // the table's connection to the host
+    TSock Sock11; // the lobby program's port; nothing is sent or read
+    Framer framer_;
+    MessagePump Timer1;
+
+    WindowBounds remembered_{0, 0, 0, 0};
+    std::string connectingTo_; // the address of the connection being made
+    bool lobbyOpened_ = false;
+    bool closing_ = false;
+    bool finished_ = false;
+};
+
+} // namespace zk
