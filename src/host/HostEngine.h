@@ -36,7 +36,7 @@
 
 namespace zk {
 
-inline constexpr int kSeats = 6;          // slots 1-6 are the seats of the game
+// Slots 1 to kSeatCount (Commands.h) are the seats of the game.
 inline constexpr int kMaxConnections = 9; // slots 7-9 only watch
 inline constexpr int kRefusalSlot = 10;   // receives "CMD_full+" and is closed
 inline constexpr int kSlotRecords = 11;   // records 1-11; 11 is never used
@@ -185,7 +185,6 @@ private:
     std::array<tplayer, kSlotRecords + 1> players_{}; // index 0 unused
     int connections_ = 0;
     bool gamestarted_ = false;
-    int seats_ = kSeats;
     int currentplayer_ = 0;
     int round_ = 0;
     Faces dice_{};

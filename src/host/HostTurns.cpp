@@ -20,7 +20,7 @@ HandlerResult HostEngine::startgame(FieldReader& f)
     gamestarted_ = true;
     bonuslimit_ = limit;
     sendToAll(MessageWriter(cmd::startgame).field(starter).field(limit).separator().finish());
-    for (int s = 1; s <= kSeats; ++s) {
+    for (int s = 1; s <= kSeatCount; ++s) {
         tplayer& p = seat(s);
         p.turnactive = false;
         p.total = 0;
@@ -75,8 +75,8 @@ void HostEngine::findplayer()
 {
     int next = currentplayer_;
     bool found = false;
-    for (int i = 0; i < kSeats && !found; ++i) {
-        next = next % kSeats + 1;
+    for (int i = 0; i < kSeatCount && !found; ++i) {
+        next = next % kSeatCount + 1;
         found = seat(next).playing;
     }
     currentplayer_ = next;
@@ -113,7 +113,7 @@ void HostEngine::findplayer()
 
 void HostEngine::selectcat(int s, int category)
 {
-    if (!gamestarted_ || s != currentplayer_ || s < 1 || s > kSeats)
+    if (!gamestarted_ || s != currentplayer_ || s < 1 || s > kSeatCount)
         return;
     tplayer& p = seat(s);
     if (p.category != 0) {
@@ -136,7 +136,7 @@ void HostEngine::selectcat(int s, int category)
 
 void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
 {
-    if (s != currentplayer_ || s < 1 || s > kSeats)
+    if (s != currentplayer_ || s < 1 || s > kSeatCount)
         return;
     tplayer& p = seat(s);
     if (!p.turnactive)
@@ -255,7 +255,7 @@ void HostEngine::scoreTurn(int s)
 
 void HostEngine::bonusrolls(int s)
 {
-    if (s < 1 || s > kSeats)
+    if (s < 1 || s > kSeatCount)
         return;
     tplayer& p = seat(s);
     const int category = p.category;
@@ -295,7 +295,7 @@ void HostEngine::bonusrolls(int s)
 void HostEngine::checkforwin()
 {
     SeatTotals totals{};
-    for (int s = 1; s <= kSeats; ++s)
+    for (int s = 1; s <= kSeatCount; ++s)
         totals[static_cast<std::size_t>(s - 1)] = seat(s).total;
     MessageWriter m(cmd::winner);
     for (int s : winningSeats(totals))
@@ -309,7 +309,7 @@ void HostEngine::checkforwin()
 
 void HostEngine::computerplay(int s)
 {
-    if (s != currentplayer_ || s < 1 || s > kSeats)
+    if (s != currentplayer_ || s < 1 || s > kSeatCount)
         return;
     const tplayer& p = seat(s);
     // A step armed before a human took the seat back is dropped here.

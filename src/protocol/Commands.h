@@ -76,10 +76,14 @@ inline constexpr std::size_t kMaxUnsentBytes = 1024 * 1024;
 // One read from a socket takes at most this many bytes.
 inline constexpr std::size_t kMaxReadChunk = 32768;
 
-// The shape of the game the messages speak of: five dice (the die pairs name
-// dice 1-5) and eight score rows per seat (rows 1-7 the categories, row 8
-// the total; the snapshot's score groups carry all eight).
+// The shape of the game the messages speak of: six playing seats (a higher
+// slot only watches), five dice (the die pairs name dice 1-5), seven
+// categories (1-6 ones to sixes, 7 the straight) and eight score rows per
+// seat (rows 1-7 the categories, row 8 the total; the snapshot's score
+// groups carry all eight).
+inline constexpr int kSeatCount = 6;
 inline constexpr int kDiceCount = 5;
+inline constexpr int kCategoryCount = 7;
 inline constexpr int kScoreRows = 8;
 
 // Timer intervals in milliseconds.

@@ -1,7 +1,9 @@
-// What the table and the player's records both name: the turn sound choice
-// and the phrase buttons' count and built-in texts. They live here, below
-// both, so that the program's settings bridge can see the board and the
-// settings file in one place without two definitions of the same name.
+// What the table and the player's records both name: the game key, the
+// window's default bounds, the empty seat's label, the text sizes, the turn
+// sound choice and the phrase buttons' count and built-in texts. They live
+// here, below both, so that the program's settings bridge can see the board
+// and the settings file in one place without two definitions of the same
+// name. (The bot speeds, which the host reads too, are in Commands.h.)
 //
 //     PhraseList phrases = kBuiltInPhrases; // until the settings give others
 //     menu.turnSound = TurnSound::New;      // stored as "1"
@@ -9,8 +11,31 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace zk {
+
+// The game key: it names the settings file's section, begins the tally
+// file's name and names the lock a running game holds.
+inline constexpr std::string_view kGameKey = "agame";
+
+// Top, left, width and height of the main window in screen pixels.
+struct WindowBounds {
+    int top = 0;
+    int left = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const WindowBounds&, const WindowBounds&) = default;
+};
+
+// Where "Reset Screen Location" puts the window, and what a missing key gives.
+inline constexpr WindowBounds kDefaultBounds{3, 3, 684, 535};
+
+// The label of a seat nobody has taken.
+inline constexpr std::string_view kWaitingName = "<Waiting>";
+
+// The Text Size items; another size ticks none of them.
+inline constexpr std::array<int, 4> kTextSizes = {8, 10, 12, 14};
 
 // Options, Turn Sound; the settings file stores Classic as "0" and New as "1".
 enum class TurnSound { Classic = 0, New = 1 };

@@ -8,11 +8,10 @@
 #include "records/CaseFold.h"
 #include "records/FileIO.h"
 #include "records/LZRW1KH.h"
+#include "protocol/SharedOptions.h" // kWaitingName
 
 namespace zk {
 namespace {
-
-constexpr std::string_view kWaiting = "<Waiting>";
 
 std::string_view trimSpaces(std::string_view s)
 {
@@ -276,7 +275,7 @@ std::vector<std::string> seatedOpponents(const std::array<std::string, 6>& nameL
     std::vector<std::string> names;
     for (int seat = 1; seat <= 6; ++seat) {
         const std::string& label = nameLabels[static_cast<std::size_t>(seat - 1)];
-        if (seat == ownSeat || label == kWaiting)
+        if (seat == ownSeat || label == kWaitingName)
             continue;
         names.push_back(label);
     }

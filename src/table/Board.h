@@ -31,11 +31,8 @@
 
 namespace zk {
 
-inline constexpr int kSeatCount = 6;     // playing seats; a higher seat watches
-inline constexpr int kCategoryCount = 7; // 1-6 ones to sixes, 7 the straight
 inline constexpr int kChatterSoundCount = 12;
 
-inline constexpr std::string_view kWaitingName = "<Waiting>";
 inline constexpr std::string_view kComputerName = "Klot"; // hint of seat 2's label
 inline constexpr std::string_view kChatPlaceholder = "<Enter Chat Here>";
 
