@@ -10,6 +10,7 @@
 #include <climits>
 
 #include "protocol/Port.h"
+#include "protocol/QtText.h"
 #include "protocol/Text.h"
 #include "records/DataDir.h"
 #include "table/Art.h"
@@ -18,21 +19,11 @@ namespace zk {
 
 namespace {
 
-QString screenText(std::string_view cp1252)
-{
-    return QString::fromStdString(fromCp1252(cp1252));
-}
-
-std::string wireText(const QString& text)
-{
-    return toCp1252(text.toStdString());
-}
-
 std::vector<std::string> wireArguments(const QStringList& args)
 {
     std::vector<std::string> out;
     for (const QString& a : args)
-        out.push_back(wireText(a));
+        out.push_back(fromQt(a));
     return out;
 }
 
@@ -60,7 +51,7 @@ GameSession::GameSession(Options options)
           return seatedOpponents(names, logic_.state().ownSeat);
       }),
       server_([this] { return logic_.board().menu.botSpeed; },
-              [this](const std::string& text) { notice(screenText(text)); },
+              [this](const std::string& text) { notice(toQt(text)); },
               std::move(options_.dice)),
       spies_(logic_),
       gamestart_(logic_),
@@ -91,7 +82,7 @@ void GameSession::wireWindows()
     download_.setBackground(background);
     download_.setSettingLookup([](const QString& key) {
         const auto value = readSetting(settingsFilePath(), kGameKey, key.toStdString());
-        return value ? screenText(*value) : QString();
+        return value ? toQt(*value) : QString();
     });
     download_.setInstallDirectoryProvider([this] { return installDirectory(); });
     download_.setExitRequest([this] { closeProgram(); });
@@ -275,9 +266,9 @@ void GameSession::openHostJoin()
     // command line too short to use.
     const TableState& state = logic_.state();
     const QStringList& args = options_.arguments;
-    hostJoin_->setName(!state.ownName.empty() ? screenText(state.ownName) : args.value(0));
+    hostJoin_->setName(!state.ownName.empty() ? toQt(state.ownName) : args.value(0));
     if (!state.hostFlag)
-        hostJoin_->setAddress(!state.hostAddress.empty() ? screenText(state.hostAddress) : args.value(1));
+        hostJoin_->setAddress(!state.hostAddress.empty() ? toQt(state.hostAddress) : args.value(1));
     hostJoin_->setHost(state.hostFlag);
     hostJoin_->show();
     hostJoin_->raise();
@@ -373,12 +364,12 @@ void GameSession::openLobbyConnection()
 
 void GameSession::showMessage(std::string_view text)
 {
-    notice(screenText(text));
+    notice(toQt(text));
 }
 
 void GameSession::showMessageThenClose(std::string_view text)
 {
-    QMessageBox* box = notice(screenText(text));
+    QMessageBox* box = notice(toQt(text));
     connect(box, &QDialog::finished, this, &GameSession::closeProgram);
 }
 
