@@ -73,14 +73,19 @@ HandlerResult TableLogic::getnextplayer(std::string_view payload)
     board_.turnMarker.selectedCategory = 0;
 
     newTurnDice();
+    announceTurn(*seat);
+    return HandlerResult::Handled;
+}
+
+void TableLogic::announceTurn(int seat)
+{
     if (onTurn()) {
         board_.status = "Your Turn";
         turnSound();
         board_.rollButtonShown = true;
     } else {
-        board_.status = labelText(*seat) + "'s turn";
+        board_.status = labelText(seat) + "'s turn";
     }
-    return HandlerResult::Handled;
 }
 
 HandlerResult TableLogic::winner(std::string_view payload)
