@@ -449,14 +449,8 @@ void GameSession::loadSettings()
     b.menu.textSize = v.textSize;
     b.menu.textColour = v.textColour;
     b.menu.actionColour = v.actionColour;
-    switch (v.botSpeed) {
-    case kBotSpeedSlow: b.menu.botSpeedItem = BotSpeedItem::Slow; break;
-    case kBotSpeedFast: b.menu.botSpeedItem = BotSpeedItem::Fast; break;
-    default: b.menu.botSpeedItem = BotSpeedItem::Normal; break;
-    }
-    b.menu.botSpeed = b.menu.botSpeedItem == BotSpeedItem::Slow   ? kBotSpeedSlow
-                      : b.menu.botSpeedItem == BotSpeedItem::Fast ? kBotSpeedFast
-                                                                  : kBotSpeedNormal;
+    b.menu.botSpeedItem = botSpeedItemFor(v.botSpeed);
+    b.menu.botSpeed = botSpeedDelay(b.menu.botSpeedItem);
     b.phrases = v.phrases;
     b.menu.playSounds = v.playSounds;
     b.menu.remindMe = v.remindMe;

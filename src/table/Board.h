@@ -145,6 +145,11 @@ struct ChatDisplay {
 
 enum class BotSpeedItem { Slow, Normal, Fast };
 
+// The delay an item sets, and the item a delay ticks (Normal for any delay
+// other than Slow's and Fast's).
+int botSpeedDelay(BotSpeedItem item);
+BotSpeedItem botSpeedItemFor(int delay);
+
 // The items of the Options and File menus that hold state.
 struct MenuState {
     bool startGameEnabled = false; // File, "Start Game"
