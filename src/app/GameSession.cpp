@@ -159,14 +159,9 @@ void GameSession::sockInfo(TSock::InfoKind kind, const std::string& text)
 {
     if (kind == TSock::InfoKind::Connect)
         connectingTo_.clear();
-    if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected()) {
-        // The connection could not be made. The table stays open and idle;
-        // this line tells the player why nothing happens.
-        logic_.addLineToChat("Could not connect to " + connectingTo_ + " (" + text + ").",
-                             kSystemColour);
-        connectingTo_.clear();
-        refreshTable();
-    }
+    // An error before the connection was made: it could not be made.
+    if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected())
+        connectFailed(connectingTo_, text);
     logic_.socketInfo(text);
 }
 
@@ -331,6 +326,16 @@ bool GameSession::startHostListening()
     return false;
 }
 
+void GameSession::connectFailed(std::string address, std::string_view reason)
+{
+    // The table stays open and idle; this line tells the player why nothing
+    // happens.
+    connectingTo_.clear();
+    logic_.addLineToChat("Could not connect to " + address + " (" + std::string(reason) + ").",
+                         kSystemColour);
+    refreshTable();
+}
+
 bool GameSession::connectToHost(std::string_view address)
 {
     sock.hostName = fromCp1252(address);
@@ -339,10 +344,7 @@ bool GameSession::connectToHost(std::string_view address)
     try {
         sock.open();
     } catch (const ESockException& e) {
-        connectingTo_.clear();
-        logic_.addLineToChat("Could not connect to " + std::string(address) + " (" + e.what() + ").",
-                             kSystemColour);
-        refreshTable();
+        connectFailed(std::string(address), e.what());
         return false;
     }
     return true;
