@@ -71,8 +71,7 @@ struct tplayer {
     std::string botname;    // the computer player's name for seats 2-6; never sent
     bool playing = false;   // the seat takes part in the current game
     int rolls = 0;          // rolls used in the current turn, 0 to 3
-    ScoreRows scores{kUnscored, kUnscored, kUnscored, kUnscored,
-                     kUnscored, kUnscored, kUnscored, 0};
+    ScoreRows scores = kFreshScores;
     int category = 0;       // chosen for the current turn; 0 while none
     bool turnactive = false;
 
@@ -172,6 +171,8 @@ private:
     void sendToAll(const std::string& bytes);
     void notify(std::string_view text);
     int drawFace();
+    // Rolls all five dice: their faces, and the pairs to report them.
+    std::vector<DiePair> rollAllDice();
 
     tplayer& seat(int slot) { return players_[static_cast<std::size_t>(slot)]; }
     const tplayer& seat(int slot) const { return players_[static_cast<std::size_t>(slot)]; }

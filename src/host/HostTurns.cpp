@@ -25,7 +25,7 @@ HandlerResult HostEngine::startgame(FieldReader& f)
         p.turnactive = false;
         p.total = 0;
         p.watching = false;
-        p.scores = {kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, 0};
+        p.scores = kFreshScores;
         p.playing = p.connected;
     }
     // Seat 2 always plays, by the computer when nobody sits there.
@@ -134,6 +134,18 @@ void HostEngine::selectcat(int s, int category)
 
 // --- Rolls -----------------------------------------------------------------
 
+std::vector<DiePair> HostEngine::rollAllDice()
+{
+    // Unlike a re-roll, a die here may show the face it showed before.
+    std::vector<DiePair> pairs;
+    for (int d = 1; d <= kDiceCount; ++d) {
+        const int face = drawFace();
+        dice_[static_cast<std::size_t>(d - 1)] = face;
+        pairs.push_back({d, face});
+    }
+    return pairs;
+}
+
 void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
 {
     if (s != currentplayer_ || s < 1 || s > kSeatCount)
@@ -176,11 +188,7 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
             p.category = forced;
             sendToAll(MessageWriter(cmd::selectedcat).field(s).field(forced).separator().finish());
         }
-        for (int d = 1; d <= kDiceCount; ++d) {
-            const int face = drawFace();
-            dice_[static_cast<std::size_t>(d - 1)] = face;
-            pairs.push_back({d, face});
-        }
+        pairs = rollAllDice();
         if (p.row(kStraight) == kUnscored && isStraight(dice_)) {
             const int points = zonkardPoints(dice_);
             p.total += points;
@@ -229,26 +237,22 @@ void HostEngine::scoreTurn(int s)
     p.row(category) = points;
     p.turnactive = false;
     stopTimer();
-    if (category != kStraight && points == 5 * category) {
-        bonuscount_ = 0;
-        sendToAll(MessageWriter(cmd::bonustime)
-                      .field(s)
-                      .field(p.total)
-                      .field(points)
-                      .field(category)
-                      .separator()
-                      .finish());
-        armTimer(kTimerBonusRoll, 3);
-        return;
-    }
-    sendToAll(MessageWriter(cmd::postscores)
+    // Five of the category's face earn bonus rolls; the two messages carry
+    // the same fields.
+    const bool bonus = category != kStraight && points == 5 * category;
+    sendToAll(MessageWriter(bonus ? cmd::bonustime : cmd::postscores)
                   .field(s)
                   .field(p.total)
                   .field(points)
                   .field(category)
                   .separator()
                   .finish());
-    armTimer(kTimerNextPlayer, 5);
+    if (bonus) {
+        bonuscount_ = 0;
+        armTimer(kTimerBonusRoll, 3);
+    } else {
+        armTimer(kTimerNextPlayer, 5);
+    }
 }
 
 // --- Bonus rolls and the end of the game -----------------------------------
@@ -266,12 +270,7 @@ void HostEngine::bonusrolls(int s)
         return;
     }
     ++bonuscount_;
-    std::vector<DiePair> pairs;
-    for (int d = 1; d <= kDiceCount; ++d) {
-        const int face = drawFace(); // here a die may repeat its face
-        dice_[static_cast<std::size_t>(d - 1)] = face;
-        pairs.push_back({d, face});
-    }
+    const std::vector<DiePair> pairs = rollAllDice();
     const int points = bonusPoints(category, dice_);
     stopTimer();
     if (points == 0) {
