@@ -13,15 +13,6 @@
 namespace zk {
 namespace {
 
-std::string_view trimSpaces(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::optional<std::int64_t> parseNumber(std::string_view text)
 {
     if (text.empty())
@@ -247,8 +238,8 @@ std::optional<Tally> Tally::fromText(std::string_view text)
     const std::vector<std::string_view> lines = splitLines(text);
     if (lines.size() < 2)
         return std::nullopt;
-    const auto columns = parseNumber(trimSpaces(lines[0]));
-    const auto rows = parseNumber(trimSpaces(lines[1]));
+    const auto columns = parseNumber(trimBlanks(lines[0]));
+    const auto rows = parseNumber(trimBlanks(lines[1]));
     if (!columns || *columns != kColumns || !rows || *rows < 1)
         return std::nullopt;
     const std::size_t available = (lines.size() - 2) / kColumns;
