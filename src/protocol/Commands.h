@@ -134,20 +134,4 @@ inline constexpr std::string_view bonusend = "CMD_bonusend";
 inline constexpr std::string_view winner = "CMD_winner";
 } // namespace cmd
 
-// Every command name a host accepts, in the order its dispatcher tries them.
-inline constexpr std::string_view kTableToHost[] = {
-    cmd::logininfo, cmd::kickhim,     cmd::chat,      cmd::action,     cmd::startgame,
-    cmd::justwatch, cmd::rollthedice, cmd::selectcat, cmd::playasound,
-};
-
-// Every command name a table accepts, in the order of its dispatch table.
-inline constexpr std::string_view kHostToTable[] = {
-    cmd::sendlogininfo, cmd::chat,         cmd::action,          cmd::newplayerinfo,
-    cmd::havewrongversion, cmd::wrongversion, cmd::existingplayers, cmd::playerdisconnected,
-    cmd::startgame,     cmd::nextplayer,   cmd::winner,          cmd::full,
-    cmd::justwatching,  cmd::createdice,   cmd::selectedcat,     cmd::bonustime,
-    cmd::bonusend,      cmd::gotbonus,     cmd::postscores,      cmd::zonkard,
-    cmd::needcat,       cmd::loadstats,    cmd::loadscores,      cmd::playasound,
-};
-
 } // namespace zk

@@ -40,8 +40,6 @@ inline constexpr std::string_view kChatPlaceholder = "<Enter Chat Here>";
 inline constexpr ColourValue kSystemColour = colour::clBlue;
 // Colour of a received line whose colour is missing or unreadable.
 inline constexpr ColourValue kUnreadableChatColour = colour::clRed;
-// The grey of the score columns that are not on turn (RGB 89, 89, 89).
-inline constexpr ColourValue kWaitingColumnColour = 0x595959;
 
 // Geometry of the turn column marker and the category bars by seat on turn.
 inline constexpr std::array<int, kSeatCount> kTurnMarkerLeft = {94, 136, 178, 220, 262, 304};
