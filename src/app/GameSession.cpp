@@ -14,6 +14,7 @@
 #include "protocol/Text.h"
 #include "records/DataDir.h"
 #include "table/Art.h"
+#include "table/ViewKit.h"
 
 namespace zk {
 
@@ -25,11 +26,6 @@ std::vector<std::string> wireArguments(const QStringList& args)
     for (const QString& a : args)
         out.push_back(fromQt(a));
     return out;
-}
-
-WindowBounds boundsOf(const QRect& r)
-{
-    return {r.top(), r.left(), r.width(), r.height()};
 }
 
 QPixmap backgroundPicture()
@@ -279,7 +275,7 @@ void GameSession::applyCloseRule()
     const QScreen* screen = chat_.screen() ? chat_.screen() : QGuiApplication::primaryScreen();
     const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, INT_MAX, INT_MAX);
     if (const auto bounds =
-            boundsToSaveOnClose(boundsOf(chat_.outerBounds()), remembered_, work.width(), work.height())) {
+            boundsToSaveOnClose(fromQRect(chat_.outerBounds()), remembered_, work.width(), work.height())) {
         remembered_ = *bounds;
         saveWith(*bounds);
     }
@@ -410,7 +406,7 @@ SettingsValues GameSession::currentSettings() const
 {
     const Board& b = logic_.board();
     SettingsValues v;
-    v.bounds = boundsOf(chat_.outerBounds());
+    v.bounds = fromQRect(chat_.outerBounds());
     v.turnSound = b.menu.turnSound;
     v.chatterSounds = b.menu.playChatterSounds;
     v.textSize = b.menu.textSize;
@@ -434,7 +430,7 @@ void GameSession::saveWith(const WindowBounds& bounds)
 
 void GameSession::saveSettings()
 {
-    saveWith(boundsOf(chat_.outerBounds()));
+    saveWith(fromQRect(chat_.outerBounds()));
 }
 
 void GameSession::loadSettings()
@@ -444,7 +440,7 @@ void GameSession::loadSettings()
     v.phrases = b.phrases; // an empty key keeps the button's text
     zk::loadSettings(settingsFilePath(), kGameKey, v);
 
-    chat_.setOuterBounds(QRect(v.bounds.left, v.bounds.top, v.bounds.width, v.bounds.height));
+    chat_.setOuterBounds(toQRect(v.bounds));
     remembered_ = v.bounds;
     b.menu.turnSound = v.turnSound;
     b.menu.playChatterSounds = v.chatterSounds;

@@ -62,4 +62,14 @@ ColourValue fromQColor(const QColor& colour)
     return fromRgb(rgb.red(), rgb.green(), rgb.blue());
 }
 
+QRect toQRect(const WindowBounds& bounds)
+{
+    return QRect(bounds.left, bounds.top, bounds.width, bounds.height);
+}
+
+WindowBounds fromQRect(const QRect& rect)
+{
+    return {rect.top(), rect.left(), rect.width(), rect.height()};
+}
+
 } // namespace zk

@@ -8,13 +8,16 @@
 //     label->setText(zk::toQt(board.seat(2).name));
 //     logic.setChatEntry(zk::fromQt(field->text()));
 //     format.setForeground(zk::toQColor(line.colour, palette()));
+//     window.setGeometry(zk::toQRect(kDefaultBounds));
 #pragma once
 
 #include <QColor>
 #include <QPalette>
+#include <QRect>
 
 #include "protocol/Colour.h"
 #include "protocol/QtText.h" // toQt, fromQt
+#include "protocol/SharedOptions.h"
 
 namespace zk {
 
@@ -23,5 +26,9 @@ namespace zk {
 QColor toQColor(ColourValue value, const QPalette& palette);
 // A colour chosen in a dialog as a colour value.
 ColourValue fromQColor(const QColor& colour);
+
+// The main window's bounds as the settings keep them, as a rectangle and back.
+QRect toQRect(const WindowBounds& bounds);
+WindowBounds fromQRect(const QRect& rect);
 
 } // namespace zk

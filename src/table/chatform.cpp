@@ -411,8 +411,7 @@ void Tchat::setOuterBounds(const QRect& bounds)
 
 void Tchat::resetScreenLocation()
 {
-    setOuterBounds(QRect(kDefaultBounds.left, kDefaultBounds.top, kDefaultBounds.width,
-                         kDefaultBounds.height));
+    setOuterBounds(toQRect(kDefaultBounds));
 }
 
 void Tchat::showEvent(QShowEvent* event)
