@@ -456,9 +456,9 @@ void GameSession::loadSettings()
     refreshTable();
 }
 
-void GameSession::recordGame(const TallyWinner& winner)
+void GameSession::recordGame(const GameOutcome& outcome)
 {
-    tally_.recordGame(winner.ownWin ? GameOutcome::ownWin() : GameOutcome::wonBy(winner.name));
+    tally_.recordGame(outcome);
 }
 
 void GameSession::offerHighestScore(std::string_view total)

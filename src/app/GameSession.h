@@ -129,7 +129,7 @@ private:
     void playSound(std::string_view name) override;
     void loadSettings() override;
     void saveSettings() override;
-    void recordGame(const TallyWinner& winner) override;
+    void recordGame(const GameOutcome& outcome) override;
     void offerHighestScore(std::string_view total) override;
     void countOwnZonkard() override;
     void countOwnBonusMode() override;

@@ -1,17 +1,21 @@
 // What the table and the player's records both name: the game key, the
 // window's default bounds, the empty seat's label, the text sizes, the turn
-// sound choice and the phrase buttons' count and built-in texts. They live
-// here, below both, so that the program's settings bridge can see the board
-// and the settings file in one place without two definitions of the same
-// name. (The bot speeds, which the host reads too, are in Commands.h.)
+// sound choice, the phrase buttons' count and built-in texts, and who won a
+// game as the win tally records it. They live here, below both, so that the
+// program's settings bridge can see the board and the settings file in one
+// place without two definitions of the same name. (The bot speeds, which the
+// host reads too, are in Commands.h.)
 //
 //     PhraseList phrases = kBuiltInPhrases; // until the settings give others
 //     menu.turnSound = TurnSound::New;      // stored as "1"
+//     if (auto o = gameOutcomeToRecord(ownSeat, ownWon, "Ann")) tally.recordGame(*o, seated);
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace zk {
 
@@ -50,5 +54,23 @@ inline const PhraseList kBuiltInPhrases = {
     "Way To Go!", "Good One!", "Nice Try!",         "Excellent!",          "Brilliant!",
     "Wow, WTG!",  "Thanks!",   "Way To Go Teamie!", "Good Game Everyone!",
 };
+
+// Who won a game that the win tally records: the player (alone or with
+// others), or one opponent, named as his seat's label shows him. The two are
+// kept apart so that an opponent may carry any name at all.
+struct GameOutcome {
+    bool playerWon = false;
+    std::string winner; // when !playerWon
+    static GameOutcome ownWin() { return {true, {}}; }
+    static GameOutcome wonBy(std::string name) { return {false, std::move(name)}; }
+    friend bool operator==(const GameOutcome&, const GameOutcome&) = default;
+};
+
+// What the end of a game gives the win tally: the player's win when the own
+// seat is among the winners, else the single winner named by the result text
+// (no " and " in it); nullopt when nothing is recorded (a spectator, whose
+// seat is above kSeatCount, or a win shared by others).
+std::optional<GameOutcome> gameOutcomeToRecord(int ownSeat, bool ownSeatWon,
+                                               std::string_view resultText);
 
 } // namespace zk

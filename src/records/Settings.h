@@ -56,9 +56,8 @@ inline constexpr std::string_view Botspeed = "Botspeed";
 inline constexpr std::string_view Playsounds = "Playsounds";
 inline constexpr std::string_view Remindme = "Remindme";
 inline constexpr std::string_view Rolls = "Rolls";
-// Read by the lobby download window, not by the table.
-inline constexpr std::string_view LobbyUrl = "LobbyUrl";
-inline constexpr std::string_view LobbyPath = "LobbyPath";
+// The lobby download window reads LobbyUrl and LobbyPath (its own keys,
+// LobbyAddress.h) through readSetting; the table never does.
 } // namespace settingkey
 
 // The order in which Load settings reads and applies the keys. The window

@@ -8,7 +8,6 @@
 #include "records/CaseFold.h"
 #include "records/FileIO.h"
 #include "records/LZRW1KH.h"
-#include "protocol/SharedOptions.h" // kWaitingName
 
 namespace zk {
 namespace {
@@ -261,28 +260,17 @@ std::optional<Tally> Tally::fromText(std::string_view text)
     return t;
 }
 
-std::vector<std::string> seatedOpponents(const std::array<std::string, 6>& nameLabels, int ownSeat)
+std::vector<std::string> seatedOpponents(const std::array<std::string, kSeatCount>& nameLabels,
+                                         int ownSeat)
 {
     std::vector<std::string> names;
-    for (int seat = 1; seat <= 6; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         const std::string& label = nameLabels[static_cast<std::size_t>(seat - 1)];
         if (seat == ownSeat || label == kWaitingName)
             continue;
         names.push_back(label);
     }
     return names;
-}
-
-std::optional<GameOutcome> gameOutcomeToRecord(int ownSeat, bool ownSeatWon,
-                                               std::string_view resultText)
-{
-    if (ownSeat < 1 || ownSeat > 6)
-        return std::nullopt;
-    if (ownSeatWon)
-        return GameOutcome::ownWin();
-    if (resultText.find(" and ") != std::string_view::npos)
-        return std::nullopt;
-    return GameOutcome::wonBy(std::string(resultText));
 }
 
 std::string noTallyMessage(std::string_view path)

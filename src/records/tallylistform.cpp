@@ -236,7 +236,7 @@ void Ttallylist::viewTally()
 void Ttallylist::gameOver(int ownSeat, bool ownSeatWon, std::string_view resultText,
                           std::string_view ownTotal)
 {
-    if (ownSeat < 1 || ownSeat > 6)
+    if (ownSeat < 1 || ownSeat > kSeatCount)
         return;
     if (const auto outcome = gameOutcomeToRecord(ownSeat, ownSeatWon, resultText))
         recordGame(*outcome);

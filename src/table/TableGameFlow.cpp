@@ -149,10 +149,8 @@ HandlerResult TableLogic::winner(std::string_view payload)
     }
 
     if (seated) {
-        if (ownWon)
-            env_.recordGame(TallyWinner::own());
-        else if (result.find(" and ") == std::string::npos)
-            env_.recordGame(TallyWinner::opponent(result));
+        if (const auto outcome = gameOutcomeToRecord(state_.ownSeat, ownWon, result))
+            env_.recordGame(*outcome);
         env_.offerHighestScore(board_.seat(state_.ownSeat).cell(kScoreRows).text);
     }
     return HandlerResult::Handled;
