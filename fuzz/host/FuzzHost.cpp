@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!t.enabled || (t.intervalMs >= 1 && t.countdown >= 1));
         check(h.deadSends == 0);
         check(h.badFrames == 0);
-        check(h.engine.currentPlayer() >= 0 && h.engine.currentPlayer() <= zk::kSeats);
+        check(h.engine.currentPlayer() >= 0 && h.engine.currentPlayer() <= zk::kSeatCount);
         if (h.log.size() > 100000)
             h.log.clear();
     }

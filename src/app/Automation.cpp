@@ -136,8 +136,7 @@ QJsonObject boardJson(GameSession& session)
     o["windows"] = windows;
     o["messages"] = QJsonArray::fromStringList(session.openMessages());
     o["bounds"] = rect(session.chat().outerBounds());
-    const WindowBounds& r = session.rememberedBounds();
-    o["remembered"] = rect(QRect(r.left, r.top, r.width, r.height));
+    o["remembered"] = rect(toQRect(session.rememberedBounds()));
     o["listeningPort"] = session.server().listeningPort();
     o["lobbyConnection"] = session.lobbyConnectionOpened();
 

@@ -10,35 +10,22 @@
 #include <climits>
 
 #include "protocol/Port.h"
+#include "protocol/QtText.h"
 #include "protocol/Text.h"
 #include "records/DataDir.h"
 #include "table/Art.h"
+#include "table/ViewKit.h"
 
 namespace zk {
 
 namespace {
 
-QString screenText(std::string_view cp1252)
-{
-    return QString::fromStdString(fromCp1252(cp1252));
-}
-
-std::string wireText(const QString& text)
-{
-    return toCp1252(text.toStdString());
-}
-
 std::vector<std::string> wireArguments(const QStringList& args)
 {
     std::vector<std::string> out;
     for (const QString& a : args)
-        out.push_back(wireText(a));
+        out.push_back(fromQt(a));
     return out;
-}
-
-WindowBounds boundsOf(const QRect& r)
-{
-    return {r.top(), r.left(), r.width(), r.height()};
 }
 
 QPixmap backgroundPicture()
@@ -60,7 +47,7 @@ GameSession::GameSession(Options options)
           return seatedOpponents(names, logic_.state().ownSeat);
       }),
       server_([this] { return logic_.board().menu.botSpeed; },
-              [this](const std::string& text) { notice(screenText(text)); },
+              [this](const std::string& text) { notice(toQt(text)); },
               std::move(options_.dice)),
       spies_(logic_),
       gamestart_(logic_),
@@ -91,7 +78,7 @@ void GameSession::wireWindows()
     download_.setBackground(background);
     download_.setSettingLookup([](const QString& key) {
         const auto value = readSetting(settingsFilePath(), kGameKey, key.toStdString());
-        return value ? screenText(*value) : QString();
+        return value ? toQt(*value) : QString();
     });
     download_.setInstallDirectoryProvider([this] { return installDirectory(); });
     download_.setExitRequest([this] { closeProgram(); });
@@ -168,14 +155,9 @@ void GameSession::sockInfo(TSock::InfoKind kind, const std::string& text)
 {
     if (kind == TSock::InfoKind::Connect)
         connectingTo_.clear();
-    if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected()) {
-        // The connection could not be made. The table stays open and idle;
-        // this line tells the player why nothing happens.
-        logic_.addLineToChat("Could not connect to " + connectingTo_ + " (" + text + ").",
-                             kSystemColour);
-        connectingTo_.clear();
-        refreshTable();
-    }
+    // An error before the connection was made: it could not be made.
+    if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected())
+        connectFailed(connectingTo_, text);
     logic_.socketInfo(text);
 }
 
@@ -275,9 +257,9 @@ void GameSession::openHostJoin()
     // command line too short to use.
     const TableState& state = logic_.state();
     const QStringList& args = options_.arguments;
-    hostJoin_->setName(!state.ownName.empty() ? screenText(state.ownName) : args.value(0));
+    hostJoin_->setName(!state.ownName.empty() ? toQt(state.ownName) : args.value(0));
     if (!state.hostFlag)
-        hostJoin_->setAddress(!state.hostAddress.empty() ? screenText(state.hostAddress) : args.value(1));
+        hostJoin_->setAddress(!state.hostAddress.empty() ? toQt(state.hostAddress) : args.value(1));
     hostJoin_->setHost(state.hostFlag);
     hostJoin_->show();
     hostJoin_->raise();
@@ -293,7 +275,7 @@ void GameSession::applyCloseRule()
     const QScreen* screen = chat_.screen() ? chat_.screen() : QGuiApplication::primaryScreen();
     const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, INT_MAX, INT_MAX);
     if (const auto bounds =
-            boundsToSaveOnClose(boundsOf(chat_.outerBounds()), remembered_, work.width(), work.height())) {
+            boundsToSaveOnClose(fromQRect(chat_.outerBounds()), remembered_, work.width(), work.height())) {
         remembered_ = *bounds;
         saveWith(*bounds);
     }
@@ -340,6 +322,16 @@ bool GameSession::startHostListening()
     return false;
 }
 
+void GameSession::connectFailed(std::string address, std::string_view reason)
+{
+    // The table stays open and idle; this line tells the player why nothing
+    // happens.
+    connectingTo_.clear();
+    logic_.addLineToChat("Could not connect to " + address + " (" + std::string(reason) + ").",
+                         kSystemColour);
+    refreshTable();
+}
+
 bool GameSession::connectToHost(std::string_view address)
 {
     sock.hostName = fromCp1252(address);
@@ -348,10 +340,7 @@ bool GameSession::connectToHost(std::string_view address)
     try {
         sock.open();
     } catch (const ESockException& e) {
-        connectingTo_.clear();
-        logic_.addLineToChat("Could not connect to " + std::string(address) + " (" + e.what() + ").",
-                             kSystemColour);
-        refreshTable();
+        connectFailed(std::string(address), e.what());
         return false;
     }
     return true;
@@ -373,12 +362,12 @@ void GameSession::openLobbyConnection()
 
 void GameSession::showMessage(std::string_view text)
 {
-    notice(screenText(text));
+    notice(toQt(text));
 }
 
 void GameSession::showMessageThenClose(std::string_view text)
 {
-    QMessageBox* box = notice(screenText(text));
+    QMessageBox* box = notice(toQt(text));
     connect(box, &QDialog::finished, this, &GameSession::closeProgram);
 }
 
@@ -417,7 +406,7 @@ SettingsValues GameSession::currentSettings() const
 {
     const Board& b = logic_.board();
     SettingsValues v;
-    v.bounds = boundsOf(chat_.outerBounds());
+    v.bounds = fromQRect(chat_.outerBounds());
     v.turnSound = b.menu.turnSound;
     v.chatterSounds = b.menu.playChatterSounds;
     v.textSize = b.menu.textSize;
@@ -441,7 +430,7 @@ void GameSession::saveWith(const WindowBounds& bounds)
 
 void GameSession::saveSettings()
 {
-    saveWith(boundsOf(chat_.outerBounds()));
+    saveWith(fromQRect(chat_.outerBounds()));
 }
 
 void GameSession::loadSettings()
@@ -451,21 +440,15 @@ void GameSession::loadSettings()
     v.phrases = b.phrases; // an empty key keeps the button's text
     zk::loadSettings(settingsFilePath(), kGameKey, v);
 
-    chat_.setOuterBounds(QRect(v.bounds.left, v.bounds.top, v.bounds.width, v.bounds.height));
+    chat_.setOuterBounds(toQRect(v.bounds));
     remembered_ = v.bounds;
     b.menu.turnSound = v.turnSound;
     b.menu.playChatterSounds = v.chatterSounds;
     b.menu.textSize = v.textSize;
     b.menu.textColour = v.textColour;
     b.menu.actionColour = v.actionColour;
-    switch (v.botSpeed) {
-    case kBotSpeedSlow: b.menu.botSpeedItem = BotSpeedItem::Slow; break;
-    case kBotSpeedFast: b.menu.botSpeedItem = BotSpeedItem::Fast; break;
-    default: b.menu.botSpeedItem = BotSpeedItem::Normal; break;
-    }
-    b.menu.botSpeed = b.menu.botSpeedItem == BotSpeedItem::Slow   ? kBotSpeedSlow
-                      : b.menu.botSpeedItem == BotSpeedItem::Fast ? kBotSpeedFast
-                                                                  : kBotSpeedNormal;
+    b.menu.botSpeedItem = botSpeedItemFor(v.botSpeed);
+    b.menu.botSpeed = botSpeedDelay(b.menu.botSpeedItem);
     b.phrases = v.phrases;
     b.menu.playSounds = v.playSounds;
     b.menu.remindMe = v.remindMe;
@@ -473,9 +456,9 @@ void GameSession::loadSettings()
     refreshTable();
 }
 
-void GameSession::recordGame(const TallyWinner& winner)
+void GameSession::recordGame(const GameOutcome& outcome)
 {
-    tally_.recordGame(winner.ownWin ? GameOutcome::ownWin() : GameOutcome::wonBy(winner.name));
+    tally_.recordGame(outcome);
 }
 
 void GameSession::offerHighestScore(std::string_view total)

@@ -129,7 +129,7 @@ private:
     void playSound(std::string_view name) override;
     void loadSettings() override;
     void saveSettings() override;
-    void recordGame(const TallyWinner& winner) override;
+    void recordGame(const GameOutcome& outcome) override;
     void offerHighestScore(std::string_view total) override;
     void countOwnZonkard() override;
     void countOwnBonusMode() override;
@@ -137,6 +137,9 @@ private:
     void wireWindows();
     void wireSocket();
     void sockInfo(TSock::InfoKind kind, const std::string& text);
+    // The connection to address could not be made: a line in the chat. The
+    // address is a copy, as it may be connectingTo_, which this clears.
+    void connectFailed(std::string address, std::string_view reason);
     // A message box that does not block the table.
     QMessageBox* notice(const QString& text);
     SettingsValues currentSettings() const;

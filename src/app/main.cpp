@@ -11,6 +11,7 @@
 #include "app/GameSession.h"
 #include "host/QuitSignals.h"
 #include "protocol/Commands.h"
+#include "protocol/QtText.h"
 #include "table/PREVINST.h"
 
 namespace {
@@ -45,8 +46,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // Before anything asks where the files live.
     QCoreApplication::setApplicationName(QStringLiteral("Zonkards"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(zk::kVersionText.data(),
-                                                                zk::kVersionText.size()));
+    QCoreApplication::setApplicationVersion(zk::toQt(zk::kVersionText));
     // The table window's close ends the program, not the last window's.
     app.setQuitOnLastWindowClosed(false);
 

@@ -37,7 +37,7 @@ HostEngine::HostEngine(HostOutbox& outbox, NoticeSink notices, DieSource dice, B
       botSpeed_(std::move(botSpeed))
 {
     static constexpr const char* kBotNames[] = {"Klot", "Klock", "Kling", "Klick", "Krazy"};
-    for (int s = 2; s <= kSeats; ++s)
+    for (int s = 2; s <= kSeatCount; ++s)
         seat(s).botname = kBotNames[s - 2];
 }
 
@@ -62,7 +62,7 @@ int HostEngine::slotOf(int connectionId) const
 
 bool HostEngine::computerPlayed(int s) const
 {
-    if (s < 1 || s > kSeats)
+    if (s < 1 || s > kSeatCount)
         return false;
     return !seat(s).connected || seat(s).watching;
 }
@@ -274,7 +274,7 @@ std::vector<DiePair> HostEngine::allDicePairs() const
 
 void HostEngine::sendSnapshot(int slot)
 {
-    const bool onTurn = currentplayer_ >= 1 && currentplayer_ <= kSeats;
+    const bool onTurn = currentplayer_ >= 1 && currentplayer_ <= kSeatCount;
     const tplayer& cur = player(onTurn ? currentplayer_ : 0);
     const std::vector<DiePair> pairs = allDicePairs();
     sendTo(slot, MessageWriter(cmd::loadstats)
@@ -288,8 +288,8 @@ void HostEngine::sendSnapshot(int slot)
                      .finish());
     MessageWriter scores(cmd::loadscores);
     scores.field(slot);
-    for (int s = 1; s <= kSeats; ++s)
-        scores.scoreGroup(s, seat(s).playing, std::span<const int, 8>(seat(s).scores));
+    for (int s = 1; s <= kSeatCount; ++s)
+        scores.scoreGroup(s, seat(s).playing, seat(s).scores);
     sendTo(slot, scores.finish());
 }
 
@@ -317,7 +317,7 @@ HandlerResult HostEngine::justwatch(int slot, FieldReader& f)
     if (!s)
         return HandlerResult::Malformed;
     const std::string_view mode = f.rest();
-    if (*s < 1 || *s > seats_)
+    if (*s < 1 || *s > kSeatCount)
         return HandlerResult::Ignored;
     // A table speaks for its own seat; the hosting table's seat menu for any.
     if (slot != 1 && *s != slot)

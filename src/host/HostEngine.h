@@ -36,7 +36,7 @@
 
 namespace zk {
 
-inline constexpr int kSeats = 6;          // slots 1-6 are the seats of the game
+// Slots 1 to kSeatCount (Commands.h) are the seats of the game.
 inline constexpr int kMaxConnections = 9; // slots 7-9 only watch
 inline constexpr int kRefusalSlot = 10;   // receives "CMD_full+" and is closed
 inline constexpr int kSlotRecords = 11;   // records 1-11; 11 is never used
@@ -71,8 +71,7 @@ struct tplayer {
     std::string botname;    // the computer player's name for seats 2-6; never sent
     bool playing = false;   // the seat takes part in the current game
     int rolls = 0;          // rolls used in the current turn, 0 to 3
-    ScoreRows scores{kUnscored, kUnscored, kUnscored, kUnscored,
-                     kUnscored, kUnscored, kUnscored, 0};
+    ScoreRows scores = kFreshScores;
     int category = 0;       // chosen for the current turn; 0 while none
     bool turnactive = false;
 
@@ -172,6 +171,8 @@ private:
     void sendToAll(const std::string& bytes);
     void notify(std::string_view text);
     int drawFace();
+    // Rolls all five dice: their faces, and the pairs to report them.
+    std::vector<DiePair> rollAllDice();
 
     tplayer& seat(int slot) { return players_[static_cast<std::size_t>(slot)]; }
     const tplayer& seat(int slot) const { return players_[static_cast<std::size_t>(slot)]; }
@@ -185,7 +186,6 @@ private:
     std::array<tplayer, kSlotRecords + 1> players_{}; // index 0 unused
     int connections_ = 0;
     bool gamestarted_ = false;
-    int seats_ = kSeats;
     int currentplayer_ = 0;
     int round_ = 0;
     Faces dice_{};

@@ -20,12 +20,12 @@ HandlerResult HostEngine::startgame(FieldReader& f)
     gamestarted_ = true;
     bonuslimit_ = limit;
     sendToAll(MessageWriter(cmd::startgame).field(starter).field(limit).separator().finish());
-    for (int s = 1; s <= kSeats; ++s) {
+    for (int s = 1; s <= kSeatCount; ++s) {
         tplayer& p = seat(s);
         p.turnactive = false;
         p.total = 0;
         p.watching = false;
-        p.scores = {kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, 0};
+        p.scores = kFreshScores;
         p.playing = p.connected;
     }
     // Seat 2 always plays, by the computer when nobody sits there.
@@ -75,8 +75,8 @@ void HostEngine::findplayer()
 {
     int next = currentplayer_;
     bool found = false;
-    for (int i = 0; i < kSeats && !found; ++i) {
-        next = next % kSeats + 1;
+    for (int i = 0; i < kSeatCount && !found; ++i) {
+        next = next % kSeatCount + 1;
         found = seat(next).playing;
     }
     currentplayer_ = next;
@@ -113,7 +113,7 @@ void HostEngine::findplayer()
 
 void HostEngine::selectcat(int s, int category)
 {
-    if (!gamestarted_ || s != currentplayer_ || s < 1 || s > kSeats)
+    if (!gamestarted_ || s != currentplayer_ || s < 1 || s > kSeatCount)
         return;
     tplayer& p = seat(s);
     if (p.category != 0) {
@@ -134,9 +134,21 @@ void HostEngine::selectcat(int s, int category)
 
 // --- Rolls -----------------------------------------------------------------
 
+std::vector<DiePair> HostEngine::rollAllDice()
+{
+    // Unlike a re-roll, a die here may show the face it showed before.
+    std::vector<DiePair> pairs;
+    for (int d = 1; d <= kDiceCount; ++d) {
+        const int face = drawFace();
+        dice_[static_cast<std::size_t>(d - 1)] = face;
+        pairs.push_back({d, face});
+    }
+    return pairs;
+}
+
 void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
 {
-    if (s != currentplayer_ || s < 1 || s > kSeats)
+    if (s != currentplayer_ || s < 1 || s > kSeatCount)
         return;
     tplayer& p = seat(s);
     if (!p.turnactive)
@@ -176,11 +188,7 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
             p.category = forced;
             sendToAll(MessageWriter(cmd::selectedcat).field(s).field(forced).separator().finish());
         }
-        for (int d = 1; d <= kDiceCount; ++d) {
-            const int face = drawFace();
-            dice_[static_cast<std::size_t>(d - 1)] = face;
-            pairs.push_back({d, face});
-        }
+        pairs = rollAllDice();
         if (p.row(kStraight) == kUnscored && isStraight(dice_)) {
             const int points = zonkardPoints(dice_);
             p.total += points;
@@ -229,33 +237,29 @@ void HostEngine::scoreTurn(int s)
     p.row(category) = points;
     p.turnactive = false;
     stopTimer();
-    if (category != kStraight && points == 5 * category) {
-        bonuscount_ = 0;
-        sendToAll(MessageWriter(cmd::bonustime)
-                      .field(s)
-                      .field(p.total)
-                      .field(points)
-                      .field(category)
-                      .separator()
-                      .finish());
-        armTimer(kTimerBonusRoll, 3);
-        return;
-    }
-    sendToAll(MessageWriter(cmd::postscores)
+    // Five of the category's face earn bonus rolls; the two messages carry
+    // the same fields.
+    const bool bonus = category != kStraight && points == 5 * category;
+    sendToAll(MessageWriter(bonus ? cmd::bonustime : cmd::postscores)
                   .field(s)
                   .field(p.total)
                   .field(points)
                   .field(category)
                   .separator()
                   .finish());
-    armTimer(kTimerNextPlayer, 5);
+    if (bonus) {
+        bonuscount_ = 0;
+        armTimer(kTimerBonusRoll, 3);
+    } else {
+        armTimer(kTimerNextPlayer, 5);
+    }
 }
 
 // --- Bonus rolls and the end of the game -----------------------------------
 
 void HostEngine::bonusrolls(int s)
 {
-    if (s < 1 || s > kSeats)
+    if (s < 1 || s > kSeatCount)
         return;
     tplayer& p = seat(s);
     const int category = p.category;
@@ -266,12 +270,7 @@ void HostEngine::bonusrolls(int s)
         return;
     }
     ++bonuscount_;
-    std::vector<DiePair> pairs;
-    for (int d = 1; d <= kDiceCount; ++d) {
-        const int face = drawFace(); // here a die may repeat its face
-        dice_[static_cast<std::size_t>(d - 1)] = face;
-        pairs.push_back({d, face});
-    }
+    const std::vector<DiePair> pairs = rollAllDice();
     const int points = bonusPoints(category, dice_);
     stopTimer();
     if (points == 0) {
@@ -295,7 +294,7 @@ void HostEngine::bonusrolls(int s)
 void HostEngine::checkforwin()
 {
     SeatTotals totals{};
-    for (int s = 1; s <= kSeats; ++s)
+    for (int s = 1; s <= kSeatCount; ++s)
         totals[static_cast<std::size_t>(s - 1)] = seat(s).total;
     MessageWriter m(cmd::winner);
     for (int s : winningSeats(totals))
@@ -309,7 +308,7 @@ void HostEngine::checkforwin()
 
 void HostEngine::computerplay(int s)
 {
-    if (s != currentplayer_ || s < 1 || s > kSeats)
+    if (s != currentplayer_ || s < 1 || s > kSeatCount)
         return;
     const tplayer& p = seat(s);
     // A step armed before a human took the seat back is dropped here.

@@ -114,12 +114,12 @@ std::vector<int> computerRerolls(int category, const Faces& faces)
 std::vector<int> winningSeats(const SeatTotals& totals)
 {
     int best = 1;
-    for (int s = 2; s <= 6; ++s) {
+    for (int s = 2; s <= kSeatCount; ++s) {
         if (totals[static_cast<std::size_t>(s - 1)] > totals[static_cast<std::size_t>(best - 1)])
             best = s;
     }
     std::vector<int> list{best};
-    for (int s = 1; s <= 6; ++s) {
+    for (int s = 1; s <= kSeatCount; ++s) {
         if (s != best &&
             totals[static_cast<std::size_t>(s - 1)] == totals[static_cast<std::size_t>(best - 1)])
             list.push_back(s);

@@ -11,7 +11,7 @@
 #include <array>
 #include <vector>
 
-#include "protocol/Commands.h" // kDiceCount, kScoreRows (the engine keeps row 8 at 0)
+#include "protocol/Commands.h" // kSeatCount, kDiceCount, kScoreRows (the engine keeps row 8 at 0)
 
 namespace zk {
 
@@ -24,8 +24,11 @@ inline constexpr int kZonkardBonus = 20;
 using Faces = std::array<int, kDiceCount>;
 // Score rows 1 to 8 (index 0 is row 1).
 using ScoreRows = std::array<int, kScoreRows>;
+// A seat's rows at the start of a game: every category open, the total 0.
+inline constexpr ScoreRows kFreshScores{kUnscored, kUnscored, kUnscored, kUnscored,
+                                       kUnscored, kUnscored, kUnscored, 0};
 // Totals of seats 1 to 6 (index 0 is seat 1).
-using SeatTotals = std::array<int, 6>;
+using SeatTotals = std::array<int, kSeatCount>;
 
 // The five faces, taken as a set, are exactly 1-5 or exactly 2-6.
 bool isStraight(const Faces& faces);

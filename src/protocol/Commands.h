@@ -76,10 +76,14 @@ inline constexpr std::size_t kMaxUnsentBytes = 1024 * 1024;
 // One read from a socket takes at most this many bytes.
 inline constexpr std::size_t kMaxReadChunk = 32768;
 
-// The shape of the game the messages speak of: five dice (the die pairs name
-// dice 1-5) and eight score rows per seat (rows 1-7 the categories, row 8
-// the total; the snapshot's score groups carry all eight).
+// The shape of the game the messages speak of: six playing seats (a higher
+// slot only watches), five dice (the die pairs name dice 1-5), seven
+// categories (1-6 ones to sixes, 7 the straight) and eight score rows per
+// seat (rows 1-7 the categories, row 8 the total; the snapshot's score
+// groups carry all eight).
+inline constexpr int kSeatCount = 6;
 inline constexpr int kDiceCount = 5;
+inline constexpr int kCategoryCount = 7;
 inline constexpr int kScoreRows = 8;
 
 // Timer intervals in milliseconds.
@@ -129,21 +133,5 @@ inline constexpr std::string_view gotbonus = "CMD_gotbonus";
 inline constexpr std::string_view bonusend = "CMD_bonusend";
 inline constexpr std::string_view winner = "CMD_winner";
 } // namespace cmd
-
-// Every command name a host accepts, in the order its dispatcher tries them.
-inline constexpr std::string_view kTableToHost[] = {
-    cmd::logininfo, cmd::kickhim,     cmd::chat,      cmd::action,     cmd::startgame,
-    cmd::justwatch, cmd::rollthedice, cmd::selectcat, cmd::playasound,
-};
-
-// Every command name a table accepts, in the order of its dispatch table.
-inline constexpr std::string_view kHostToTable[] = {
-    cmd::sendlogininfo, cmd::chat,         cmd::action,          cmd::newplayerinfo,
-    cmd::havewrongversion, cmd::wrongversion, cmd::existingplayers, cmd::playerdisconnected,
-    cmd::startgame,     cmd::nextplayer,   cmd::winner,          cmd::full,
-    cmd::justwatching,  cmd::createdice,   cmd::selectedcat,     cmd::bonustime,
-    cmd::bonusend,      cmd::gotbonus,     cmd::postscores,      cmd::zonkard,
-    cmd::needcat,       cmd::loadstats,    cmd::loadscores,      cmd::playasound,
-};
 
 } // namespace zk

@@ -62,12 +62,12 @@ MessageWriter& MessageWriter::winnerList(std::span<const int> seats)
     return field(0).separator();
 }
 
-MessageWriter& MessageWriter::scoreGroup(int seat, bool playing, std::span<const int, 8> rows)
+MessageWriter& MessageWriter::scoreGroup(int seat, bool playing, std::span<const int, kScoreRows> rows)
 {
     text_ += '+';
     text_ += std::to_string(seat);
     text_ += playing ? "*t" : "*f";
-    for (int r = 0; r < 8; ++r) {
+    for (int r = 0; r < kScoreRows; ++r) {
         text_ += '*';
         text_ += std::to_string(r + 1);
         text_ += '*';

@@ -66,7 +66,7 @@ public:
     // The winner list of CMD_winner: "+seat" for each winner, then "+0+".
     MessageWriter& winnerList(std::span<const int> seats);
     // One CMD_loadscores group: "+seat*t" (or "*f") then "*row*value" for rows 1-8.
-    MessageWriter& scoreGroup(int seat, bool playing, std::span<const int, 8> rows);
+    MessageWriter& scoreGroup(int seat, bool playing, std::span<const int, kScoreRows> rows);
     // A trailing "+" after the last field (or the lone "+" of a command without fields).
     MessageWriter& separator();
 

@@ -30,4 +30,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
 } // namespace zk

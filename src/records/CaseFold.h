@@ -1,8 +1,10 @@
-// Letter-case-blind comparison of Windows-1252 text, for names in the tally
-// lists and for section and key names in the settings file.
+// Letter-case-blind comparison of Windows-1252 text, and the trimming of
+// blanks around it, for names and numbers in the tally file and for section
+// and key names in the settings file.
 //
 //     equalsIgnoringCase("BOB", "bob")          // true
 //     equalsIgnoringCase("\xC9mile", "\xE9mile") // true: É and é
+//     trimBlanks(" Top\t")                      // "Top"
 #pragma once
 
 #include <string_view>
@@ -14,5 +16,8 @@ namespace zk {
 unsigned char foldCase(unsigned char c);
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// The text without the spaces and tabs at either end.
+std::string_view trimBlanks(std::string_view s);
 
 } // namespace zk

@@ -14,10 +14,10 @@
 #include <optional>
 #include <string_view>
 
+#include "protocol/SharedOptions.h" // kGameKey
+
 namespace zk {
 
-// The game key: it names the settings section and begins the tally file's name.
-inline constexpr std::string_view kGameKey = "agame";
 inline constexpr std::string_view kSettingsFileName = "quorlanlobby.ini";
 inline constexpr std::string_view kTallyFileSuffix = "tally.tld";
 inline constexpr const char* kDataDirVariable = "ZONKARDS_DATA_DIR";

@@ -10,15 +10,6 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // One line of the file: where it starts, its text without the line ending,
 // and its full length with the ending.
 struct Line {
@@ -51,27 +42,27 @@ std::vector<Line> splitLines(std::string_view content)
 // The section name of a header line "[name]", or nullopt for other lines.
 std::optional<std::string_view> sectionName(std::string_view text)
 {
-    text = trim(text);
+    text = trimBlanks(text);
     if (text.empty() || text.front() != '[')
         return std::nullopt;
     text.remove_prefix(1);
     const std::size_t close = text.find(']');
     if (close != std::string_view::npos)
         text = text.substr(0, close);
-    return trim(text);
+    return trimBlanks(text);
 }
 
 // The key name of a "key=value" line; nullopt for comments and lines
 // without "=".
 std::optional<std::string_view> keyName(std::string_view text)
 {
-    const std::string_view t = trim(text);
+    const std::string_view t = trimBlanks(text);
     if (t.empty() || t.front() == ';')
         return std::nullopt;
     const std::size_t eq = text.find('=');
     if (eq == std::string_view::npos)
         return std::nullopt;
-    return trim(text.substr(0, eq));
+    return trimBlanks(text.substr(0, eq));
 }
 
 // The lines [first, last) of the first section named section; first is the
@@ -137,7 +128,7 @@ std::optional<std::string> findValue(std::string_view content, std::string_view 
     if (!index)
         return std::nullopt;
     const std::string_view text = lines[*index].text;
-    return std::string(trim(text.substr(text.find('=') + 1)));
+    return std::string(trimBlanks(text.substr(text.find('=') + 1)));
 }
 
 std::string withValue(std::string_view content, std::string_view section, std::string_view key,
@@ -174,7 +165,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
     // that separate it from the next section stay where they are.
     std::size_t after = range->header;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        if (!trim(lines[i].text).empty())
+        if (!trimBlanks(lines[i].text).empty())
             after = i;
     }
     const Line& anchor = lines[after];

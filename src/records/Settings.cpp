@@ -81,11 +81,11 @@ void loadSettings(const std::filesystem::path& file, std::string_view section,
 
     const auto speed = read(settingkey::Botspeed);
     if (speed && *speed == "1000")
-        values.botSpeed = botspeed::Slow;
+        values.botSpeed = kBotSpeedSlow;
     else if (speed && *speed == "350")
-        values.botSpeed = botspeed::Fast;
+        values.botSpeed = kBotSpeedFast;
     else
-        values.botSpeed = botspeed::Normal;
+        values.botSpeed = kBotSpeedNormal;
 
     for (int n = 1; n <= kPhraseCount; ++n) {
         const auto phrase = read(phraseKey(n));
@@ -106,9 +106,9 @@ void loadSettings(const std::filesystem::path& file, std::string_view section,
 
 std::string botSpeedText(int delay)
 {
-    if (delay == botspeed::Slow)
+    if (delay == kBotSpeedSlow)
         return "1000";
-    if (delay == botspeed::Fast)
+    if (delay == kBotSpeedFast)
         return "350";
     return "650";
 }

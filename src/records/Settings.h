@@ -23,36 +23,10 @@
 #include <string_view>
 
 #include "protocol/Colour.h"
+#include "protocol/Commands.h"
 #include "records/Phrases.h"
 
 namespace zk {
-
-// Top, left, width and height of the main window in screen pixels.
-struct WindowBounds {
-    int top = 0;
-    int left = 0;
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const WindowBounds&, const WindowBounds&) = default;
-};
-
-// Where "Reset Screen Location" puts the window, and what a missing key gives.
-inline constexpr WindowBounds kDefaultBounds{3, 3, 684, 535};
-
-// The Bot Speed items' delays in milliseconds. Until the settings are first
-// applied the host paces computers at BeforeLoad.
-namespace botspeed {
-inline constexpr int Slow = 1000;
-inline constexpr int Normal = 650;
-inline constexpr int Fast = 350;
-inline constexpr int BeforeLoad = 750;
-} // namespace botspeed
-
-// The Text Size items; another size ticks none of them.
-inline constexpr std::array<int, 4> kTextSizes = {8, 10, 12, 14};
-
-// The "Bonus Rolls Limit" choices; 0 is "Unlimited".
-inline constexpr std::array<int, 4> kRollsLimits = {0, 1, 2, 5};
 
 struct SettingsValues {
     WindowBounds bounds = kDefaultBounds;
@@ -61,7 +35,7 @@ struct SettingsValues {
     int textSize = 8;
     ColourValue textColour = colour::clBlack;
     ColourValue actionColour = colour::clBlack;
-    int botSpeed = botspeed::Normal; // the delay of the ticked Bot Speed item
+    int botSpeed = kBotSpeedNormal; // the delay of the ticked Bot Speed item
     PhraseList phrases = kBuiltInPhrases;
     bool playSounds = true;
     bool remindMe = true;
@@ -82,9 +56,8 @@ inline constexpr std::string_view Botspeed = "Botspeed";
 inline constexpr std::string_view Playsounds = "Playsounds";
 inline constexpr std::string_view Remindme = "Remindme";
 inline constexpr std::string_view Rolls = "Rolls";
-// Read by the lobby download window, not by the table.
-inline constexpr std::string_view LobbyUrl = "LobbyUrl";
-inline constexpr std::string_view LobbyPath = "LobbyPath";
+// The lobby download window reads LobbyUrl and LobbyPath (its own keys,
+// LobbyAddress.h) through readSetting; the table never does.
 } // namespace settingkey
 
 // The order in which Load settings reads and applies the keys. The window

@@ -12,17 +12,6 @@
 namespace zk {
 namespace {
 
-constexpr std::string_view kWaiting = "<Waiting>";
-
-std::string_view trimSpaces(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::optional<std::int64_t> parseNumber(std::string_view text)
 {
     if (text.empty())
@@ -248,8 +237,8 @@ std::optional<Tally> Tally::fromText(std::string_view text)
     const std::vector<std::string_view> lines = splitLines(text);
     if (lines.size() < 2)
         return std::nullopt;
-    const auto columns = parseNumber(trimSpaces(lines[0]));
-    const auto rows = parseNumber(trimSpaces(lines[1]));
+    const auto columns = parseNumber(trimBlanks(lines[0]));
+    const auto rows = parseNumber(trimBlanks(lines[1]));
     if (!columns || *columns != kColumns || !rows || *rows < 1)
         return std::nullopt;
     const std::size_t available = (lines.size() - 2) / kColumns;
@@ -271,28 +260,17 @@ std::optional<Tally> Tally::fromText(std::string_view text)
     return t;
 }
 
-std::vector<std::string> seatedOpponents(const std::array<std::string, 6>& nameLabels, int ownSeat)
+std::vector<std::string> seatedOpponents(const std::array<std::string, kSeatCount>& nameLabels,
+                                         int ownSeat)
 {
     std::vector<std::string> names;
-    for (int seat = 1; seat <= 6; ++seat) {
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
         const std::string& label = nameLabels[static_cast<std::size_t>(seat - 1)];
-        if (seat == ownSeat || label == kWaiting)
+        if (seat == ownSeat || label == kWaitingName)
             continue;
         names.push_back(label);
     }
     return names;
-}
-
-std::optional<GameOutcome> gameOutcomeToRecord(int ownSeat, bool ownSeatWon,
-                                               std::string_view resultText)
-{
-    if (ownSeat < 1 || ownSeat > 6)
-        return std::nullopt;
-    if (ownSeatWon)
-        return GameOutcome::ownWin();
-    if (resultText.find(" and ") != std::string_view::npos)
-        return std::nullopt;
-    return GameOutcome::wonBy(std::string(resultText));
 }
 
 std::string noTallyMessage(std::string_view path)

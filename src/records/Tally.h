@@ -27,6 +27,9 @@
 #include <utility>
 #include <vector>
 
+#include "protocol/Commands.h"      // kSeatCount
+#include "protocol/SharedOptions.h" // GameOutcome, kWaitingName
+
 namespace zk {
 
 // The opponent panel of the tally window.
@@ -36,16 +39,6 @@ struct OpponentPanel {
     std::array<std::string, 4> total = {"0", "0", "0", "0"};
     std::array<std::string, 4> session = {"0", "0", "0", "0"};
     friend bool operator==(const OpponentPanel&, const OpponentPanel&) = default;
-};
-
-// Who won a game that the tally records: the player (alone or with others),
-// or one opponent, named as his seat's label shows him.
-struct GameOutcome {
-    bool playerWon = false;
-    std::string winner; // when !playerWon
-    static GameOutcome ownWin() { return {true, {}}; }
-    static GameOutcome wonBy(std::string name) { return {false, std::move(name)}; }
-    friend bool operator==(const GameOutcome&, const GameOutcome&) = default;
 };
 
 class Tally {
@@ -138,14 +131,9 @@ private:
 
 // The other seated players as the tally takes them from the table's name
 // labels of seats 1 to 6: the own seat and every "<Waiting>" seat left out.
-std::vector<std::string> seatedOpponents(const std::array<std::string, 6>& nameLabels, int ownSeat);
-
-// What the end of a game gives Record game: the player's win when the own
-// seat is among the winners, else the single winner named by the result text
-// (no " and " in it); nullopt when nothing is recorded (a spectator, whose
-// seat is above 6, or a win shared by others).
-std::optional<GameOutcome> gameOutcomeToRecord(int ownSeat, bool ownSeatWon,
-                                               std::string_view resultText);
+// (Who won is decided by gameOutcomeToRecord, SharedOptions.h.)
+std::vector<std::string> seatedOpponents(const std::array<std::string, kSeatCount>& nameLabels,
+                                         int ownSeat);
 
 // Load tally and Save tally on the tally file.
 struct TallyLoad {

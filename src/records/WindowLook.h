@@ -1,15 +1,9 @@
-// What the records windows share: the main window's tiled background picture,
-// and the step between Windows-1252 bytes (files, the wire) and screen text.
+// What the records windows share: the main window's tiled background
+// picture. (Their text crosses to the screen with toQt and fromQt,
+// protocol/QtText.h.)
 //
 //     setTiledBackground(this, picture);
-//     label->setText(screenText(name));      // bytes to QString
-//     std::string bytes = fileText(edit->text());
 #pragma once
-
-#include <string>
-#include <string_view>
-
-#include <QString>
 
 class QPixmap;
 class QWidget;
@@ -17,8 +11,5 @@ class QWidget;
 namespace zk {
 
 void setTiledBackground(QWidget* window, const QPixmap& picture);
-
-QString screenText(std::string_view cp1252);
-std::string fileText(const QString& text);
 
 } // namespace zk

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "protocol/QtText.h"
 #include "records/DataDir.h"
 #include "records/Settings.h"
 #include "records/WindowLook.h"
@@ -70,7 +71,7 @@ void Tphrases::setNotify(Notify notify)
 void Tphrases::openEditor(const PhraseList& current)
 {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const QString text = screenText(current[i]);
+        const QString text = toQt(current[i]);
         // A longer phrase from the settings file is shown whole, not cut to
         // the typing limit: pressing "Done" must not shorten what was not edited.
         fields_[i]->setMaxLength(std::max<int>(kPhraseMaxLength, static_cast<int>(text.size())));
@@ -85,7 +86,7 @@ PhraseList Tphrases::fieldTexts() const
 {
     PhraseList phrases;
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        phrases[i] = fileText(fields_[i]->text());
+        phrases[i] = fromQt(fields_[i]->text());
     return phrases;
 }
 

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "protocol/QtText.h"
 #include "records/WindowLook.h"
 
 namespace zk {
@@ -38,7 +39,7 @@ void syncList(QListWidget* list, const std::vector<Tally::Entry>& entries)
     for (int i = 0; i < list->count(); ++i) {
         const Tally::Entry& e = entries[static_cast<std::size_t>(i)];
         QListWidgetItem* item = list->item(i);
-        const QString text = screenText(e.name);
+        const QString text = toQt(e.name);
         if (item->text() != text)
             item->setText(text);
         const Qt::CheckState state = e.ticked ? Qt::Checked : Qt::Unchecked;
@@ -68,7 +69,7 @@ Ttallylist::Ttallylist(NamesProvider seatedNames, QWidget* parent)
     setModal(false);
 
     confirm_ = [this](const std::string& question) {
-        return QMessageBox::question(this, QStringLiteral("Confirm"), screenText(question),
+        return QMessageBox::question(this, QStringLiteral("Confirm"), toQt(question),
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
     notify_ = [this](const std::string& message) {
@@ -235,7 +236,7 @@ void Ttallylist::viewTally()
 void Ttallylist::gameOver(int ownSeat, bool ownSeatWon, std::string_view resultText,
                           std::string_view ownTotal)
 {
-    if (ownSeat < 1 || ownSeat > 6)
+    if (ownSeat < 1 || ownSeat > kSeatCount)
         return;
     if (const auto outcome = gameOutcomeToRecord(ownSeat, ownSeatWon, resultText))
         recordGame(*outcome);
@@ -295,14 +296,14 @@ void Ttallylist::refresh()
     const int ownColumns[] = {Tally::kGames, Tally::kWins, Tally::kHighestScore,
                               Tally::kZonkards, Tally::kBonusModes};
     for (std::size_t i = 0; i < ownValues_.size(); ++i)
-        ownValues_[i]->setText(screenText(tally_.own(ownColumns[i])));
+        ownValues_[i]->setText(toQt(tally_.own(ownColumns[i])));
 
     const OpponentPanel& panel = tally_.panel();
-    heading_->setText(screenText(panel.heading));
-    winsCaption_->setText(screenText(panel.winsCaption));
+    heading_->setText(toQt(panel.heading));
+    winsCaption_->setText(toQt(panel.winsCaption));
     for (std::size_t k = 0; k < 4; ++k) {
-        totalValues_[k]->setText(screenText(panel.total[k]));
-        sessionValues_[k]->setText(screenText(panel.session[k]));
+        totalValues_[k]->setText(toQt(panel.total[k]));
+        sessionValues_[k]->setText(toQt(panel.session[k]));
     }
 
     syncList(currentList_, tally_.currentPlayers());

@@ -346,11 +346,6 @@ void paintVerticalText(QPainter& painter, const QRectF& rect, const QString& tex
     painter.restore();
 }
 
-void clearCache()
-{
-    cache().clear();
-}
-
 } // namespace zk::art
 
 namespace zk::art::detail {

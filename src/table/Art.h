@@ -172,8 +172,5 @@ void paintVerticalText(QPainter& painter, const QRectF& rect, const QString& tex
                        const QColor& colour = QColor(0, 0, 0),
                        TextRun run = TextRun::BottomToTop, const QFont& font = nameFont());
 
-// Throws away every cached pixmap (tests; a screen whose scale changes needs nothing).
-void clearCache();
-
 } // namespace art
 } // namespace zk

@@ -2,6 +2,25 @@
 
 namespace zk {
 
+int botSpeedDelay(BotSpeedItem item)
+{
+    switch (item) {
+    case BotSpeedItem::Slow: return kBotSpeedSlow;
+    case BotSpeedItem::Fast: return kBotSpeedFast;
+    case BotSpeedItem::Normal: break;
+    }
+    return kBotSpeedNormal;
+}
+
+BotSpeedItem botSpeedItemFor(int delay)
+{
+    if (delay == kBotSpeedSlow)
+        return BotSpeedItem::Slow;
+    if (delay == kBotSpeedFast)
+        return BotSpeedItem::Fast;
+    return BotSpeedItem::Normal;
+}
+
 std::string bonusLimitCaption(std::string_view limit)
 {
     if (limit == "0")

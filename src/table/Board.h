@@ -31,11 +31,8 @@
 
 namespace zk {
 
-inline constexpr int kSeatCount = 6;     // playing seats; a higher seat watches
-inline constexpr int kCategoryCount = 7; // 1-6 ones to sixes, 7 the straight
 inline constexpr int kChatterSoundCount = 12;
 
-inline constexpr std::string_view kWaitingName = "<Waiting>";
 inline constexpr std::string_view kComputerName = "Klot"; // hint of seat 2's label
 inline constexpr std::string_view kChatPlaceholder = "<Enter Chat Here>";
 
@@ -43,8 +40,6 @@ inline constexpr std::string_view kChatPlaceholder = "<Enter Chat Here>";
 inline constexpr ColourValue kSystemColour = colour::clBlue;
 // Colour of a received line whose colour is missing or unreadable.
 inline constexpr ColourValue kUnreadableChatColour = colour::clRed;
-// The grey of the score columns that are not on turn (RGB 89, 89, 89).
-inline constexpr ColourValue kWaitingColumnColour = 0x595959;
 
 // Geometry of the turn column marker and the category bars by seat on turn.
 inline constexpr std::array<int, kSeatCount> kTurnMarkerLeft = {94, 136, 178, 220, 262, 304};
@@ -147,6 +142,11 @@ struct ChatDisplay {
 };
 
 enum class BotSpeedItem { Slow, Normal, Fast };
+
+// The delay an item sets, and the item a delay ticks (Normal for any delay
+// other than Slow's and Fast's).
+int botSpeedDelay(BotSpeedItem item);
+BotSpeedItem botSpeedItemFor(int delay);
 
 // The items of the Options and File menus that hold state.
 struct MenuState {

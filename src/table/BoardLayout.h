@@ -1,7 +1,7 @@
 // BoardLayout: where every element of the main window's board lies.
 //
 // Positions are pixels on the 674 x 487 board panel (left, top); the score
-// card's widgets are given relative to the card and placed with cardRect().
+// card's widgets are given relative to the card and placed with onCard().
 // The board widget paints and hit-tests from these, so one table decides both
 // where a picture shows and where it takes clicks.
 //

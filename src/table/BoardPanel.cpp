@@ -20,6 +20,7 @@ constexpr const char* kPromptQuestion = "Roll Without Selecting A Category?";
 constexpr const char* kPromptThirdRoll =
     "You must select a Category before rolling your third roll.";
 
+// The grey of the score columns that are not on turn (CellColour::Grey).
 const QColor kWaitingGrey(89, 89, 89);
 // Room the stars at each end of the winner panel take.
 constexpr int kWinnerPanelStars = 24;

@@ -2,8 +2,8 @@
 // the lock "nalrouq" in the user's runtime directory and listens on a local
 // socket beside it; a second copy finds the lock held, asks the first copy
 // through that socket to bring its window forward, and ends before it makes
-// any window. It also holds the lock "agame" for its whole life (nothing
-// tests that one; it marks a running game).
+// any window. It also holds the lock named by the game key, "agame", for its
+// whole life (nothing tests that one; it marks a running game).
 //
 // The locks are lock files that the operating system lets go of when the
 // process dies, so a copy that crashed or was killed never blocks the next
@@ -25,6 +25,8 @@
 
 #include <memory>
 
+#include "protocol/SharedOptions.h" // kGameKey
+
 class QLocalServer;
 
 namespace zk {
@@ -34,8 +36,6 @@ class PrevInstance : public QObject {
 public:
     // The single-instance lock and the local socket named after it.
     static constexpr const char* kInstanceName = "nalrouq";
-    // The lock held for the life of the process.
-    static constexpr const char* kGameMutexName = "agame";
     // What a second copy writes to the first.
     static constexpr const char* kComeForward = "come forward\n";
 

@@ -19,15 +19,7 @@ HandlerResult TableLogic::zonkard(std::string_view payload)
     if (!rolls)
         return HandlerResult::Malformed;
     board_.rollCount = *rolls;
-
-    const auto pairs = readDiePairs(r);
-    for (const DiePair& pair : pairs.items) {
-        if (Die* die = reportedDie(pair)) {
-            drawDie(*die, DieBody::Plain);
-            die->raised = false;
-        }
-    }
-    if (pairs.malformed)
+    if (!showRolledDice(r))
         return HandlerResult::Malformed;
 
     if (*seat == state_.ownSeat) {

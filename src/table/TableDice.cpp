@@ -19,6 +19,18 @@ Die* TableLogic::reportedDie(const DiePair& pair)
     return &die;
 }
 
+bool TableLogic::showRolledDice(FieldReader& r)
+{
+    const auto pairs = readDiePairs(r);
+    for (const DiePair& pair : pairs.items) {
+        if (Die* die = reportedDie(pair)) {
+            drawDie(*die, DieBody::Plain);
+            die->raised = false;
+        }
+    }
+    return !pairs.malformed;
+}
+
 void TableLogic::newTurnDice()
 {
     for (Die& die : board_.dice) {
@@ -47,14 +59,7 @@ HandlerResult TableLogic::createdice(std::string_view payload)
     // ones come down with their new faces.
     for (Die& die : board_.dice)
         die.raised = true;
-    const auto pairs = readDiePairs(r);
-    for (const DiePair& pair : pairs.items) {
-        if (Die* die = reportedDie(pair)) {
-            drawDie(*die, DieBody::Plain);
-            die->raised = false;
-        }
-    }
-    if (pairs.malformed)
+    if (!showRolledDice(r))
         return HandlerResult::Malformed;
 
     if (*rolls >= 3)

@@ -25,18 +25,9 @@
 #include <string>
 #include <string_view>
 
-namespace zk {
+#include "protocol/SharedOptions.h" // GameOutcome
 
-// Who won a game, as the win tally records it: the own player (alone or with
-// others), or the one other seat that won alone, by its label's text. The
-// two are kept apart so that an opponent may carry any name at all.
-struct TallyWinner {
-    bool ownWin = false;
-    std::string name; // when !ownWin
-    static TallyWinner own() { return {true, {}}; }
-    static TallyWinner opponent(std::string_view n) { return {false, std::string(n)}; }
-    friend bool operator==(const TallyWinner&, const TallyWinner&) = default;
-};
+namespace zk {
 
 class TableEnvironment {
 public:
@@ -84,7 +75,7 @@ public:
     virtual void saveSettings() = 0;
     // Win tally: a game the own player won (alone or jointly), or one that a
     // single other seat won.
-    virtual void recordGame(const TallyWinner& winner) = 0;
+    virtual void recordGame(const GameOutcome& outcome) = 0;
     // Win tally: the own total as the score card shows it (may be no number).
     virtual void offerHighestScore(std::string_view total) = 0;
     virtual void countOwnZonkard() = 0;

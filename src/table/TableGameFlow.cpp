@@ -73,14 +73,19 @@ HandlerResult TableLogic::getnextplayer(std::string_view payload)
     board_.turnMarker.selectedCategory = 0;
 
     newTurnDice();
+    announceTurn(*seat);
+    return HandlerResult::Handled;
+}
+
+void TableLogic::announceTurn(int seat)
+{
     if (onTurn()) {
         board_.status = "Your Turn";
         turnSound();
         board_.rollButtonShown = true;
     } else {
-        board_.status = labelText(*seat) + "'s turn";
+        board_.status = labelText(seat) + "'s turn";
     }
-    return HandlerResult::Handled;
 }
 
 HandlerResult TableLogic::winner(std::string_view payload)
@@ -144,10 +149,8 @@ HandlerResult TableLogic::winner(std::string_view payload)
     }
 
     if (seated) {
-        if (ownWon)
-            env_.recordGame(TallyWinner::own());
-        else if (result.find(" and ") == std::string::npos)
-            env_.recordGame(TallyWinner::opponent(result));
+        if (const auto outcome = gameOutcomeToRecord(state_.ownSeat, ownWon, result))
+            env_.recordGame(*outcome);
         env_.offerHighestScore(board_.seat(state_.ownSeat).cell(kScoreRows).text);
     }
     return HandlerResult::Handled;

@@ -217,6 +217,11 @@ private:
     // The die a reported pair names, with its face taken and its hold
     // released; nullptr for a pair that names no die or no face.
     Die* reportedDie(const DiePair& pair);
+    // The rolled dice of the pairs left in r, with their new faces and
+    // lowered; false when a pair could not be read (the ones before it show).
+    bool showRolledDice(FieldReader& r);
+    // The status line, turn sound and roll button of the seat on turn.
+    void announceTurn(int seat);
     void setCell(int seat, int row, std::string_view text);
     void choose(int category);
     void sendJustWatch(int seat, std::string_view flag);

@@ -49,11 +49,7 @@ void TableLogic::actionColourDialogClosed(std::optional<ColourValue> colour)
 
 void TableLogic::botSpeedClick(BotSpeedItem item)
 {
-    switch (item) {
-    case BotSpeedItem::Slow: board_.menu.botSpeed = kBotSpeedSlow; break;
-    case BotSpeedItem::Normal: board_.menu.botSpeed = kBotSpeedNormal; break;
-    case BotSpeedItem::Fast: board_.menu.botSpeed = kBotSpeedFast; break;
-    }
+    board_.menu.botSpeed = botSpeedDelay(item);
     board_.menu.botSpeedItem = item;
     saveSettings();
 }

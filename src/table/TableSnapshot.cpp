@@ -63,14 +63,7 @@ HandlerResult TableLogic::loadstats(std::string_view payload)
     // The turn's category as the host recorded it, so a newcomer who goes on
     // with this seat's turn meets the same roll checks as the host applies.
     board_.turnMarker.selectedCategory = *selected;
-
-    if (onTurn()) {
-        board_.status = "Your Turn";
-        turnSound();
-        board_.rollButtonShown = true;
-    } else {
-        board_.status = labelText(*seat) + "'s turn";
-    }
+    announceTurn(*seat);
     return HandlerResult::Handled;
 }
 

@@ -2,21 +2,7 @@
 
 #include <array>
 
-#include "protocol/Text.h"
-
 namespace zk {
-
-QString toQt(std::string_view cp1252)
-{
-    const std::string utf8 = fromCp1252(cp1252);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::string fromQt(const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    return toCp1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-}
 
 namespace {
 
@@ -74,6 +60,16 @@ ColourValue fromQColor(const QColor& colour)
 {
     const QColor rgb = colour.toRgb();
     return fromRgb(rgb.red(), rgb.green(), rgb.blue());
+}
+
+QRect toQRect(const WindowBounds& bounds)
+{
+    return QRect(bounds.left, bounds.top, bounds.width, bounds.height);
+}
+
+WindowBounds fromQRect(const QRect& rect)
+{
+    return {rect.top(), rect.left(), rect.width(), rect.height()};
 }
 
 } // namespace zk

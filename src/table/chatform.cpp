@@ -173,9 +173,8 @@ void Tchat::buildMenus()
             &Tchat::chooseActionColour);
     QMenu* textSize = options->addMenu(QStringLiteral("Text Size"));
     textSize->setObjectName(QStringLiteral("TextSize1"));
-    const int sizes[] = {8, 10, 12, 14};
     for (std::size_t i = 0; i < textSizes_.size(); ++i) {
-        const int size = sizes[i];
+        const int size = kTextSizes[i];
         textSizes_[i] = checkItem(textSize, QString::number(size),
                                   QStringLiteral("TextSize%1").arg(size).toLatin1().constData());
         connect(textSizes_[i], &QAction::triggered, this, [this, size] {
@@ -341,9 +340,8 @@ void Tchat::syncMenus()
     setChecked(botSlow_, m.botSpeedItem == BotSpeedItem::Slow);
     setChecked(botNormal_, m.botSpeedItem == BotSpeedItem::Normal);
     setChecked(botFast_, m.botSpeedItem == BotSpeedItem::Fast);
-    const int sizes[] = {8, 10, 12, 14};
     for (std::size_t i = 0; i < textSizes_.size(); ++i)
-        setChecked(textSizes_[i], m.textSize == sizes[i]);
+        setChecked(textSizes_[i], m.textSize == kTextSizes[i]);
     setChecked(scrollChatOff_, m.scrollLock);
     setChecked(justWatch_, m.justWatchChecked);
 }
@@ -413,7 +411,7 @@ void Tchat::setOuterBounds(const QRect& bounds)
 
 void Tchat::resetScreenLocation()
 {
-    setOuterBounds(kDefaultBounds);
+    setOuterBounds(toQRect(kDefaultBounds));
 }
 
 void Tchat::showEvent(QShowEvent* event)

@@ -27,6 +27,8 @@
 
 #include <array>
 
+#include "protocol/SharedOptions.h" // kTextSizes
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -43,8 +45,6 @@ class TableLogic;
 class Tchat : public QMainWindow {
     Q_OBJECT
 public:
-    // The window's default outer bounds (left, top, width, height).
-    static constexpr QRect kDefaultBounds{3, 3, 684, 535};
     // The tooltip of the tenth phrase button, which opens the chatter sounds.
     static constexpr const char* kChatterButtonTip = "Goodbye";
 
@@ -64,8 +64,8 @@ public:
     ChatEntry* chatEntry() const { return mychat_; }
 
 public slots:
-    // Options, "Reset Screen Location": the default bounds (the size guard
-    // may make the window larger).
+    // Options, "Reset Screen Location": the default bounds kDefaultBounds
+    // (the size guard may make the window larger).
     void resetScreenLocation();
 
 signals:
@@ -118,7 +118,7 @@ private:
     QAction* botSlow_ = nullptr;
     QAction* botNormal_ = nullptr;
     QAction* botFast_ = nullptr;
-    std::array<QAction*, 4> textSizes_{};
+    std::array<QAction*, kTextSizes.size()> textSizes_{};
     QAction* scrollChatOff_ = nullptr; // one item in the Options menu and popup_mainchat
     QAction* clearMainChat_ = nullptr;
     QAction* justWatch_ = nullptr;

@@ -1,6 +1,7 @@
 #include "windows/aboutform.h"
 
 #include "protocol/Commands.h"
+#include "protocol/QtText.h"
 #include "windows/Maker.h"
 #include "windows/WindowKit.h"
 
@@ -9,14 +10,6 @@
 #include <QPushButton>
 
 namespace zk {
-namespace {
-
-QString fromView(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 Tabout::Tabout(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -51,11 +44,11 @@ Tabout::Tabout(QWidget* parent)
     caption->setObjectName(QStringLiteral("label_versioncaption"));
     caption->setFont(bold);
     caption->setGeometry(8, 120, caption->sizeHint().width(), 20);
-    version_ = new QLabel(fromView(kVersionText), this);
+    version_ = new QLabel(toQt(kVersionText), this);
     version_->setObjectName(QStringLiteral("label_version"));
     version_->setFont(bold);
     version_->setGeometry(caption->geometry().right() + 6, 120, version_->sizeHint().width(), 20);
-    suffix_ = new QLabel(fromView(kBuildSuffix), this);
+    suffix_ = new QLabel(toQt(kBuildSuffix), this);
     suffix_->setObjectName(QStringLiteral("label_build"));
     suffix_->setFont(bold);
     suffix_->setGeometry(version_->geometry().right() + 1, 120, suffix_->sizeHint().width(), 20);

@@ -10,73 +10,31 @@
 //     a.send("CMD_logininfo+1+1.0.2+Ann");
 #pragma once
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "LoopbackKit.h"
+
 namespace zk::testing {
 
-using Clock = std::chrono::steady_clock;
 inline constexpr int kDeadlineMs = 20000;
-
-inline int msLeft(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-// Reads what is available on fd within the time left; false on end of file.
-inline bool readSome(int fd, std::string& into, int timeoutMs, bool* eof = nullptr)
-{
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, timeoutMs) <= 0)
-        return false;
-    char buf[65536];
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n <= 0) {
-        if (eof && (n == 0 || (errno != EAGAIN && errno != EINTR)))
-            *eof = true;
-        return false;
-    }
-    into.append(buf, static_cast<std::size_t>(n));
-    return true;
-}
 
 class HostProcess {
 public:
+    // env: variables ("NAME=value") set for the program on top of ours.
     explicit HostProcess(std::vector<std::string> args, std::vector<std::string> env = {})
     {
         int out[2], err[2];
         if (::pipe(out) != 0 || ::pipe(err) != 0)
             return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::dup2(err[1], 2);
-            ::close(out[0]);
-            ::close(err[0]);
-            for (const auto& e : env)
-                ::putenv(const_cast<char*>(e.c_str()));
-            std::vector<char*> argv;
-            std::string prog = ZK_BIN_ZONKARDS_HOST;
-            argv.push_back(prog.data());
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(prog.c_str(), argv.data());
-            ::_exit(127);
-        }
+        pid_ = spawnProgram(ZK_BIN_ZONKARDS_HOST, std::move(args), env, out[1], err[1]);
         ::close(out[1]);
         ::close(err[1]);
         out_ = out[0];
@@ -190,16 +148,7 @@ public:
     bool connected() const { return connected_; }
     // Sends one message with its terminator.
     void send(const std::string& message) { sendRaw(message + '\xFF'); }
-    void sendRaw(const std::string& bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-            if (n <= 0)
-                return;
-            done += static_cast<std::size_t>(n);
-        }
-    }
+    void sendRaw(const std::string& bytes) { sendAll(fd_, bytes); }
     void close()
     {
         if (fd_ >= 0)
@@ -246,7 +195,8 @@ public:
         }
         return eof_;
     }
-    // Connects, answers the login request and waits for its own arrival.
+    // Answers the login request as a table does (the name carries its own
+    // terminator, so the login ends with two) and waits for its own arrival.
     int login(const std::string& name)
     {
         const auto m = waitFor("CMD_sendlogininfo+");

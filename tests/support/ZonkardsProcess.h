@@ -14,10 +14,7 @@
 //     ann.quit();                          // exit code 0
 #pragma once
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -32,7 +29,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <deque>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -40,98 +36,12 @@
 #include <string>
 #include <vector>
 
+#include "LoopbackKit.h"
+
 namespace zk::testing {
 
-using AppClock = std::chrono::steady_clock;
+// Programs with windows start more slowly than the headless host.
 inline constexpr int kAppDeadlineMs = 30000;
-
-inline int millisLeft(AppClock::time_point deadline)
-{
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - AppClock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// A port on loopback that nobody listened on a moment ago.
-inline int freeTcpPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
-// A TCP listener on 127.0.0.1 (a stand-in host, or the lobby's port).
-class TcpListener {
-public:
-    explicit TcpListener(int port)
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int one = 1;
-        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ok_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(fd_, 5) == 0;
-    }
-    ~TcpListener()
-    {
-        for (int c : accepted_)
-            ::close(c);
-        ::close(fd_);
-    }
-    bool ok() const { return ok_; }
-    // The next connection, or -1 at the deadline. The listener keeps it.
-    int accept(int timeoutMs)
-    {
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            return -1;
-        const int c = ::accept(fd_, nullptr, nullptr);
-        if (c >= 0)
-            accepted_.push_back(c);
-        return c;
-    }
-
-private:
-    int fd_ = -1;
-    bool ok_ = false;
-    std::vector<int> accepted_;
-};
-
-// Bytes from fd until the text appears or the deadline passes.
-inline bool readUntil(int fd, std::string& buffer, const std::string& text, int timeoutMs)
-{
-    const auto deadline = AppClock::now() + std::chrono::milliseconds(timeoutMs);
-    while (buffer.find(text) == std::string::npos) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, millisLeft(deadline)) <= 0)
-            return false;
-        char chunk[4096];
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n <= 0)
-            return false;
-        buffer.append(chunk, static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-inline void sendAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
-}
 
 // A folder of its own for one program: runtime directory and data directory.
 class Sandbox {
@@ -191,8 +101,8 @@ public:
         if (conn_ < 0)
             return std::nullopt;
         sendAll(conn_, line + "\n");
-        const auto deadline = AppClock::now() + std::chrono::milliseconds(timeoutMs);
-        while (auto answer = readLine(millisLeft(deadline))) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (auto answer = readLine(msLeft(deadline))) {
             if (answer->rfind("event ", 0) == 0) {
                 events.push_back(answer->substr(6));
                 continue;
@@ -204,13 +114,13 @@ public:
     // Waits for an event line ("raised").
     bool waitForEvent(const std::string& name, int timeoutMs = kAppDeadlineMs)
     {
-        const auto deadline = AppClock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         while (true) {
             for (const auto& e : events) {
                 if (e == name)
                     return true;
             }
-            const auto line = readLine(millisLeft(deadline));
+            const auto line = readLine(msLeft(deadline));
             if (!line)
                 return false;
             if (line->rfind("event ", 0) == 0)
@@ -256,14 +166,14 @@ inline QJsonObject readBoard(AutomationLink& link)
 inline bool waitForBoardOn(AutomationLink& link, const std::function<bool(const QJsonObject&)>& test,
                            int timeoutMs = kAppDeadlineMs, QJsonObject* last = nullptr)
 {
-    const auto deadline = AppClock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (true) {
         const QJsonObject b = readBoard(link);
         if (last)
             *last = b;
         if (!b.isEmpty() && test(b))
             return true;
-        if (b.isEmpty() || millisLeft(deadline) == 0)
+        if (b.isEmpty() || msLeft(deadline) == 0)
             return false;
         ::usleep(30000);
     }
@@ -308,42 +218,15 @@ public:
     }
 
     // Starts the program with this process's environment, the given
-    // variables replacing any of the same name. Everything is prepared
-    // before the fork, so the child only duplicates descriptors and execs.
+    // variables replacing any of the same name, its standard error into the
+    // file stderrPath and its standard output to stdoutFd (-1: ours).
     static int spawn(std::vector<std::string> args, const std::vector<std::string>& env,
                      const std::string& stderrPath, int stdoutFd = -1)
     {
-        std::vector<std::string> environment;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            const std::string key = entry.substr(0, entry.find('=') + 1);
-            bool replaced = false;
-            for (const auto& mine : env)
-                replaced = replaced || mine.rfind(key, 0) == 0;
-            if (!replaced)
-                environment.push_back(entry);
-        }
-        environment.insert(environment.end(), env.begin(), env.end());
-        std::vector<char*> envp;
-        for (auto& e : environment)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::string program = ZK_BIN_ZONKARDS;
-        std::vector<char*> argv{program.data()};
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            const int err = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (err >= 0)
-                ::dup2(err, 2);
-            if (stdoutFd >= 0)
-                ::dup2(stdoutFd, 1);
-            ::execve(program.c_str(), argv.data(), envp.data());
-            ::_exit(127);
-        }
+        const int err = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const pid_t pid = spawnProgram(ZK_BIN_ZONKARDS, std::move(args), env, stdoutFd, err);
+        if (err >= 0)
+            ::close(err);
         return pid;
     }
 
@@ -371,10 +254,10 @@ public:
     {
         if (exited_)
             return code_;
-        const auto deadline = AppClock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         int status = 0;
         while (::waitpid(pid_, &status, WNOHANG) != pid_) {
-            if (millisLeft(deadline) == 0)
+            if (msLeft(deadline) == 0)
                 return -1;
             ::usleep(5000);
         }

@@ -58,7 +58,7 @@ public:
     void playSound(std::string_view) override {}
     void loadSettings() override {}
     void saveSettings() override {}
-    void recordGame(const TallyWinner&) override {}
+    void recordGame(const GameOutcome&) override {}
     void offerHighestScore(std::string_view) override {}
     void countOwnZonkard() override {}
     void countOwnBonusMode() override {}

@@ -46,8 +46,8 @@ TEST(HostOrJoin, TheRelaunchedCopyHostsUnderTheChosenName)
     EXPECT_TRUE(b["lobbyConnection"].toBool()) << "a three-argument start";
 
     EXPECT_EQ(first.link().command("quit"), "ok");
-    const auto deadline = AppClock::now() + std::chrono::milliseconds(kAppDeadlineMs);
-    while (!processGone(pid) && millisLeft(deadline) > 0)
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kAppDeadlineMs);
+    while (!processGone(pid) && msLeft(deadline) > 0)
         ::usleep(10000);
     EXPECT_TRUE(processGone(pid));
 }

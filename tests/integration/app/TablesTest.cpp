@@ -125,9 +125,9 @@ TEST(Tables, ALateJoinerSeesTheSameScoreCard)
     // Every table shows the same card (the game goes on meanwhile, so the
     // three are read until they agree at one moment).
     QJsonObject a, c;
-    const auto deadline = AppClock::now() + std::chrono::milliseconds(120000);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(120000);
     bool same = false;
-    while (!same && millisLeft(deadline) > 0) {
+    while (!same && msLeft(deadline) > 0) {
         a = ann.board();
         c = cy.board();
         const QJsonObject b = bob.board();

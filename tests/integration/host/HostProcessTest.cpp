@@ -17,20 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A free TCP port, found by binding port 0 and letting it go.
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 struct RunningHost {
     explicit RunningHost(const char* botSpeed = "1") : host({"--port", "0", "--bot-speed", botSpeed})
     {
@@ -83,7 +69,7 @@ TEST(HostCommandLine, APortInUseIsAClearErrorWithExitCodeOne)
 TEST(HostCommandLine, TheEnvironmentPortIsTheDefaultAndSignalsEndItCleanly)
 {
     for (int sig : {SIGTERM, SIGINT}) {
-        const int port = freePort();
+        const int port = freeTcpPort();
         HostProcess p({}, {"ZONKARDS_PORT=" + std::to_string(port)});
         ASSERT_EQ(p.port(), port);
         LineClient c(port);

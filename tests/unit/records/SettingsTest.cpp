@@ -30,7 +30,7 @@ TEST(SettingsLoad, MissingFileSectionOrKeysGiveTheDefaults)
     SettingsValues v;
     v.bounds = {100, 200, 300, 400};
     v.playSounds = false;
-    v.botSpeed = botspeed::BeforeLoad;
+    v.botSpeed = kBotSpeedBeforeSettings;
     v.rolls = 5;
     v.textColour = colour::clRed;
     loadSettings(dir / "none.ini", kGameKey, v);
@@ -64,7 +64,7 @@ TEST(SettingsLoad, EachKeysReadingRule)
     EXPECT_EQ(v.textSize, 9);
     EXPECT_EQ(v.textColour, colour::clRed);
     EXPECT_EQ(v.actionColour, colour::clBlack);
-    EXPECT_EQ(v.botSpeed, botspeed::Normal);
+    EXPECT_EQ(v.botSpeed, kBotSpeedNormal);
     EXPECT_EQ(v.rolls, 5);
 
     struct Case {
@@ -150,7 +150,7 @@ TEST(SettingsSave, WritesEveryOptionInItsOrderAndNeverThePhrases)
     v.textSize = 12;
     v.textColour = colour::clRed;
     v.actionColour = 0x123456;
-    v.botSpeed = botspeed::BeforeLoad; // Normal is ticked: written as 650
+    v.botSpeed = kBotSpeedBeforeSettings; // Normal is ticked: written as 650
     v.phrases[3] = "not written by Save settings";
     v.rolls = 2;
     v.remindMe = false;

@@ -54,9 +54,9 @@ public:
     }
     void loadSettings() override { note("load settings"); }
     void saveSettings() override { note("save settings"); }
-    void recordGame(const TallyWinner& winner) override
+    void recordGame(const GameOutcome& outcome) override
     {
-        note(winner.ownWin ? std::string("record own win") : "record opponent " + winner.name);
+        note(outcome.playerWon ? std::string("record own win") : "record opponent " + outcome.winner);
     }
     void offerHighestScore(std::string_view total) override
     {
