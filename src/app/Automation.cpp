@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 
 #include <optional>
 
@@ -136,6 +137,8 @@ QJsonObject boardJson(GameSession& session)
     o["windows"] = windows;
     o["messages"] = QJsonArray::fromStringList(session.openMessages());
     o["bounds"] = rect(session.chat().outerBounds());
+    if (const QScreen* screen = session.chat().screen())
+        o["workArea"] = rect(screen->availableGeometry());
     o["remembered"] = rect(toQRect(session.rememberedBounds()));
     o["listeningPort"] = session.server().listeningPort();
     o["lobbyConnection"] = session.lobbyConnectionOpened();

@@ -13,6 +13,7 @@
 #include "protocol/QtText.h"
 #include "protocol/Text.h"
 #include "records/DataDir.h"
+#include "records/FileIO.h"
 #include "table/Art.h"
 #include "table/ViewKit.h"
 
@@ -163,6 +164,10 @@ void GameSession::sockInfo(TSock::InfoKind kind, const std::string& text)
 
 void GameSession::start()
 {
+    // Saves cut short by a kill leave their temporaries; no save of ours is
+    // under way while this copy holds the single-instance lock.
+    removeStaleTemporaries(settingsFilePath());
+    removeStaleTemporaries(tallyFilePath());
     tally_.loadFrom(tallyFilePath());
     chat_.show();
 }
@@ -270,6 +275,10 @@ void GameSession::openHostJoin()
 
 void GameSession::applyCloseRule()
 {
+    // A table that never applied the settings file has nothing of the
+    // player's to store: its options are the start values, not his choices.
+    if (!settingsApplied_)
+        return;
     // The bounds are written when they differ from the ones last loaded or
     // saved, reduced to fit the work area.
     const QScreen* screen = chat_.screen() ? chat_.screen() : QGuiApplication::primaryScreen();
@@ -430,6 +439,10 @@ void GameSession::saveWith(const WindowBounds& bounds)
 
 void GameSession::saveSettings()
 {
+    // Before the file was applied, writing would replace every stored option
+    // with the values the table starts with; the change lives for this run.
+    if (!settingsApplied_)
+        return;
     saveWith(fromQRect(chat_.outerBounds()));
 }
 
@@ -439,8 +452,16 @@ void GameSession::loadSettings()
     SettingsValues v;
     v.phrases = b.phrases; // an empty key keeps the button's text
     zk::loadSettings(settingsFilePath(), kGameKey, v);
+    settingsApplied_ = true;
 
-    chat_.setOuterBounds(toQRect(v.bounds));
+    // The stored bounds are remembered as they are, so a close writes the
+    // fitted ones back when they differ.
+    const QScreen* screen = chat_.screen() ? chat_.screen() : QGuiApplication::primaryScreen();
+    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+    const QSize frame = chat_.frameGeometry().size() - chat_.geometry().size();
+    const QSize minimum = chat_.minimumSizeHint().expandedTo(chat_.minimumSize()) + frame;
+    chat_.setOuterBounds(
+        toQRect(fitToWorkArea(v.bounds, fromQRect(work), minimum.width(), minimum.height())));
     remembered_ = v.bounds;
     b.menu.turnSound = v.turnSound;
     b.menu.playChatterSounds = v.chatterSounds;

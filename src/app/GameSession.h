@@ -173,6 +173,7 @@ private:
     WindowBounds remembered_{0, 0, 0, 0};
     std::string connectingTo_; // the address of the connection being made
     bool lobbyOpened_ = false;
+    bool settingsApplied_ = false; // the settings file was applied in this run
     bool closing_ = false;
     bool finished_ = false;
 };

@@ -43,6 +43,10 @@ HandlerResult HostEngine::rollRequest(int slot, FieldReader& f)
         return HandlerResult::Malformed;
     if (*s != slot)
         return HandlerResult::Ignored;
+    // While the seat just watches the computer plays it; its own table must
+    // not act on the same turn.
+    if (seat(slot).watching)
+        return HandlerResult::Ignored;
     if (f.atEnd())
         return HandlerResult::Ignored; // nothing follows the seat
     // The whole list is read before any die is touched: a list with a field
@@ -63,7 +67,7 @@ HandlerResult HostEngine::selectRequest(int slot, FieldReader& f)
     const auto category = f.number();
     if (!category)
         return HandlerResult::Malformed;
-    if (*s != slot)
+    if (*s != slot || seat(slot).watching)
         return HandlerResult::Ignored;
     selectcat(*s, *category);
     return HandlerResult::Handled;

@@ -17,7 +17,6 @@ namespace zk {
 
 inline constexpr int kRounds = 7;
 inline constexpr int kStraight = 7;    // the category of the straight (row 7)
-inline constexpr int kUnscored = -1;   // a category row not yet filled
 inline constexpr int kZonkardBonus = 20;
 
 // Faces of dice 1 to 5 (index 0 is die 1); 0 for a die not rolled this turn.

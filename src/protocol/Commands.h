@@ -85,6 +85,10 @@ inline constexpr int kSeatCount = 6;
 inline constexpr int kDiceCount = 5;
 inline constexpr int kCategoryCount = 7;
 inline constexpr int kScoreRows = 8;
+// A turn has at most three rolls; a category must be chosen before the third.
+inline constexpr int kRollsPerTurn = 3;
+// A category row not filled yet, as the snapshot's score groups carry it.
+inline constexpr int kUnscored = -1;
 
 // Timer intervals in milliseconds.
 inline constexpr int kHostDrainIntervalMs = 10;   // socktimer: one message per tick

@@ -1,5 +1,7 @@
 #include "records/FileIO.h"
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <system_error>
 
@@ -54,6 +56,26 @@ WriteStatus writeFileAtomically(const std::filesystem::path& path, std::string_v
         return WriteStatus::WriteFailed;
     }
     return file.commit() ? WriteStatus::Done : WriteStatus::WriteFailed;
+}
+
+int removeStaleTemporaries(const std::filesystem::path& file)
+{
+    constexpr std::size_t kSuffixLength = 6;
+    const std::string prefix = file.filename().string() + ".";
+    std::error_code ec;
+    std::filesystem::directory_iterator it(file.parent_path().empty() ? "." : file.parent_path(), ec);
+    int removed = 0;
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + kSuffixLength || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const bool random = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()),
+                                        name.end(), [](unsigned char c) { return std::isalnum(c); });
+        std::error_code typeError;
+        if (random && it->is_regular_file(typeError) && std::filesystem::remove(it->path(), typeError))
+            ++removed;
+    }
+    return removed;
 }
 
 std::string pathText(const std::filesystem::path& path)

@@ -1,5 +1,6 @@
 #include "records/Settings.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "records/FileIO.h"
@@ -180,6 +181,19 @@ std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window,
     if (saved.height > workAreaHeight)
         saved.height -= 15;
     return saved;
+}
+
+WindowBounds fitToWorkArea(const WindowBounds& stored, const WindowBounds& workArea,
+                           int minimumWidth, int minimumHeight)
+{
+    WindowBounds b = stored;
+    b.width = std::max(std::min(b.width, workArea.width), minimumWidth);
+    b.height = std::max(std::min(b.height, workArea.height), minimumHeight);
+    // Right and bottom edges first, so a window larger than the area keeps
+    // its top left corner (title bar and menu) in view.
+    b.left = std::max(std::min(b.left, workArea.left + workArea.width - b.width), workArea.left);
+    b.top = std::max(std::min(b.top, workArea.top + workArea.height - b.height), workArea.top);
+    return b;
 }
 
 } // namespace zk

@@ -127,4 +127,11 @@ std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window,
                                                 const WindowBounds& remembered, int workAreaWidth,
                                                 int workAreaHeight);
 
+// The bounds a window is given from the file: no wider or taller than the
+// work area and no smaller than the minimum, placed wholly inside the work
+// area (a window larger than the area sits at its top left corner), so no
+// stored value can make a window that cannot be drawn or cannot be seen.
+WindowBounds fitToWorkArea(const WindowBounds& stored, const WindowBounds& workArea,
+                           int minimumWidth, int minimumHeight);
+
 } // namespace zk

@@ -64,7 +64,7 @@ HandlerResult TableLogic::createdice(std::string_view payload)
 
     if (*rolls >= 3)
         board_.status = "Posting Scores.. Please Wait.";
-    else if (*seat == state_.ownSeat)
+    else if (*seat == state_.ownSeat && !board_.menu.justWatchChecked)
         board_.rollButtonShown = true;
     eventSound("dice");
     return HandlerResult::Handled;
@@ -119,15 +119,18 @@ void TableLogic::rollClick()
             die.raised = false;
         }
     }
-    if (onTurn() && state_.loggedIn && !sendRoll(false))
+    const bool sending = onTurn() && state_.loggedIn;
+    if (sending && !sendRoll(false))
         return;
     board_.rollButtonShown = false;
     state_.currentSeat = 0;
+    rollWithheld_ = !sending;
 }
 
 void TableLogic::yesClick()
 {
-    if (onTurn() && state_.loggedIn) {
+    const bool sending = onTurn() && state_.loggedIn;
+    if (sending) {
         for (Die& die : board_.dice)
             die.raised = false;
         if (!sendRoll(true))
@@ -136,6 +139,7 @@ void TableLogic::yesClick()
     board_.panelErrorShown = false;
     board_.rollButtonShown = false;
     state_.currentSeat = 0;
+    rollWithheld_ = !sending;
 }
 
 void TableLogic::noClick()

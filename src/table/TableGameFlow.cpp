@@ -28,6 +28,7 @@ void TableLogic::clearall()
 HandlerResult TableLogic::startthegame(std::string_view payload)
 {
     board_.startButtonShown = false;
+    board_.rollButtonShown = false; // a button left from a game cut short
     board_.menu.justWatchChecked = false;
     board_.winnerPanelShown = false;
     board_.panelErrorShown = false;
@@ -38,7 +39,14 @@ HandlerResult TableLogic::startthegame(std::string_view payload)
     const std::string_view starter = r.text();
     const std::string_view limit = r.text();
     board_.bonusCaption = bonusLimitCaption(limit);
-    systemLine(std::string(starter) + " has started a game.");
+    // The table that asked for this game reads its own start in the first
+    // person; a name in the third person would read "You has started".
+    const bool ownStart = startSentAs_ && *startSentAs_ == starter;
+    startSentAs_.reset();
+    turnSeat_ = 0;
+    rollWithheld_ = false;
+    systemLine(ownStart ? std::string("You have started a game.")
+                        : std::string(starter) + " has started a game.");
 
     // The computer player takes an empty seat 2 for this game.
     if (board_.seat(2).name == kWaitingName)
@@ -58,16 +66,25 @@ HandlerResult TableLogic::getnextplayer(std::string_view payload)
     if (!seat)
         return HandlerResult::Malformed;
     state_.currentSeat = *seat;
+    turnSeat_ = *seat;
+    offered_ = {};
+    rollWithheld_ = false;
     const std::string_view round = r.text();
     board_.round = "Round: " + std::string(round);
     board_.rollCount = 0;
 
     placeTurnColumn(*seat, false);
+    // While the own seat just watches, its offer is kept but not shown: the
+    // player has nothing to choose until he takes the seat back.
+    const bool showOffer = *seat != state_.ownSeat || !board_.menu.justWatchChecked;
     while (!r.atEnd()) {
         const auto category = r.number();
         if (!category)
             return HandlerResult::Malformed;
-        offerCategory(*seat, *category);
+        if (Board::isCategory(*category))
+            offered_[static_cast<std::size_t>(*category - 1)] = true;
+        if (showOffer)
+            offerCategory(*seat, *category);
     }
     board_.turnMarker.shown = true;
     board_.turnMarker.selectedCategory = 0;
@@ -85,6 +102,9 @@ void TableLogic::announceTurn(int seat)
         board_.rollButtonShown = true;
     } else {
         board_.status = labelText(seat) + "'s turn";
+        // Only the player on turn has a roll button; one left over from a
+        // turn the computer played would set the current seat to 0.
+        board_.rollButtonShown = false;
     }
 }
 
@@ -131,7 +151,9 @@ HandlerResult TableLogic::winner(std::string_view payload)
     board_.status = "Game Over!";
     systemLine(line);
     board_.winnerPanelShown = true;
-    if (state_.hostFlag)
+    board_.rollButtonShown = false;
+    turnSeat_ = 0;
+    if (hasHostPowers())
         board_.startButtonShown = true;
 
     // The card's game-over state: no marker, no choices, neutral cells.
@@ -194,11 +216,14 @@ void TableLogic::startGameClick()
     // as a blank instead.
     std::string starter = state_.ownName;
     std::replace(starter.begin(), starter.end(), '+', ' ');
-    if (!send(MessageWriter(cmd::startgame)
-                  .field(starter)
-                  .field(board_.startWindow.limit)
-                  .separator()))
+    const MessageWriter request = MessageWriter(cmd::startgame)
+                                      .field(starter)
+                                      .field(board_.startWindow.limit)
+                                      .separator();
+    if (!send(request))
         return;
+    // As the host will echo it: the field as it went on the wire.
+    startSentAs_ = FieldReader(splitCommand(request.text()).args).text();
     saveSettings();
     board_.startWindow.shown = false;
     env_.hideStartGameWindow();

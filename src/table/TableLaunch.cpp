@@ -61,6 +61,14 @@ HandlerResult TableLogic::sendloginfo(std::string_view payload)
         return HandlerResult::Malformed;
     state_.ownSeat = *seat;
     state_.loggedIn = true;
+    // Slot 1 is the hosting table's, also when the engine runs without a
+    // window of its own (zonkards-host): its first table gets the powers
+    // that hostPress gives.
+    if (*seat == 1 && !state_.hostFlag) {
+        board_.startButtonShown = true;
+        board_.menu.startGameEnabled = true;
+        board_.spyList.removeEnabled = true;
+    }
     // The login name carries its own terminator and the message gets one
     // more, so the host sees an empty message after the login and ignores it.
     send(MessageWriter(cmd::logininfo)

@@ -103,7 +103,49 @@ std::string TableLogic::labelText(int seat) const
 bool TableLogic::onTurn() const
 {
     // Seat 0 is nobody's turn: before the login the own seat is 0 as well.
-    return state_.currentSeat != 0 && state_.currentSeat == state_.ownSeat;
+    return state_.currentSeat != 0 && state_.currentSeat == state_.ownSeat &&
+           !board_.menu.justWatchChecked;
+}
+
+bool TableLogic::ownTurnOpen() const
+{
+    return turnSeat_ != 0 && turnSeat_ == state_.ownSeat && !board_.menu.justWatchChecked &&
+           board_.turnMarker.shown && board_.rollCount < kRollsPerTurn;
+}
+
+void TableLogic::resumeOwnTurn()
+{
+    if (!ownTurnOpen())
+        return;
+    state_.currentSeat = state_.ownSeat;
+    board_.status = "Your Turn";
+    board_.rollButtonShown = true;
+    rollWithheld_ = false;
+    if (board_.turnMarker.selectedCategory == 0) {
+        for (int c = 1; c <= kCategoryCount; ++c) {
+            if (offered_[static_cast<std::size_t>(c - 1)])
+                offerCategory(turnSeat_, c);
+        }
+    }
+}
+
+void TableLogic::withdrawOwnTurn()
+{
+    if (turnSeat_ == 0 || turnSeat_ != state_.ownSeat)
+        return;
+    board_.rollButtonShown = false;
+    board_.panelErrorShown = false;
+    board_.panelError1Shown = false;
+    rollWithheld_ = false;
+    // The offer stays recorded; only the buttons the player could press go.
+    for (CategoryRow& row : board_.categories) {
+        if (row.buttonFlag == "t") {
+            row.buttonShown = row.barShown = false;
+            row.buttonFlag = row.barFlag = "f";
+        }
+    }
+    if (board_.turnMarker.shown)
+        board_.status = labelText(turnSeat_) + "'s turn";
 }
 
 void TableLogic::setCell(int seat, int row, std::string_view text)

@@ -23,6 +23,7 @@
 // done before stands and handleMessage() returns HandlerResult::Malformed.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -206,7 +207,20 @@ private:
     void turnSound();
     // The text of seat n's name label; empty when n has no label (a spectator).
     std::string labelText(int seat) const;
-    bool onTurn() const; // the own seat is the seat on turn
+    // The own seat is the seat on turn and its player plays it (while it
+    // is set to just watch, the computer does).
+    bool onTurn() const;
+    // The hosting table's powers (Start, "Start Game", removals, the seat
+    // menu): this program hosts, or the host gave this table slot 1, as a
+    // headless host does to the first table that joins it.
+    bool hasHostPowers() const { return state_.hostFlag || state_.ownSeat == 1; }
+    // The own seat's turn is in progress with rolls left; the player plays it.
+    bool ownTurnOpen() const;
+    // Gives the player his own turn back as it stands: status, roll button
+    // and, before a category is chosen, the categories offered this turn.
+    void resumeOwnTurn();
+    // Withdraws the own turn from the player: the computer plays it.
+    void withdrawOwnTurn();
     void clearall();
     // The turn highlight: marker, colours, and the offered categories. With
     // keepChosenMarkers the chosen-category markers stay as they are.
@@ -223,6 +237,8 @@ private:
     // The status line, turn sound and roll button of the seat on turn.
     void announceTurn(int seat);
     void setCell(int seat, int row, std::string_view text);
+    // After a snapshot group: the seat's total, and the own turn's offer.
+    void showSnapshotTotal(const ScoreGroup& group);
     void choose(int category);
     void sendJustWatch(int seat, std::string_view flag);
     bool sendRoll(bool allFive);
@@ -235,6 +251,16 @@ private:
     TableState state_;
     // When the phrase gate closed; empty while it is open.
     std::optional<std::chrono::milliseconds> gateClosedAt_;
+    // The seat whose turn the board shows (0 outside a turn) and the
+    // categories its turn offered; kept apart from the current seat, which
+    // the table's own requests set to 0.
+    int turnSeat_ = 0;
+    std::array<bool, kCategoryCount> offered_{};
+    // The roll button was hidden by a click that sent nothing because the
+    // host had not yet answered a category choice; the answer brings it back.
+    bool rollWithheld_ = false;
+    // The starter's name this table sent with its last start request.
+    std::optional<std::string> startSentAs_;
 };
 
 } // namespace zk

@@ -91,8 +91,15 @@ HandlerResult TableLogic::justwatching(std::string_view payload)
     const std::string_view flag = r.text();
     SeatColumn& column = board_.seat(*seat);
     const bool watching = flag == "1";
-    if (*seat == state_.ownSeat)
+    if (*seat == state_.ownSeat) {
+        // The turn in progress changes hands at once: the computer's from
+        // now, or the player's again as it stands.
+        if (watching)
+            withdrawOwnTurn();
         board_.menu.justWatchChecked = watching;
+        if (!watching)
+            resumeOwnTurn();
+    }
     // These two lines end without a full stop.
     systemLine(column.name + (watching ? " is just watching" : " is now playing again"));
     column.eyes = watching;
@@ -117,7 +124,7 @@ void TableLogic::seatMenuOpening(int seat)
     if (!Board::isSeat(seat))
         return;
     SeatMenu& menu = board_.seatMenu;
-    menu.removeEnabled = menu.setJustWatchEnabled = menu.unsetJustWatchEnabled = state_.hostFlag;
+    menu.removeEnabled = menu.setJustWatchEnabled = menu.unsetJustWatchEnabled = hasHostPowers();
     if (board_.seat(seat).name == kWaitingName)
         menu.removeEnabled = false;
     menu.seat = seat;
@@ -143,7 +150,7 @@ void TableLogic::unsetJustWatchClick()
 
 void TableLogic::kicking(int seat)
 {
-    if (!state_.hostFlag || !state_.loggedIn)
+    if (!hasHostPowers() || !state_.loggedIn)
         return;
     send(MessageWriter(cmd::kickhim).field(state_.ownSeat).field(seat).separator());
 }

@@ -103,8 +103,14 @@ HandlerResult TableLogic::selectedcat(std::string_view payload)
         row.buttonShown = row.barShown = row.chosenMarker = c == *category;
     }
     eventSound("select");
-    if (*seat == state_.ownSeat && Board::isCategory(*category))
+    if (*seat == state_.ownSeat && !board_.menu.justWatchChecked && Board::isCategory(*category))
         board_.status = std::string(choiceStatus(*category));
+    // A roll clicked while this choice was on its way sent nothing and hid
+    // the button; with the choice confirmed the player rolls again.
+    if (rollWithheld_ && *seat == state_.ownSeat && ownTurnOpen()) {
+        board_.rollButtonShown = true;
+        rollWithheld_ = false;
+    }
     return HandlerResult::Handled;
 }
 

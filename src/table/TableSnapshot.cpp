@@ -17,6 +17,11 @@ HandlerResult TableLogic::loadstats(std::string_view payload)
     if (!seat)
         return HandlerResult::Malformed;
     state_.currentSeat = *seat;
+    turnSeat_ = *seat;
+    offered_.fill(true);
+    // A player who joins during a game sees no Start button, as the hosting
+    // table sees none while a game runs.
+    board_.startButtonShown = false;
     const std::string_view limit = r.text();
     if (!parseDecimal(limit))
         return HandlerResult::Malformed;
@@ -43,7 +48,8 @@ HandlerResult TableLogic::loadstats(std::string_view payload)
     // yet this turn shows a 1. No tumbling, no bonus marker.
     const auto pairs = readDiePairs(r);
     for (const DiePair& pair : pairs.items) {
-        if (!Board::isDie(pair.die))
+        // Face 0 is a die not rolled yet; any other face no die has.
+        if (!Board::isDie(pair.die) || (pair.face != 0 && !Board::isFace(pair.face)))
             continue;
         Die& die = board_.die(pair.die);
         die.face = pair.face == 0 ? 1 : pair.face;
@@ -84,6 +90,7 @@ HandlerResult TableLogic::loadscores(std::string_view payload)
             // Scores of 0 and below (-1: not scored yet) show as empty cells.
             for (const auto& [row, value] : group.rows)
                 setCell(group.seat, row, value > 0 ? std::to_string(value) : std::string());
+            showSnapshotTotal(group);
         }
         if (read.malformed)
             return HandlerResult::Malformed; // stopped inside this group
@@ -96,6 +103,38 @@ HandlerResult TableLogic::loadscores(std::string_view payload)
         }
     }
     return HandlerResult::Handled;
+}
+
+void TableLogic::showSnapshotTotal(const ScoreGroup& group)
+{
+    // The snapshot's total field is always 0; a playing seat's total is the
+    // sum of its scored rows, as the tables that saw them posted show it.
+    if (group.flag != "t" || !Board::isSeat(group.seat))
+        return;
+    int sum = 0;
+    bool scored = false;
+    for (const auto& [row, value] : group.rows) {
+        if (row >= 1 && row <= kCategoryCount && value != kUnscored) {
+            sum += value;
+            scored = true;
+        }
+    }
+    if (scored)
+        setCell(group.seat, kScoreRows, std::to_string(sum));
+    // The own turn in progress offers only what the seat has left open: a
+    // category already scored would be refused without an answer.
+    if (group.seat == turnSeat_ && group.seat == state_.ownSeat) {
+        for (const auto& [row, value] : group.rows) {
+            if (!Board::isCategory(row) || value == kUnscored)
+                continue;
+            offered_[static_cast<std::size_t>(row - 1)] = false;
+            CategoryRow& category = board_.category(row);
+            if (category.buttonFlag == "t") {
+                category.buttonShown = category.barShown = false;
+                category.buttonFlag = category.barFlag = "f";
+            }
+        }
+    }
 }
 
 } // namespace zk

@@ -3,6 +3,7 @@
 // new start; a tally file that cannot be read is reported and replaced.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "ZonkardsProcess.h"
@@ -11,9 +12,10 @@
 namespace zk::testing {
 namespace {
 
+// Logged in and arrived: the settings are applied at the own arrival.
 bool loggedIn(const QJsonObject& b)
 {
-    return b["loggedIn"].toBool();
+    return b["loggedIn"].toBool() && chatHas(b, "You are Connected.");
 }
 
 std::string fileText(const std::string& path)
@@ -138,6 +140,50 @@ TEST(RecordsThroughRestarts, TheWindowBoundsFollowTheCloseRule)
     const std::string after = fileText(box.file("quorlanlobby.ini"));
     EXPECT_TRUE(hasLine(after, "Left=3")) << after;
     EXPECT_TRUE(hasLine(after, "Top=3")) << after;
+}
+
+TEST(RecordsThroughRestarts, ATableThatNeverAppliedTheSettingsKeepsThemAndHugeBoundsFit)
+{
+    Sandbox box;
+    const std::string ini = box.file("quorlanlobby.ini");
+    const std::string stale = box.file("quorlanlobby.ini.Ab12Cd"); // a save cut short by a kill
+    {
+        std::ofstream out(ini, std::ios::binary);
+        out << "[agame]\r\nTop=10\r\nLeft=10\r\nWidth=100000\r\nHeight=100000\r\n"
+               "ChatterSounds=true\r\nPlaysounds=false\r\n";
+        std::ofstream(stale) << "half";
+    }
+    const std::string stored = fileText(ini);
+    {
+        // Nobody listens at this port: the table never arrives and never
+        // reads its settings.
+        ZonkardsProcess ann(box, {"Ann", "127.0.0.1", "false"}, freeTcpPort());
+        ASSERT_TRUE(ann.connect()) << ann.stderrText();
+        ASSERT_TRUE(ann.waitForBoard([](const QJsonObject& b) {
+            return chatTexts(b).back().rfind("Could not connect", 0) == 0;
+        })) << ann.stderrText();
+        EXPECT_EQ(ann.command("menu Play Sounds"), "ok"); // an option change before the settings
+        EXPECT_EQ(ann.quit(), 0);
+    }
+    EXPECT_EQ(fileText(ini), stored) << "nothing of the player's was overwritten";
+    EXPECT_FALSE(std::filesystem::exists(stale)) << "removed at start";
+
+    ZonkardsProcess you(box, {}, freeTcpPort(), {}, "again");
+    ASSERT_TRUE(you.connect()) << you.stderrText();
+    QJsonObject b;
+    ASSERT_TRUE(you.waitForBoard([](const QJsonObject& board) {
+        return board["menu"].toObject()["playChatterSounds"].toBool();
+    }, kAppDeadlineMs, &b)) << you.stderrText();
+    EXPECT_FALSE(b["menu"].toObject()["playSounds"].toBool());
+    const QJsonArray bounds = b["bounds"].toArray(), work = b["workArea"].toArray();
+    EXPECT_GE(bounds[0].toInt(), work[0].toInt());
+    EXPECT_GE(bounds[1].toInt(), work[1].toInt());
+    EXPECT_LE(bounds[0].toInt() + bounds[2].toInt(), work[0].toInt() + work[2].toInt());
+    EXPECT_LE(bounds[1].toInt() + bounds[3].toInt(), work[1].toInt() + work[3].toInt());
+    EXPECT_EQ(you.quit(), 0);
+    const std::string after = fileText(ini);
+    EXPECT_FALSE(hasLine(after, "Width=100000")) << "the fitted bounds were stored at close";
+    EXPECT_TRUE(hasLine(after, "ChatterSounds=true")) << after;
 }
 
 } // namespace

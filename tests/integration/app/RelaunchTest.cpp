@@ -36,7 +36,10 @@ TEST(HostOrJoin, TheRelaunchedCopyHostsUnderTheChosenName)
 
     QJsonObject b;
     ASSERT_TRUE(waitForBoardOn(
-        first.link(), [](const QJsonObject& board) { return board["loggedIn"].toBool(); },
+        first.link(),
+        [](const QJsonObject& board) {
+            return board["loggedIn"].toBool() && chatHas(board, "You are Connected.");
+        },
         kAppDeadlineMs, &b));
     EXPECT_EQ(b["ownName"].toString(), "Zed");
     EXPECT_TRUE(b["hostFlag"].toBool());

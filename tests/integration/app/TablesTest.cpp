@@ -57,6 +57,63 @@ TEST(Tables, HostAndJoinerLogInChatAndTheHostRemovesTheJoiner)
     EXPECT_EQ(ann.quit(), 0);
 }
 
+// The first category the board offers, 0 when none.
+int offeredCategory(const QJsonObject& b)
+{
+    const QJsonArray rows = b["categories"].toArray();
+    for (int c = 0; c < rows.size(); ++c) {
+        const QJsonObject row = rows[c].toObject();
+        if (row["button"].toBool() && row["flag"].toString() == "t")
+            return c + 1;
+    }
+    return 0;
+}
+
+TEST(Tables, TheFirstTableOfAHeadlessHostStartsAGameAndPlaysItToTheWinner)
+{
+    HostProcess host({"--port", "0", "--bot-speed", "1"});
+    ASSERT_GT(host.port(), 0);
+    Sandbox box;
+    ZonkardsProcess ann(box, {"Ann", "127.0.0.1", "false"}, host.port());
+    ASSERT_TRUE(ann.connect()) << ann.stderrText();
+    QJsonObject b;
+    ASSERT_TRUE(ann.waitForBoard(seated({"Ann"}), kAppDeadlineMs, &b));
+    EXPECT_EQ(b["ownSeat"].toInt(), 1);
+    EXPECT_TRUE(b["startButton"].toBool());
+    EXPECT_TRUE(b["menu"].toObject()["startGameEnabled"].toBool());
+    EXPECT_EQ(ann.command("click start"), "ok");
+    EXPECT_EQ(ann.command("press gamestart Image1"), "ok");
+
+    // Ann plays every turn of hers: a roll, the first category offered,
+    // then rolls until the third; the computer plays seat 2.
+    const auto actionable = [](const QJsonObject& board) {
+        const bool own = board["currentSeat"].toInt() == board["ownSeat"].toInt();
+        return board["status"].toString() == "Game Over!" || (own && board["rollButton"].toBool());
+    };
+    int ownTurns = 0;
+    while (true) {
+        ASSERT_TRUE(ann.waitForBoard(actionable, 60000, &b)) << ann.stderrText();
+        if (b["status"].toString() == "Game Over!")
+            break;
+        if (b["rollCount"].toInt() >= 1 && b["selectedCategory"].toInt() == 0) {
+            const int category = offeredCategory(b);
+            ASSERT_GT(category, 0);
+            EXPECT_EQ(ann.command("click category " + std::to_string(category)), "ok");
+        } else {
+            ownTurns += b["rollCount"].toInt() == 0;
+            EXPECT_EQ(ann.command("click roll"), "ok");
+        }
+        // The request is answered before the table acts again.
+        ASSERT_TRUE(ann.waitForBoard([](const QJsonObject& board) {
+            return board["currentSeat"].toInt() != 0;
+        })) << ann.stderrText();
+    }
+    EXPECT_EQ(ownTurns, 7);
+    EXPECT_TRUE(b["winnerPanel"].toBool());
+    EXPECT_TRUE(b["startButton"].toBool()) << "the first table may start the next game";
+    EXPECT_EQ(ann.quit(), 0);
+}
+
 TEST(Tables, WhenTheHostEndsEveryJoinedTableEnds)
 {
     Sandbox annBox, bobBox;

@@ -94,6 +94,22 @@ TEST_F(TwoPlayers, RequestsFromTheSeatNotOnTurnAreIgnored)
     EXPECT_EQ(h.engine.player(1).category, 0);
 }
 
+TEST_F(TwoPlayers, AWatchingSeatsOwnTableCannotActOnTheTurnTheComputerPlays)
+{
+    h.say(1, "CMD_justwatch+1+1");
+    h.clear();
+    h.dice.push({1, 2, 2, 4, 6});
+    h.say(1, roll(1, "1+2+3+4+5"));
+    h.say(1, select(1, 3));
+    EXPECT_TRUE(h.log.empty());
+    EXPECT_EQ(h.engine.player(1).rolls, 0);
+    EXPECT_EQ(h.engine.player(1).category, 0);
+
+    h.say(1, "CMD_justwatch+1+2"); // back at the table: requests count again
+    h.say(1, roll(1, "1+2+3+4+5"));
+    EXPECT_EQ(h.engine.player(1).rolls, 1);
+}
+
 TEST_F(TwoPlayers, CategoryChoiceIsAnnouncedOnceAndCheckedAgainstTheCard)
 {
     h.say(1, select(1, 3)); // before the first roll is allowed

@@ -2,11 +2,13 @@
 // stop-on-failure rule, the phrase keys and the close rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 #include "RecordsTestSupport.h"
 #include "records/DataDir.h"
+#include "records/FileIO.h"
 #include "records/IniFile.h"
 #include "records/Settings.h"
 
@@ -250,6 +252,44 @@ TEST(SettingsClose, BoundsAreWrittenOnlyWhenChangedAndShrunkToTheWorkArea)
               (WindowBounds{0, 0, 800, 600}));
     // Before the first load the remembered bounds are all 0.
     EXPECT_TRUE(boundsToSaveOnClose(remembered, WindowBounds{}, 1920, 1040).has_value());
+}
+
+TEST(SettingsLoad, StoredBoundsFitTheWorkArea)
+{
+    const WindowBounds work{24, 0, 1280, 776}; // a panel above
+    struct Case {
+        WindowBounds stored, fitted;
+    } cases[] = {
+        {{30, 10, 684, 535}, {30, 10, 684, 535}},                 // already inside
+        {{0, 0, 100000, 100000}, {24, 0, 1280, 776}},             // the crash size
+        {{5000, -300, 684, 535}, {24 + 776 - 535, 0, 684, 535}},  // below and left of it
+        {{30, 1200, 684, 535}, {30, 1280 - 684, 684, 535}},       // right of it
+        {{30, 10, 10, -5}, {30, 10, 600, 400}},                   // below the minimum
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fitToWorkArea(c.stored, work, 600, 400), c.fitted)
+            << c.stored.top << "," << c.stored.left << " " << c.stored.width << "x" << c.stored.height;
+    // A work area smaller than the minimum: the minimum at the area's corner.
+    EXPECT_EQ(fitToWorkArea({50, 50, 684, 535}, {0, 0, 640, 480}, 700, 520),
+              (WindowBounds{0, 0, 700, 520}));
+}
+
+TEST(SettingsFiles, StaleSaveTemporariesAreRemovedAndNothingElse)
+{
+    test::TempDir dir;
+    const auto file = dir / "quorlanlobby.ini";
+    for (const char* name : {"quorlanlobby.ini", "quorlanlobby.ini.a1B2c3", "quorlanlobby.ini.Zz9900",
+                             "quorlanlobby.ini.bak", "quorlanlobby.ini.a1B2c3d", "other.ini.a1B2c3"})
+        test::writeBytes(dir / name, "x");
+    std::filesystem::create_directory(dir / "quorlanlobby.ini.folder");
+    EXPECT_EQ(removeStaleTemporaries(file), 2);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"other.ini.a1B2c3", "quorlanlobby.ini",
+                                              "quorlanlobby.ini.a1B2c3d", "quorlanlobby.ini.bak",
+                                              "quorlanlobby.ini.folder"}));
 }
 
 TEST(SettingsFiles, OtherKeysAndWhereTheFilesLive)

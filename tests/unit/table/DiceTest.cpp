@@ -268,5 +268,24 @@ TEST_F(Dice, APlayerWhoIsNotOnTurnSeesTheKeptDiceRaised)
     EXPECT_EQ(other.board().status, "Bob's turn");
 }
 
+TEST_F(Dice, ARollClickedBeforeTheChoiceIsConfirmedComesBackWithIt)
+{
+    firstRoll();
+    logic.categoryButtonClick(2); // on its way to the host
+    logic.rollClick();
+    EXPECT_FALSE(board().rollButtonShown);
+    EXPECT_EQ(env.sent.size(), 1u) << "only the choice went out";
+    host(host::selectedcat(3, 2));
+    EXPECT_TRUE(board().rollButtonShown);
+    logic.rollClick();
+    EXPECT_EQ(env.lastSent(), "CMD_rollthedice+3+1+2+3+4+5");
+
+    // A roll on its way is not doubled by a choice the host makes itself.
+    host(host::nextplayer(3, 2, {1, 4}));
+    logic.rollClick();
+    host(host::selectedcat(3, 4));
+    EXPECT_FALSE(board().rollButtonShown);
+}
+
 } // namespace
 } // namespace zk::test

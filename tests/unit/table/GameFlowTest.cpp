@@ -174,6 +174,43 @@ TEST_F(GameFlow, ANewTurnResetsTheDice)
     EXPECT_EQ(env.sounds, std::vector<std::string>{"turnnew"});
 }
 
+TEST_F(GameFlow, SlotOneHasTheHostingTablesPowersWithoutHostingItself)
+{
+    // A table that joins a headless host first gets slot 1.
+    joinAs("Ann", 1);
+    EXPECT_TRUE(board().startButtonShown);
+    EXPECT_TRUE(board().menu.startGameEnabled);
+    EXPECT_TRUE(board().spyList.removeEnabled);
+    host(host::existing(3, "Bob"));
+    logic.seatMenuOpening(3);
+    EXPECT_TRUE(board().seatMenu.removeEnabled && board().seatMenu.setJustWatchEnabled);
+    logic.removeFromGameClick();
+    EXPECT_EQ(env.lastSent(), "CMD_kickhim+1+3+");
+
+    host(host::startgame("Ann", 0));
+    EXPECT_FALSE(board().startButtonShown);
+    host(host::winner({1}));
+    EXPECT_TRUE(board().startButtonShown) << "and again after each game";
+
+    TableLogic seatTwo(env);
+    seatTwo.processParams({"Cy", "10.0.0.5", "false"});
+    seatTwo.handleMessage(host::sendlogininfo(2));
+    EXPECT_FALSE(seatTwo.board().startButtonShown);
+    EXPECT_FALSE(seatTwo.board().spyList.removeEnabled);
+}
+
+TEST_F(GameFlow, TheStartersOwnTableReadsItsStartInTheFirstPerson)
+{
+    logic.processParams({});
+    host(host::sendlogininfo(1));
+    host(host::startgame("You", 0));
+    EXPECT_EQ(lastLine(), "You has started a game.") << "a start this table did not ask for";
+    logic.startClick();
+    logic.startGameClick();
+    host(host::startgame("You", 0));
+    EXPECT_EQ(lastLine(), "You have started a game.");
+}
+
 // A game between Bob (seat 1, hosting) and Ann (seat 3) with final totals.
 class GameEnd : public TableTest {
 protected:

@@ -136,6 +136,46 @@ TEST_F(Roster, JustWatchAsksTheHostAndLeavesTheTickToItsAnswer)
     EXPECT_EQ(env.lastSent(), "CMD_justwatch+3+2");
 }
 
+TEST_F(Roster, AWatchedOwnTurnIsTheComputersUntilThePlayerTakesItBack)
+{
+    joinAs("Bob", 3);
+    host(host::startgame("Ann", 0));
+    host(host::justwatching(3, "1"));
+    env.clear();
+
+    host(host::nextplayer(3, 1, {1, 2, 3, 4, 5, 6}));
+    host(host::createdice(3, 1, faces({2, 2, 5, 2, 6})));
+    host(host::selectedcat(3, 2));
+    EXPECT_EQ(board().status, "Bob's turn");
+    EXPECT_FALSE(board().rollButtonShown);
+    EXPECT_EQ(env.sounds, (std::vector<std::string>{"dice", "select"})) << "no turn sound";
+    logic.dieRelease(1, MouseButton::Left);
+    logic.categoryButtonClick(2);
+    EXPECT_TRUE(env.sent.empty()) << "the computer plays this turn";
+
+    // Taken back before the second roll: the turn as it stands.
+    host(host::justwatching(3, "2"));
+    EXPECT_EQ(board().status, "Your Turn");
+    EXPECT_TRUE(board().rollButtonShown);
+    logic.rollClick();
+    EXPECT_EQ(env.lastSent(), "CMD_rollthedice+3+1+2+3+4+5");
+
+    // Set to watch again during the next turn, before any choice: the roll
+    // button and the offer go, and come back with the seat.
+    host(host::nextplayer(3, 2, {1, 3, 4}));
+    host(host::justwatching(3, "1"));
+    EXPECT_FALSE(board().rollButtonShown);
+    EXPECT_FALSE(board().category(1).buttonShown);
+    host(host::justwatching(3, "2"));
+    EXPECT_TRUE(board().rollButtonShown);
+    EXPECT_TRUE(board().category(1).buttonShown && board().category(4).buttonShown);
+    EXPECT_FALSE(board().category(2).buttonShown) << "only what the turn offered";
+
+    // A roll button left on the board never outlives the own turn.
+    host(host::nextplayer(4, 2, {1}));
+    EXPECT_FALSE(board().rollButtonShown);
+}
+
 TEST_F(Roster, ASpectatorCannotJustWatch)
 {
     joinAs("Cat", 7);

@@ -149,5 +149,42 @@ TEST_F(Snapshot, AnUnreadableRowStopsTheCardThere)
     EXPECT_FALSE(board().seat(4).notPlaying);
 }
 
+TEST_F(Snapshot, TotalsAreTheSumOfTheScoredRowsOfPlayingSeats)
+{
+    // The host's total field is always 0 in a snapshot.
+    std::array<std::array<int, 8>, 6> rows = {kUnscored, kUnscored, kUnscored,
+                                              kUnscored, kUnscored, kUnscored};
+    rows[0] = {3, 0, 9, -1, -1, -1, 27, 0};
+    rows[1] = {-1, 0, -1, -1, -1, -1, -1, 0};
+    host(loadscores(4, {true, true, true, false, false, false}, rows));
+    EXPECT_EQ(board().seat(1).cell(8).text, "39");
+    EXPECT_EQ(board().seat(2).cell(8).text, "0") << "a scored 0 is a total of 0";
+    EXPECT_EQ(board().seat(3).cell(8).text, "") << "nothing scored yet";
+    EXPECT_EQ(board().seat(5).cell(8).text, "");
+}
+
+TEST_F(Snapshot, AFaceNoDieHasTouchesNoDie)
+{
+    host(loadstats(4, 1, 0, 1, 3, 0, {{1, 7}, {2, -3}, {3, 4}, {4, 0}, {5, 6}}));
+    EXPECT_TRUE(board().die(1).picture.cleared());
+    EXPECT_TRUE(board().die(2).picture.cleared());
+    EXPECT_EQ(board().die(1).face, 0);
+    EXPECT_EQ(board().die(3).picture, (DiePicture{DieBody::Plain, 4}));
+    EXPECT_EQ(board().die(4).picture, (DiePicture{DieBody::Plain, 1})) << "0: not rolled yet";
+}
+
+TEST_F(Snapshot, TheOwnTurnOffersOnlyWhatTheSeatHasLeftOpen)
+{
+    host(loadstats(4, 4, 0, 0, 2, 0, faces({0, 0, 0, 0, 0})));
+    std::array<std::array<int, 8>, 6> rows = {kUnscored, kUnscored, kUnscored,
+                                              kUnscored, kUnscored, kUnscored};
+    rows[3] = {-1, -1, 12, -1, -1, -1, -1, 0};
+    host(loadscores(4, {true, true, false, true, false, false}, rows));
+    EXPECT_FALSE(board().category(3).buttonShown) << "threes are scored: the host would refuse them";
+    EXPECT_TRUE(board().category(4).buttonShown);
+    logic.categoryButtonClick(3);
+    EXPECT_TRUE(env.sent.empty());
+}
+
 } // namespace
 } // namespace zk::test

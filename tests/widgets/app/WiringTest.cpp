@@ -79,7 +79,7 @@ TEST_F(Wiring, TheTextSizeAndColourReachTheChat)
 
 TEST_F(Wiring, ClosingTheTableWritesItsBoundsReducedToTheWorkAreaAndTheTally)
 {
-    startIdle();
+    startSolo(1); // arrived, so the settings were applied and may be written
     const QRect work = session->chat().screen()->availableGeometry();
     // Wider and taller than the work area: each is reduced by 15 once.
     session->chat().setOuterBounds(QRect(20, 30, work.width() + 100, work.height() + 40));
