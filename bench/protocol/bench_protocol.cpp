@@ -15,7 +15,7 @@
 #include "protocol/Colour.h"
 #include "protocol/Commands.h"
 #include "protocol/Framer.h"
-#include "protocol/Message.h"
+#include "protocol/Messages.h"
 #include "protocol/ReceiveQueue.h"
 #include "protocol/Text.h"
 
@@ -37,52 +37,41 @@ std::string makeStream(int count)
     for (int i = 0; i < count; ++i) {
         const int seat = pick(1, 6);
         const int kind = pick(0, 99);
-        MessageWriter w("");
         if (kind < 22) {
-            w = MessageWriter(cmd::rollthedice);
-            w.field(seat);
-            std::vector<int> dice;
+            msg::RollTheDice m{seat, {}};
             for (int d = 1; d <= 5; ++d)
                 if (pick(0, 1))
-                    dice.push_back(d);
-            w.numberList(dice);
+                    m.dice.push_back(d);
+            out += msg::encode(m);
         } else if (kind < 52) {
-            w = MessageWriter(cmd::createdice);
-            w.field(seat).field(pick(1, 3));
-            std::vector<DiePair> pairs;
+            msg::CreateDice m{seat, pick(1, 3), {}};
             for (int d = 1; d <= 5; ++d)
                 if (pick(0, 2))
-                    pairs.push_back({d, pick(1, 6)});
-            w.diePairs(pairs);
+                    m.dice.push_back({d, pick(1, 6)});
+            out += msg::encode(m);
         } else if (kind < 67) {
-            w = MessageWriter(cmd::chat);
-            w.field(std::string("Player") + std::to_string(seat) + " chats: " + lines[pick(0, 4)] +
-                    "|" + colours[pick(0, 3)]);
+            out += msg::encode(msg::ChatLine{{std::string("Player") + std::to_string(seat) + " chats: " +
+                                              lines[pick(0, 4)] + "|" + colours[pick(0, 3)]}});
         } else if (kind < 77) {
-            w = MessageWriter(cmd::nextplayer);
-            w.field(seat).field(pick(1, 7));
-            std::vector<int> open;
+            msg::NextPlayer m{seat, std::to_string(pick(1, 7)), {}};
             for (int c = 1; c <= 7; ++c)
                 if (pick(0, 1))
-                    open.push_back(c);
-            w.numberList(open);
+                    m.categories.push_back(c);
+            out += msg::encode(m);
         } else if (kind < 87) {
-            w = MessageWriter(cmd::selectedcat);
-            w.field(seat).field(pick(1, 7)).separator();
+            out += msg::encode(msg::SelectedCat{seat, pick(1, 7)});
         } else if (kind < 97) {
-            w = MessageWriter(cmd::postscores);
-            w.field(seat).field(pick(0, 300)).field(pick(0, 30)).field(pick(1, 7)).separator();
+            out += msg::encode(msg::PostScores{{seat, pick(0, 300), pick(0, 30), pick(1, 7)}});
         } else {
-            w = MessageWriter(cmd::loadscores);
-            w.field(pick(1, 9));
+            msg::LoadScores m{pick(1, 9), {}};
             for (int s = 1; s <= 6; ++s) {
                 std::array<int, 8> rows{};
                 for (int r = 0; r < 7; ++r)
                     rows[r] = pick(0, 1) ? -1 : pick(0, 30);
-                w.scoreGroup(s, s <= 3, rows);
+                m.groups.push_back(msg::ScoreGroup::of(s, s <= 3, rows));
             }
+            out += msg::encode(m);
         }
-        out += w.finish();
     }
     return out;
 }
@@ -91,36 +80,40 @@ std::string makeStream(int count)
 // every field so the work is not optimised away.
 long readMessage(const std::string& message)
 {
-    const CommandSplit split = splitCommand(message);
-    FieldReader r(split.args);
+    const auto [name, args] = splitCommand(message);
     long sum = 0;
-    if (split.name == cmd::rollthedice) {
-        sum += r.number().value_or(0);
-        for (int d : readNumberList(r).items)
+    if (name == msg::RollTheDice::command) {
+        const auto m = msg::decode<msg::RollTheDice>(args);
+        sum += m->seat;
+        for (int d : m->dice)
             sum += d;
-    } else if (split.name == cmd::createdice) {
-        sum += r.number().value_or(0) + r.number().value_or(0);
-        for (const DiePair& p : readDiePairs(r).items)
+    } else if (name == msg::CreateDice::command) {
+        const auto m = msg::decode<msg::CreateDice>(args);
+        sum += m->seat + m->rolls;
+        for (const DiePair& p : m->dice)
             sum += p.die * 7 + p.face;
-    } else if (split.name == cmd::chat) {
-        // The table shows the line: the colour after the last "|", the text
-        // before it converted for the screen.
-        const std::string_view line = r.rest();
-        const auto bar = line.rfind('|');
-        sum += static_cast<long>(colourFromText(line.substr(bar + 1)).value_or(colour::clRed));
-        sum += static_cast<long>(fromCp1252(line.substr(0, bar)).size());
-    } else if (split.name == cmd::nextplayer) {
-        sum += r.number().value_or(0) + r.number().value_or(0);
-        for (int c : readNumberList(r).items)
+    } else if (name == msg::ChatLine::command) {
+        // The table shows the line: its colour, and its text converted for
+        // the screen.
+        const auto m = msg::decode<msg::ChatLine>(args);
+        const auto [text, colour] = msg::ColouredText::parse(m->line);
+        sum += static_cast<long>(colour.value_or(colour::clRed));
+        sum += static_cast<long>(fromCp1252(text).size());
+    } else if (name == msg::NextPlayer::command) {
+        const auto m = msg::decode<msg::NextPlayer>(args);
+        sum += m->seat + static_cast<long>(m->round.size());
+        for (int c : m->categories)
             sum += c;
-    } else if (split.name == cmd::selectedcat) {
-        sum += r.number().value_or(0) + r.number().value_or(0);
-    } else if (split.name == cmd::postscores) {
-        for (int i = 0; i < 4; ++i)
-            sum += r.number().value_or(0);
-    } else if (split.name == cmd::loadscores) {
-        sum += r.number().value_or(0);
-        for (const ScoreGroup& g : readScoreGroups(r).items)
+    } else if (name == msg::SelectedCat::command) {
+        const auto m = msg::decode<msg::SelectedCat>(args);
+        sum += m->seat + m->category;
+    } else if (name == msg::PostScores::command) {
+        const auto m = msg::decode<msg::ScoreReport>(args);
+        sum += m->seat + m->total.value() + m->points.value() + m->category;
+    } else if (name == msg::LoadScores::command) {
+        const auto m = msg::decode<msg::LoadScores>(args);
+        sum += m->addressee;
+        for (const msg::ScoreGroup& g : m->groups)
             for (const auto& [row, value] : g.rows)
                 sum += row * value;
     }

@@ -3,8 +3,8 @@
 // what must hold whatever the bytes are:
 //   - cutting the stream into different reads gives the same messages;
 //   - no queued message is longer than 4096 characters or holds 0xFF;
-//   - the readers never fail other than by reporting a malformed field, and
-//     what they read writes back to text that reads the same;
+//   - every message decoder stops at a bad field and nothing worse, and a
+//     message read whole writes back to text that reads as the same message;
 //   - Windows-1252 text survives the trip to UTF-8 and back;
 //   - a colour that reads writes back to text that reads the same.
 // The first byte of the input chooses how the rest is cut into reads.
@@ -18,7 +18,7 @@
 #include "protocol/Colour.h"
 #include "protocol/Commands.h"
 #include "protocol/Framer.h"
-#include "protocol/Message.h"
+#include "protocol/Messages.h"
 #include "protocol/ReceiveQueue.h"
 #include "protocol/Text.h"
 
@@ -42,6 +42,29 @@ std::vector<std::string> drain(ReceiveQueue& q)
     return out;
 }
 
+// Decodes the arguments as message M: the reading never goes wrong other
+// than by stopping at a bad field, and a message read whole writes back to
+// text that reads as the same message.
+template <typename M>
+void decodeAs(std::string_view args)
+{
+    const msg::Decoded<M> d = msg::decode<M>(args);
+    CHECK(d.fields >= 0);
+    if (!d.complete)
+        return;
+    const std::string text = msg::text(d.message);
+    CHECK(text.find(kTerminator) == std::string::npos);
+    const msg::Decoded<M> again = msg::decode<M>(splitCommand(text).args);
+    CHECK(again.complete);
+    CHECK(again.message == d.message);
+}
+
+template <typename... M>
+void decodeAsEach(std::string_view args)
+{
+    (decodeAs<M>(args), ...);
+}
+
 // Everything a handler might do with one message.
 void readEveryWay(std::string_view message)
 {
@@ -57,62 +80,17 @@ void readEveryWay(std::string_view message)
         while (!r.atEnd())
             CHECK(r.text().find('+') == std::string_view::npos);
     }
-    {   // A number, a text, then the rest.
-        FieldReader r(args);
-        auto n = r.number();
-        CHECK(n.has_value() != r.failed());
-        if (n)
-            CHECK(parseDecimal(std::to_string(*n)) == n);
-        (void)r.text();
-        (void)r.rest();
-        CHECK(r.atEnd());
-    }
-    {   // Die pairs: die 0 is skipped; what was read writes and reads back.
-        FieldReader r(args);
-        auto pairs = readDiePairs(r);
-        for (const DiePair& p : pairs.items)
-            CHECK(p.die != 0);
-        MessageWriter w(cmd::createdice);
-        w.diePairs(pairs.items);
-        FieldReader back(splitCommand(w.text()).args);
-        auto again = readDiePairs(back);
-        CHECK(!again.malformed);
-        CHECK(again.items == pairs.items);
-    }
-    {   // Number lists, with and without the "0" that stands for none.
-        FieldReader r(args);
-        auto list = readNumberList(r);
-        for (int n : list.items)
-            CHECK(n != 0);
-        MessageWriter w(cmd::nextplayer);
-        w.numberList(list.items);
-        FieldReader back(splitCommand(w.text()).args);
-        auto again = readNumberList(back);
-        CHECK(!again.malformed);
-        CHECK(again.items == list.items);
-
-        FieldReader raw(args);
-        auto all = readNumbers(raw);
-        CHECK(all.malformed || raw.atEnd());
-    }
-    {   // Winners: the seats before the closing 0.
-        FieldReader r(args);
-        auto winners = readWinners(r);
-        for (int n : winners.items)
-            CHECK(n != 0);
-        MessageWriter w(cmd::winner);
-        w.winnerList(winners.items);
-        FieldReader back(splitCommand(w.text()).args);
-        auto again = readWinners(back);
-        CHECK(!again.malformed);
-        CHECK(again.items == winners.items);
-    }
-    {   // Score groups after the addressee.
-        FieldReader r(args);
-        (void)r.number();
-        auto groups = readScoreGroups(r);
-        for (const ScoreGroup& g : groups.items)
-            CHECK(g.flag.find('+') == std::string::npos);
+    // Every message of both directions, whatever the command said.
+    decodeAsEach<msg::LoginInfo, msg::KickHim, msg::Chat, msg::StartGame, msg::JustWatch,
+                 msg::SelectCat, msg::PlayASound, msg::SendLoginInfo, msg::NewPlayerInfo,
+                 msg::HaveWrongVersion, msg::LoadStats, msg::LoadScores, msg::JustWatching,
+                 msg::NextPlayer, msg::SelectedCat, msg::NeedCat, msg::CreateDice, msg::Zonkard,
+                 msg::PostScores, msg::GotBonus, msg::BonusEnd, msg::Winner, msg::ChatLine>(args);
+    {   // A roll request with nothing after the seat is no list; any other
+        // reads back as it was.
+        const auto roll = msg::decode<msg::RollTheDice>(args);
+        if (roll.reached(msg::RollTheDice::Dice))
+            decodeAs<msg::RollTheDice>(args);
     }
     {   // Text meets a person and comes back unchanged.
         const std::string utf8 = fromCp1252(message);
@@ -120,12 +98,10 @@ void readEveryWay(std::string_view message)
         CHECK(toCp1252(message).find(kTerminator) == std::string::npos);
     }
     {   // A chat line's colour, as the table reads it.
-        const auto bar = args.rfind('|');
-        const std::string_view colourText = bar == std::string_view::npos ? args : args.substr(bar + 1);
-        if (auto v = colourFromText(colourText)) {
-            const std::string written = colourToText(*v);
-            CHECK(colourFromText(written) == v);
-        }
+        const auto [text, colour] = msg::ColouredText::parse(args);
+        CHECK(text.size() <= args.size());
+        if (colour)
+            CHECK(colourFromText(colourToText(*colour)) == colour);
     }
     const std::string safe = sanitizeField(message);
     CHECK(safe.size() == message.size());

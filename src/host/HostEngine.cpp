@@ -69,16 +69,10 @@ bool HostEngine::computerPlayed(int s) const
 
 // --- Sending -------------------------------------------------------------
 
-void HostEngine::sendTo(int slot, const std::string& bytes)
+void HostEngine::sendBytes(int slot, const std::string& bytes)
 {
     if (slot >= 1 && slot <= kMaxConnections && seat(slot).connected)
         outbox_.send(slot, bytes);
-}
-
-void HostEngine::sendToAll(const std::string& bytes)
-{
-    for (int s = 1; s <= connections_; ++s)
-        sendTo(s, bytes);
 }
 
 void HostEngine::notify(std::string_view text)
@@ -147,7 +141,7 @@ void HostEngine::connectionArrived(int slot, int connectionId)
     if (slot == kRefusalSlot) {
         // The refused connection is live for this moment only; it is never
         // marked connected, so nothing else is ever sent to it.
-        outbox_.send(kRefusalSlot, MessageWriter(cmd::full).separator().finish());
+        outbox_.send(kRefusalSlot, msg::encode(msg::Full{}));
         outbox_.close(kRefusalSlot);
         return;
     }
@@ -158,7 +152,7 @@ void HostEngine::connectionArrived(int slot, int connectionId)
     p.connected = true;
     p.connectionId = connectionId;
     p.name.clear();
-    sendTo(slot, MessageWriter(cmd::sendlogininfo).field(slot).finish());
+    sendTo(slot, msg::SendLoginInfo{slot});
 }
 
 void HostEngine::connectionClosed(int connectionId)
@@ -177,8 +171,7 @@ void HostEngine::departure(int connectionId)
     if (slot == 0)
         return; // already free: a second "Socket Closed", or a refused connection
     tplayer& p = seat(slot);
-    const std::string gone =
-        MessageWriter(cmd::playerdisconnected).field(slot).field(p.name).finish();
+    const msg::PlayerDisconnected gone{slot, p.name};
     p.connected = false;
     p.connectionId = 0;
     sendToAll(gone);
@@ -219,45 +212,46 @@ HandlerResult HostEngine::handleMessage(int connectionId, std::string_view messa
     const int slot = slotOf(connectionId);
     if (slot == 0)
         return HandlerResult::Ignored;
-    FieldReader f(split.args);
     const std::string_view name = split.name;
+    const std::string_view args = split.args;
     if (name == cmd::logininfo)
-        return receivedlogininfo(slot, f);
+        return receivedlogininfo(slot, msg::decode<msg::LoginInfo>(args));
     if (name == cmd::kickhim)
-        return kickhim(slot, f);
-    if (name == cmd::chat || name == cmd::action)
-        return relay(slot, f, name);
+        return kickhim(slot, msg::decode<msg::KickHim>(args));
+    if (name == cmd::chat)
+        return relay<msg::Chat, msg::ChatLine>(slot, msg::decode<msg::Chat>(args), " chats: ");
+    if (name == cmd::action)
+        return relay<msg::Action, msg::ActionLine>(slot, msg::decode<msg::Action>(args), " ");
     if (name == cmd::startgame)
-        return slot == 1 ? startgame(f) : HandlerResult::Ignored;
+        return slot == 1 ? startgame(msg::decode<msg::StartGame>(args)) : HandlerResult::Ignored;
     if (name == cmd::justwatch)
-        return justwatch(slot, f);
+        return justwatch(slot, msg::decode<msg::JustWatch>(args));
     if (name == cmd::rollthedice)
-        return rollRequest(slot, f);
+        return rollRequest(slot, msg::decode<msg::RollTheDice>(args));
     if (name == cmd::selectcat)
-        return selectRequest(slot, f);
+        return selectRequest(slot, msg::decode<msg::SelectCat>(args));
     if (name == cmd::playasound)
-        return playasound(slot, f);
+        return playasound(slot, msg::decode<msg::PlayASound>(args));
     return HandlerResult::Ignored;
 }
 
 // --- Login and snapshot --------------------------------------------------
 
-HandlerResult HostEngine::receivedlogininfo(int slot, FieldReader& f)
+HandlerResult HostEngine::receivedlogininfo(int slot, const msg::Decoded<msg::LoginInfo>& m)
 {
-    f.text(); // the slot the table writes: the connection's own slot counts
-    const std::string version(f.text());
+    // The slot the table writes is not read: the connection's own slot counts.
     tplayer& p = seat(slot);
-    p.name = std::string(f.rest());
+    p.name = m->name;
     p.connected = true;
 
-    sendToAll(MessageWriter(cmd::newplayerinfo).field(slot).field(p.name).finish());
+    sendToAll(msg::NewPlayerInfo{slot, p.name});
     for (int s = 1; s <= connections_; ++s) {
         if (s != slot && seat(s).connected)
-            sendTo(slot, MessageWriter(cmd::existingplayers).field(s).field(seat(s).name).finish());
+            sendTo(slot, msg::ExistingPlayers{s, seat(s).name});
     }
-    if (version != kVersionText) {
-        sendTo(1, MessageWriter(cmd::havewrongversion).field(p.name).finish());
-        sendTo(slot, MessageWriter(cmd::wrongversion).separator().finish());
+    if (m->version != kVersionText) {
+        sendTo(1, msg::HaveWrongVersion{p.name});
+        sendTo(slot, msg::WrongVersion{});
     }
     if (gamestarted_)
         sendSnapshot(slot);
@@ -276,93 +270,77 @@ void HostEngine::sendSnapshot(int slot)
 {
     const bool onTurn = currentplayer_ >= 1 && currentplayer_ <= kSeatCount;
     const tplayer& cur = player(onTurn ? currentplayer_ : 0);
-    const std::vector<DiePair> pairs = allDicePairs();
-    sendTo(slot, MessageWriter(cmd::loadstats)
-                     .field(slot)
-                     .field(currentplayer_)
-                     .field(bonuslimit_)
-                     .field(onTurn ? cur.rolls : 0)
-                     .field(round_)
-                     .field(onTurn ? cur.category : 0)
-                     .diePairs(pairs)
-                     .finish());
-    MessageWriter scores(cmd::loadscores);
-    scores.field(slot);
+    sendTo(slot, msg::LoadStats{slot, currentplayer_, bonuslimit_, onTurn ? cur.rolls : 0, round_,
+                                onTurn ? cur.category : 0, allDicePairs()});
+    msg::LoadScores scores{slot, {}};
     for (int s = 1; s <= kSeatCount; ++s)
-        scores.scoreGroup(s, seat(s).playing, seat(s).scores);
-    sendTo(slot, scores.finish());
+        scores.groups.push_back(msg::ScoreGroup::of(s, seat(s).playing, seat(s).scores));
+    sendTo(slot, scores);
 }
 
 // --- Kick, just watch, relays --------------------------------------------
 
-HandlerResult HostEngine::kickhim(int slot, FieldReader& f)
+HandlerResult HostEngine::kickhim(int slot, const msg::Decoded<msg::KickHim>& m)
 {
-    const auto sender = f.number();
-    if (!sender)
+    if (!m.reached(msg::KickHim::Sender))
         return HandlerResult::Malformed;
-    if (slot != 1 || *sender != 1)
+    if (slot != 1 || m->sender != 1)
         return HandlerResult::Ignored;
-    const auto target = f.number();
-    if (!target)
+    if (!m.reached(msg::KickHim::Target))
         return HandlerResult::Malformed;
-    if (*target < 1 || *target > kMaxConnections || !seat(*target).connected)
+    const int target = m->target;
+    if (target < 1 || target > kMaxConnections || !seat(target).connected)
         return HandlerResult::Ignored;
-    disconnectsock(*target);
+    disconnectsock(target);
     return HandlerResult::Handled;
 }
 
-HandlerResult HostEngine::justwatch(int slot, FieldReader& f)
+HandlerResult HostEngine::justwatch(int slot, const msg::Decoded<msg::JustWatch>& m)
 {
-    const auto s = f.number();
-    if (!s)
+    if (!m.reached(msg::JustWatch::Seat))
         return HandlerResult::Malformed;
-    const std::string_view mode = f.rest();
-    if (*s < 1 || *s > kSeatCount)
+    const int s = m->seat;
+    if (s < 1 || s > kSeatCount)
         return HandlerResult::Ignored;
     // A table speaks for its own seat; the hosting table's seat menu for any.
-    if (slot != 1 && *s != slot)
+    if (slot != 1 && s != slot)
         return HandlerResult::Ignored;
-    tplayer& p = seat(*s);
-    if (mode == "2") {
+    tplayer& p = seat(s);
+    if (m->mode == msg::JustWatch::Mode::Play) {
         p.watching = false;
-        sendToAll(MessageWriter(cmd::justwatching).field(*s).field(2).finish());
+        sendToAll(msg::JustWatching{s, false});
         return HandlerResult::Handled;
     }
-    if (mode == "1") {
+    if (m->mode == msg::JustWatch::Mode::Watch) {
         if (!gamestarted_)
             return HandlerResult::Ignored;
         p.watching = true;
-        sendToAll(MessageWriter(cmd::justwatching).field(*s).field(1).finish());
-        if (*s == currentplayer_ && p.turnactive)
+        sendToAll(msg::JustWatching{s, true});
+        if (s == currentplayer_ && p.turnactive)
             armTimer(kTimerComputerStep, 1);
         return HandlerResult::Handled;
     }
     return HandlerResult::Ignored;
 }
 
-HandlerResult HostEngine::relay(int slot, FieldReader& f, std::string_view command)
+template <typename Request, typename Relayed>
+HandlerResult HostEngine::relay(int slot, const msg::Decoded<Request>& m, std::string_view between)
 {
-    const auto sender = f.number();
-    if (!sender)
+    if (!m.reached(Request::Slot))
         return HandlerResult::Malformed;
-    if (*sender != slot)
+    if (m->slot != slot)
         return HandlerResult::Ignored;
-    const std::string_view text = f.rest();
-    std::string line = seat(slot).name;
-    line += command == cmd::chat ? " chats: " : " ";
-    line += text;
-    sendToAll(MessageWriter(command).field(line).finish());
+    sendToAll(Relayed{seat(slot).name + std::string(between) + m->line});
     return HandlerResult::Handled;
 }
 
-HandlerResult HostEngine::playasound(int slot, FieldReader& f)
+HandlerResult HostEngine::playasound(int slot, const msg::Decoded<msg::PlayASound>& m)
 {
-    const auto sender = f.number();
-    if (!sender)
+    if (!m.reached(msg::PlayASound::Slot))
         return HandlerResult::Malformed;
-    if (*sender != slot)
+    if (m->slot != slot)
         return HandlerResult::Ignored;
-    sendToAll(MessageWriter(cmd::playasound).field(slot).field(f.rest()).finish());
+    sendToAll(msg::PlayASound{slot, m->sound});
     return HandlerResult::Handled;
 }
 

@@ -32,7 +32,7 @@
 
 #include "host/DiceSource.h"
 #include "host/Rules.h"
-#include "protocol/Message.h"
+#include "protocol/Messages.h"
 
 namespace zk {
 
@@ -143,18 +143,20 @@ private:
 
     // Admission, roster and relays.
     void departure(int connectionId);
-    HandlerResult receivedlogininfo(int slot, FieldReader& f);
-    HandlerResult kickhim(int slot, FieldReader& f);
-    HandlerResult justwatch(int slot, FieldReader& f);
-    HandlerResult relay(int slot, FieldReader& f, std::string_view command);
-    HandlerResult playasound(int slot, FieldReader& f);
+    HandlerResult receivedlogininfo(int slot, const msg::Decoded<msg::LoginInfo>& m);
+    HandlerResult kickhim(int slot, const msg::Decoded<msg::KickHim>& m);
+    HandlerResult justwatch(int slot, const msg::Decoded<msg::JustWatch>& m);
+    // A chat or action line, relayed to every table under the sender's name.
+    template <typename Request, typename Relayed>
+    HandlerResult relay(int slot, const msg::Decoded<Request>& m, std::string_view between);
+    HandlerResult playasound(int slot, const msg::Decoded<msg::PlayASound>& m);
     void sendSnapshot(int slot);
     void disconnectsock(int slot);
 
     // Turns, bonus rolls, the end of the game, the computer player.
-    HandlerResult startgame(FieldReader& f);
-    HandlerResult rollRequest(int slot, FieldReader& f);
-    HandlerResult selectRequest(int slot, FieldReader& f);
+    HandlerResult startgame(const msg::Decoded<msg::StartGame>& m);
+    HandlerResult rollRequest(int slot, const msg::Decoded<msg::RollTheDice>& m);
+    HandlerResult selectRequest(int slot, const msg::Decoded<msg::SelectCat>& m);
     void findplayer();
     void selectcat(int seat, int category);
     void rollthedice(int seat, const std::vector<int>& dieList);
@@ -167,8 +169,19 @@ private:
     void stopTimer() { timer_.enabled = false; }
 
     // Sending; nothing goes to a slot without a live connection.
-    void sendTo(int slot, const std::string& bytes);
-    void sendToAll(const std::string& bytes);
+    template <typename M>
+    void sendTo(int slot, const M& message)
+    {
+        sendBytes(slot, msg::encode(message));
+    }
+    template <typename M>
+    void sendToAll(const M& message)
+    {
+        const std::string bytes = msg::encode(message);
+        for (int s = 1; s <= connections_; ++s)
+            sendBytes(s, bytes);
+    }
+    void sendBytes(int slot, const std::string& bytes);
     void notify(std::string_view text);
     int drawFace();
     // Rolls all five dice: their faces, and the pairs to report them.

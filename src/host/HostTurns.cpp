@@ -10,16 +10,15 @@ namespace zk {
 
 // --- Requests from tables --------------------------------------------------
 
-HandlerResult HostEngine::startgame(FieldReader& f)
+HandlerResult HostEngine::startgame(const msg::Decoded<msg::StartGame>& m)
 {
-    const std::string starter(f.text());
     // A bonus limit that is not a number counts as 0 (unlimited).
-    const int limit = parseDecimal(f.text()).value_or(0);
+    const int limit = parseDecimal(m->limit).value_or(0);
 
     stopTimer();
     gamestarted_ = true;
     bonuslimit_ = limit;
-    sendToAll(MessageWriter(cmd::startgame).field(starter).field(limit).separator().finish());
+    sendToAll(msg::StartGame{m->starter, std::to_string(limit)});
     for (int s = 1; s <= kSeatCount; ++s) {
         tplayer& p = seat(s);
         p.turnactive = false;
@@ -36,40 +35,32 @@ HandlerResult HostEngine::startgame(FieldReader& f)
     return HandlerResult::Handled;
 }
 
-HandlerResult HostEngine::rollRequest(int slot, FieldReader& f)
+HandlerResult HostEngine::rollRequest(int slot, const msg::Decoded<msg::RollTheDice>& m)
 {
-    const auto s = f.number();
-    if (!s)
+    if (!m.reached(msg::RollTheDice::Seat))
         return HandlerResult::Malformed;
-    if (*s != slot)
+    if (m->seat != slot)
         return HandlerResult::Ignored;
     // While the seat just watches the computer plays it; its own table must
     // not act on the same turn.
     if (seat(slot).watching)
         return HandlerResult::Ignored;
-    if (f.atEnd())
-        return HandlerResult::Ignored; // nothing follows the seat
     // The whole list is read before any die is touched: a list with a field
     // that is not a number is ignored as a whole, so the host never re-rolls
-    // dice that no table is told about.
-    const ListRead<int> list = readNumbers(f);
-    if (list.malformed)
-        return HandlerResult::Malformed;
-    rollthedice(*s, list.items);
+    // dice that no table is told about. Nothing after the seat is no request.
+    if (!m.reached(msg::RollTheDice::Dice))
+        return m.complete ? HandlerResult::Ignored : HandlerResult::Malformed;
+    rollthedice(m->seat, m->dice);
     return HandlerResult::Handled;
 }
 
-HandlerResult HostEngine::selectRequest(int slot, FieldReader& f)
+HandlerResult HostEngine::selectRequest(int slot, const msg::Decoded<msg::SelectCat>& m)
 {
-    const auto s = f.number();
-    if (!s)
+    if (!m.complete)
         return HandlerResult::Malformed;
-    const auto category = f.number();
-    if (!category)
-        return HandlerResult::Malformed;
-    if (*s != slot || seat(slot).watching)
+    if (m->seat != slot || seat(slot).watching)
         return HandlerResult::Ignored;
-    selectcat(*s, *category);
+    selectcat(m->seat, m->category);
     return HandlerResult::Handled;
 }
 
@@ -100,15 +91,9 @@ void HostEngine::findplayer()
     dice_ = {};
     p.category = 0;
     p.rolls = 0;
-    MessageWriter m(cmd::nextplayer);
-    m.field(currentplayer_).field(round_);
-    const std::vector<int> offered = offeredCategories(p.scores, round_);
-    if (offered.empty())
-        m.field(0);
-    for (int k : offered)
-        m.field(k);
+    const msg::NextPlayer turn{currentplayer_, std::to_string(round_), offeredCategories(p.scores, round_)};
     p.turnactive = true;
-    sendToAll(m.finish());
+    sendToAll(turn);
     if (computerPlayed(currentplayer_))
         armTimer(kTimerComputerStep, 3);
 }
@@ -129,7 +114,7 @@ void HostEngine::selectcat(int s, int category)
         return;
     }
     p.category = category;
-    sendToAll(MessageWriter(cmd::selectedcat).field(s).field(category).separator().finish());
+    sendToAll(msg::SelectedCat{s, category});
     // Only a turn in progress has a computer step to come; after a zonkard
     // the pending next-player timer must not be replaced, or the game stalls.
     if (computerPlayed(s) && p.turnactive)
@@ -163,7 +148,7 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
     }
     if (p.rolls == 2 && p.category == 0) {
         if (p.connected)
-            sendTo(s, MessageWriter(cmd::needcat).field(s).separator().finish());
+            sendTo(s, msg::NeedCat{s});
         else
             notify(notice::needsCategory);
         return;
@@ -190,7 +175,7 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
         }
         if (forced != 0) {
             p.category = forced;
-            sendToAll(MessageWriter(cmd::selectedcat).field(s).field(forced).separator().finish());
+            sendToAll(msg::SelectedCat{s, forced});
         }
         pairs = rollAllDice();
         if (p.row(kStraight) == kUnscored && isStraight(dice_)) {
@@ -198,13 +183,7 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
             p.total += points;
             p.row(kStraight) = points;
             p.rolls = 3;
-            sendToAll(MessageWriter(cmd::zonkard)
-                          .field(s)
-                          .field(p.total)
-                          .field(points)
-                          .field(3)
-                          .diePairs(pairs)
-                          .finish());
+            sendToAll(msg::Zonkard{s, p.total, points, kRollsPerTurn, pairs});
             p.turnactive = false;
             armTimer(kTimerNextPlayer, 5);
             return;
@@ -223,7 +202,7 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
     }
 
     ++p.rolls;
-    sendToAll(MessageWriter(cmd::createdice).field(s).field(p.rolls).diePairs(pairs).finish());
+    sendToAll(msg::CreateDice{s, p.rolls, pairs});
     if (p.rolls < 3) {
         if (computerPlayed(s))
             armTimer(kTimerComputerStep, 1);
@@ -244,13 +223,11 @@ void HostEngine::scoreTurn(int s)
     // Five of the category's face earn bonus rolls; the two messages carry
     // the same fields.
     const bool bonus = category != kStraight && points == 5 * category;
-    sendToAll(MessageWriter(bonus ? cmd::bonustime : cmd::postscores)
-                  .field(s)
-                  .field(p.total)
-                  .field(points)
-                  .field(category)
-                  .separator()
-                  .finish());
+    const msg::ScoreReport report{s, p.total, points, category};
+    if (bonus)
+        sendToAll(msg::BonusTime{report});
+    else
+        sendToAll(msg::PostScores{report});
     if (bonus) {
         bonuscount_ = 0;
         armTimer(kTimerBonusRoll, 3);
@@ -268,7 +245,7 @@ void HostEngine::bonusrolls(int s)
     tplayer& p = seat(s);
     const int category = p.category;
     if ((bonuslimit_ != 0 && bonuscount_ == bonuslimit_) || category < 1 || category > 6) {
-        sendToAll(MessageWriter(cmd::bonusend).field(s).field(0).field(0).finish());
+        sendToAll(msg::BonusEnd{s, {}}); // "+0+0": the limit is reached
         stopTimer();
         armTimer(kTimerNextPlayer, 5);
         return;
@@ -278,20 +255,13 @@ void HostEngine::bonusrolls(int s)
     const int points = bonusPoints(category, dice_);
     stopTimer();
     if (points == 0) {
-        sendToAll(MessageWriter(cmd::bonusend).field(s).diePairs(pairs).finish());
+        sendToAll(msg::BonusEnd{s, pairs});
         armTimer(kTimerNextPlayer, 5);
         return;
     }
     p.total += points;
     p.row(category) += points;
-    sendToAll(MessageWriter(cmd::gotbonus)
-                  .field(s)
-                  .field(p.total)
-                  .field(points)
-                  .field(category)
-                  .field(p.row(category))
-                  .diePairs(pairs)
-                  .finish());
+    sendToAll(msg::GotBonus{s, p.total, points, category, p.row(category), pairs});
     armTimer(kTimerBonusRoll, 2);
 }
 
@@ -300,11 +270,7 @@ void HostEngine::checkforwin()
     SeatTotals totals{};
     for (int s = 1; s <= kSeatCount; ++s)
         totals[static_cast<std::size_t>(s - 1)] = seat(s).total;
-    MessageWriter m(cmd::winner);
-    for (int s : winningSeats(totals))
-        m.field(s);
-    m.field(0).separator();
-    sendToAll(m.finish());
+    sendToAll(msg::Winner{winningSeats(totals)});
     gamestarted_ = false;
 }
 

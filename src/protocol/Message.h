@@ -1,25 +1,21 @@
-// Building and reading the messages listed in Commands.h.
+// The field forms under every message (Messages.h defines the messages):
+// writing fields joined by "+", cutting a message into its command and its
+// argument text, and reading fields one by one.
 //
-// Writing:
-//     std::string bytes = MessageWriter(cmd::createdice)
-//                             .field(seat).field(rolls).diePairs(pairs).finish();
-//
-// Reading (the drain step has already cut off the terminator):
+//     std::string bytes = MessageWriter(cmd::selectcat).field(3).field(5).separator().finish();
 //     auto [name, args] = splitCommand(line);          // name empty: ignore
 //     FieldReader r(args);
 //     auto seat = r.number();                           // nullopt: malformed
-//     if (!seat) return HandlerResult::Malformed;       // stop at that field
-//     std::string_view who = r.rest();
 //
 // A number field that cannot be read is a distinct outcome, never an
-// exception: the handler stops there, what it did before stands, and nothing
-// is sent in reply.
+// exception: the reading stops there, what was read before stands, and
+// nothing is sent in reply. Only the protocol layer writes and reads fields;
+// everyone else speaks in the messages of Messages.h.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,15 +54,6 @@ public:
     // "+" and the bytes exactly as given. Only for the login name, which by
     // design carries its own terminator (the login ends with two of them).
     MessageWriter& rawField(std::string_view bytes);
-    // "+die+face" for each pair, or "+0+0" when there is none.
-    MessageWriter& diePairs(std::span<const DiePair> pairs);
-    // "+n" for every number, or "+0" when there is none: the category list of
-    // CMD_nextplayer and the dice of CMD_rollthedice.
-    MessageWriter& numberList(std::span<const int> numbers);
-    // The winner list of CMD_winner: "+seat" for each winner, then "+0+".
-    MessageWriter& winnerList(std::span<const int> seats);
-    // One CMD_loadscores group: "+seat*t" (or "*f") then "*row*value" for rows 1-8.
-    MessageWriter& scoreGroup(int seat, bool playing, std::span<const int, kScoreRows> rows);
     // A trailing "+" after the last field (or the lone "+" of a command without fields).
     MessageWriter& separator();
 
@@ -111,35 +98,5 @@ private:
     std::string_view rest_;
     bool failed_ = false;
 };
-
-// A list read to the end of the message; on a malformed field, items holds
-// what was read before it and malformed is set.
-template <typename T>
-struct ListRead {
-    std::vector<T> items;
-    bool malformed = false;
-};
-
-// Die pairs up to the end of the message, skipping pairs whose die is 0.
-ListRead<DiePair> readDiePairs(FieldReader& reader);
-// Numbers up to the end of the message (category lists, roll requests, winners).
-// A trailing "+" (an empty last field) ends the list without error.
-ListRead<int> readNumbers(FieldReader& reader);
-
-// A list written by MessageWriter::numberList: the numbers other than 0, so
-// the lone "0" that stands for "none" reads as an empty list.
-ListRead<int> readNumberList(FieldReader& reader);
-// The winner list of CMD_winner: the seats before the closing 0; what follows
-// the 0 (the trailing "+") is left unread.
-ListRead<int> readWinners(FieldReader& reader);
-
-// One group of CMD_loadscores.
-struct ScoreGroup {
-    int seat = 0;
-    std::string flag; // "t" if the seat takes part in the game, "f" if not
-    std::vector<std::pair<int, int>> rows; // (row, value) in message order
-};
-// The six groups that follow the addressee of CMD_loadscores.
-ListRead<ScoreGroup> readScoreGroups(FieldReader& reader);
 
 } // namespace zk

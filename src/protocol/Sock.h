@@ -17,7 +17,7 @@
 //         if (t == "Socket Closed") closeWindow();
 //     };
 //     sock.open();
-//     sock.send(MessageWriter(cmd::chat).field(seat).field(line).finish());
+//     sock.send(msg::encode(msg::Chat{{seat, line}}));
 //
 // Qt already keeps the outgoing buffer and sends it in order when the socket
 // becomes writable, so Send simply hands the bytes to Qt. A graceful Close

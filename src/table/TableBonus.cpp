@@ -4,108 +4,93 @@
 
 namespace zk {
 
-HandlerResult TableLogic::zonkard(std::string_view payload)
+HandlerResult TableLogic::zonkard(const msg::Decoded<msg::Zonkard>& m)
 {
     board_.dicetimerRunning = false;
-    FieldReader r(payload);
-    const auto seat = r.number();
-    const std::string_view total = r.text();
-    const std::string_view points = r.text();
-    if (!seat || !parseDecimal(total) || !parseDecimal(points))
+    if (!m.reached(msg::Zonkard::Points))
         return HandlerResult::Malformed;
-    setCell(*seat, kScoreRows, total);
-    setCell(*seat, kCategoryCount, points);
-    const auto rolls = r.number();
-    if (!rolls)
+    const int seat = m->seat;
+    setCell(seat, kScoreRows, m->total.text);
+    setCell(seat, kCategoryCount, m->points.text);
+    if (!m.reached(msg::Zonkard::Rolls))
         return HandlerResult::Malformed;
-    board_.rollCount = *rolls;
-    if (!showRolledDice(r))
+    board_.rollCount = m->rolls;
+    showRolledDice(m->dice);
+    if (!m.complete)
         return HandlerResult::Malformed;
 
-    if (*seat == state_.ownSeat) {
+    if (seat == state_.ownSeat) {
         board_.status = "You got a ZONKARD!";
         env_.countOwnZonkard();
     } else {
-        board_.status = labelText(*seat) + " got a ZONKARD!";
+        board_.status = labelText(seat) + " got a ZONKARD!";
     }
     eventSound("zonkard");
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::bonustime(std::string_view payload)
+HandlerResult TableLogic::bonustime(const msg::Decoded<msg::ScoreReport>& m)
 {
-    FieldReader r(payload);
-    const auto seat = r.number();
-    const std::string_view total = r.text();
-    const std::string_view points = r.text();
-    const auto category = r.number();
-    if (!seat || !parseDecimal(total) || !parseDecimal(points) || !category)
+    if (!m.complete)
         return HandlerResult::Malformed;
-    setCell(*seat, kScoreRows, total);
-    setCell(*seat, *category, points);
+    const int seat = m->seat;
+    setCell(seat, kScoreRows, m->total.text);
+    setCell(seat, m->category, m->points.text);
     // The dice stay as the last roll showed them.
-    if (*seat == state_.ownSeat) {
+    if (seat == state_.ownSeat) {
         board_.status = "You are entering BONUS MODE!";
         env_.countOwnBonusMode();
     } else {
-        board_.status = labelText(*seat) + " is entering BONUS MODE!";
+        board_.status = labelText(seat) + " is entering BONUS MODE!";
     }
     eventSound("enterbonus");
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::gotbonus(std::string_view payload)
+HandlerResult TableLogic::gotbonus(const msg::Decoded<msg::GotBonus>& m)
 {
     board_.dicetimerRunning = false;
-    FieldReader r(payload);
-    const auto seat = r.number();
-    const std::string_view total = r.text();
-    const std::string_view bonusPoints = r.text();
-    const auto category = r.number();
-    const std::string_view categoryScore = r.text();
-    if (!seat || !parseDecimal(total) || !parseDecimal(bonusPoints) || !category ||
-        !parseDecimal(categoryScore))
+    if (!m.reached(msg::GotBonus::CategoryScore))
         return HandlerResult::Malformed;
-    setCell(*seat, kScoreRows, total);
-    setCell(*seat, *category, categoryScore);
-    if (*seat == state_.ownSeat)
-        board_.status = "You recieved " + std::string(bonusPoints) + " bonus points!";
+    const int seat = m->seat;
+    setCell(seat, kScoreRows, m->total.text);
+    setCell(seat, m->category, m->categoryScore.text);
+    const std::string& bonusPoints = m->points.text;
+    if (seat == state_.ownSeat)
+        board_.status = "You recieved " + bonusPoints + " bonus points!";
     else
-        board_.status = labelText(*seat) + " recieved " + std::string(bonusPoints) + " bonus points!";
+        board_.status = labelText(seat) + " recieved " + bonusPoints + " bonus points!";
 
     // The dice that scored stand up under a BONUS starburst.
-    const auto pairs = readDiePairs(r);
-    for (const DiePair& pair : pairs.items) {
+    for (const DiePair& pair : m->dice) {
         Die* die = reportedDie(pair);
         if (!die)
             continue;
-        const bool scored = pair.face == *category;
+        const bool scored = pair.face == m->category;
         die->raised = scored;
         die->bonusMarker = scored;
         drawDie(*die, DieBody::Bonus);
     }
-    if (pairs.malformed)
+    if (!m.complete)
         return HandlerResult::Malformed;
     eventSound("gotbonus");
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::bonusend(std::string_view payload)
+HandlerResult TableLogic::bonusend(const msg::Decoded<msg::BonusEnd>& m)
 {
     board_.dicetimerRunning = false;
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.reached(msg::BonusEnd::Seat))
         return HandlerResult::Malformed;
-    if (*seat == state_.ownSeat)
+    const int seat = m->seat;
+    if (seat == state_.ownSeat)
         board_.status = "You are exiting BONUS MODE!";
     else
-        board_.status = labelText(*seat) + " is exiting BONUS MODE!";
+        board_.status = labelText(seat) + " is exiting BONUS MODE!";
 
     // "+0+0" (the limit was reached) redraws nothing: the last scoring roll
     // stays with its markers until the next turn.
-    const auto pairs = readDiePairs(r);
-    for (const DiePair& pair : pairs.items) {
+    for (const DiePair& pair : m->dice) {
         Die* die = reportedDie(pair);
         if (!die)
             continue;
@@ -113,7 +98,7 @@ HandlerResult TableLogic::bonusend(std::string_view payload)
         die->bonusMarker = false;
         drawDie(*die, DieBody::Bonus);
     }
-    if (pairs.malformed)
+    if (!m.complete)
         return HandlerResult::Malformed;
     eventSound("exitbonus");
     return HandlerResult::Handled;

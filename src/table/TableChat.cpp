@@ -17,10 +17,9 @@ std::string asciiLower(std::string_view text)
     return out;
 }
 
-// "text|colour" as a chat field carries it.
 std::string withColour(std::string_view text, ColourValue colour)
 {
-    return std::string(text) + "|" + colourToText(colour);
+    return msg::ColouredText{std::string(text), colour}.format();
 }
 
 } // namespace
@@ -41,15 +40,10 @@ void TableLogic::toggleScrollLock()
     board_.menu.scrollLock = !board_.menu.scrollLock;
 }
 
-HandlerResult TableLogic::chatrecieved(std::string_view payload)
+HandlerResult TableLogic::chatrecieved(const msg::Decoded<msg::RelayedLine>& m)
 {
-    const auto bar = payload.find('|');
-    if (bar == std::string_view::npos) {
-        addLineToChat(payload, kUnreadableChatColour);
-        return HandlerResult::Handled;
-    }
-    const auto colour = colourFromText(payload.substr(bar + 1));
-    addLineToChat(payload.substr(0, bar), colour.value_or(kUnreadableChatColour));
+    const auto [text, colour] = msg::ColouredText::parse(m->line);
+    addLineToChat(text, colour.value_or(kUnreadableChatColour));
     return HandlerResult::Handled;
 }
 
@@ -77,15 +71,11 @@ void TableLogic::sendit()
     if (!text.empty()) {
         bool sent = true;
         if (text.front() != '/') {
-            sent = send(MessageWriter(cmd::chat)
-                            .field(state_.ownSeat)
-                            .field(withColour(text, board_.menu.textColour)));
+            sent = send(msg::Chat{{state_.ownSeat, withColour(text, board_.menu.textColour)}});
         } else if (text.starts_with("/me")) {
             // The first four characters go, whatever the fourth is ("/meow": "w").
             const std::string_view action = std::string_view(text).substr(std::min<std::size_t>(4, text.size()));
-            sent = send(MessageWriter(cmd::action)
-                            .field(state_.ownSeat)
-                            .field(withColour(action, board_.menu.actionColour)));
+            sent = send(msg::Action{{state_.ownSeat, withColour(action, board_.menu.actionColour)}});
         }
         // Any other line that begins with "/" is not sent.
         if (!sent)
@@ -106,9 +96,7 @@ void TableLogic::phraseClick(int button)
     const std::string& phrase = board_.phrases[static_cast<std::size_t>(button - 1)];
     const std::string action =
         phrase.starts_with("/me ") ? phrase.substr(4) : "says: " + phrase;
-    if (!send(MessageWriter(cmd::action)
-                  .field(state_.ownSeat)
-                  .field(withColour(action, board_.menu.actionColour))))
+    if (!send(msg::Action{{state_.ownSeat, withColour(action, board_.menu.actionColour)}}))
         return; // nothing went out: the gate stays open
     gateClosedAt_ = clock_();
 }
@@ -118,30 +106,26 @@ void TableLogic::chatterChoice(int item)
     // Item 0 is "<Cancel>"; nothing goes out before the host gave a seat.
     if (item < 1 || item > kChatterSoundCount || !state_.loggedIn)
         return;
-    send(MessageWriter(cmd::playasound)
-             .field(state_.ownSeat)
-             .field("wave" + std::to_string(item))
-             .separator());
+    send(msg::PlayASound::chatter(state_.ownSeat, item));
 }
 
-HandlerResult TableLogic::playasound(std::string_view payload)
+HandlerResult TableLogic::playasound(const msg::Decoded<msg::PlayASound>& m)
 {
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.complete)
         return HandlerResult::Malformed;
-    const std::string name = asciiLower(r.text());
+    const int seat = m->slot;
+    const std::string name = asciiLower(m->name());
     if (board_.menu.playChatterSounds) {
         env_.playSound(name);
         return HandlerResult::Handled;
     }
     // Without chatter sounds the table writes what was sent, when it can
     // name both the sender's label and the sound's menu item.
-    if (!Board::isSeat(*seat))
+    if (!Board::isSeat(seat))
         return HandlerResult::Ignored;
     for (int item = 1; item <= kChatterSoundCount; ++item) {
         if (name == "wave" + std::to_string(item)) {
-            systemLine(labelText(*seat) + ": <Chatter Sound> " +
+            systemLine(labelText(seat) + ": <Chatter Sound> " +
                        std::string(kChatterCaptions[static_cast<std::size_t>(item)]));
             return HandlerResult::Handled;
         }

@@ -19,16 +19,14 @@ Die* TableLogic::reportedDie(const DiePair& pair)
     return &die;
 }
 
-bool TableLogic::showRolledDice(FieldReader& r)
+void TableLogic::showRolledDice(const std::vector<DiePair>& pairs)
 {
-    const auto pairs = readDiePairs(r);
-    for (const DiePair& pair : pairs.items) {
+    for (const DiePair& pair : pairs) {
         if (Die* die = reportedDie(pair)) {
             drawDie(*die, DieBody::Plain);
             die->raised = false;
         }
     }
-    return !pairs.malformed;
 }
 
 void TableLogic::newTurnDice()
@@ -42,29 +40,27 @@ void TableLogic::newTurnDice()
     }
 }
 
-HandlerResult TableLogic::createdice(std::string_view payload)
+HandlerResult TableLogic::createdice(const msg::Decoded<msg::CreateDice>& m)
 {
     board_.dicetimerRunning = false;
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.reached(msg::CreateDice::Rolls))
         return HandlerResult::Malformed;
-    const auto rolls = r.number();
-    if (!rolls)
-        return HandlerResult::Malformed;
-    board_.rollCount = *rolls;
-    state_.currentSeat = *seat;
+    const int seat = m->seat;
+    const int rolls = m->rolls;
+    board_.rollCount = rolls;
+    state_.currentSeat = seat;
 
     // Dice the roll left alone stay up with their face and hold; the rolled
     // ones come down with their new faces.
     for (Die& die : board_.dice)
         die.raised = true;
-    if (!showRolledDice(r))
+    showRolledDice(m->dice);
+    if (!m.complete)
         return HandlerResult::Malformed;
 
-    if (*rolls >= 3)
+    if (rolls >= kRollsPerTurn)
         board_.status = "Posting Scores.. Please Wait.";
-    else if (*seat == state_.ownSeat && !board_.menu.justWatchChecked)
+    else if (seat == state_.ownSeat && !board_.menu.justWatchChecked)
         board_.rollButtonShown = true;
     eventSound("dice");
     return HandlerResult::Handled;
@@ -84,18 +80,12 @@ void TableLogic::dieRelease(int number, MouseButton button)
 
 bool TableLogic::sendRoll(bool allFive)
 {
-    MessageWriter message(cmd::rollthedice);
-    message.field(state_.ownSeat);
-    bool any = false;
+    msg::RollTheDice request{state_.ownSeat, {}};
     for (int n = 1; n <= kDiceCount; ++n) {
-        if (allFive || !board_.die(n).held) {
-            message.field(n);
-            any = true;
-        }
+        if (allFive || !board_.die(n).held)
+            request.dice.push_back(n);
     }
-    if (!any)
-        message.field(0);
-    return send(message);
+    return send(request); // all five held: "+0"
 }
 
 void TableLogic::rollClick()

@@ -25,7 +25,7 @@ void TableLogic::clearall()
         row = CategoryRow{};
 }
 
-HandlerResult TableLogic::startthegame(std::string_view payload)
+HandlerResult TableLogic::startthegame(const msg::Decoded<msg::StartGame>& m)
 {
     board_.startButtonShown = false;
     board_.rollButtonShown = false; // a button left from a game cut short
@@ -35,10 +35,8 @@ HandlerResult TableLogic::startthegame(std::string_view payload)
     board_.panelError1Shown = false;
     clearall();
 
-    FieldReader r(payload);
-    const std::string_view starter = r.text();
-    const std::string_view limit = r.text();
-    board_.bonusCaption = bonusLimitCaption(limit);
+    const std::string& starter = m->starter;
+    board_.bonusCaption = bonusLimitCaption(m->limit);
     // The table that asked for this game reads its own start in the first
     // person; a name in the third person would read "You has started".
     const bool ownStart = startSentAs_ && *startSentAs_ == starter;
@@ -58,39 +56,36 @@ HandlerResult TableLogic::startthegame(std::string_view payload)
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::getnextplayer(std::string_view payload)
+HandlerResult TableLogic::getnextplayer(const msg::Decoded<msg::NextPlayer>& m)
 {
     board_.dicetimerRunning = true;
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.reached(msg::NextPlayer::Seat))
         return HandlerResult::Malformed;
-    state_.currentSeat = *seat;
-    turnSeat_ = *seat;
+    const int seat = m->seat;
+    state_.currentSeat = seat;
+    turnSeat_ = seat;
     offered_ = {};
     rollWithheld_ = false;
-    const std::string_view round = r.text();
-    board_.round = "Round: " + std::string(round);
+    board_.round = "Round: " + m->round;
     board_.rollCount = 0;
 
-    placeTurnColumn(*seat, false);
+    placeTurnColumn(seat, false);
     // While the own seat just watches, its offer is kept but not shown: the
     // player has nothing to choose until he takes the seat back.
-    const bool showOffer = *seat != state_.ownSeat || !board_.menu.justWatchChecked;
-    while (!r.atEnd()) {
-        const auto category = r.number();
-        if (!category)
-            return HandlerResult::Malformed;
-        if (Board::isCategory(*category))
-            offered_[static_cast<std::size_t>(*category - 1)] = true;
+    const bool showOffer = seat != state_.ownSeat || !board_.menu.justWatchChecked;
+    for (const int category : m->categories) {
+        if (Board::isCategory(category))
+            offered_[static_cast<std::size_t>(category - 1)] = true;
         if (showOffer)
-            offerCategory(*seat, *category);
+            offerCategory(seat, category);
     }
+    if (!m.complete)
+        return HandlerResult::Malformed;
     board_.turnMarker.shown = true;
     board_.turnMarker.selectedCategory = 0;
 
     newTurnDice();
-    announceTurn(*seat);
+    announceTurn(seat);
     return HandlerResult::Handled;
 }
 
@@ -108,7 +103,7 @@ void TableLogic::announceTurn(int seat)
     }
 }
 
-HandlerResult TableLogic::winner(std::string_view payload)
+HandlerResult TableLogic::winner(const msg::Decoded<msg::Winner>& m)
 {
     const bool seated = Board::isSeat(state_.ownSeat);
     std::string result;
@@ -116,30 +111,26 @@ HandlerResult TableLogic::winner(std::string_view payload)
     bool several = false;
     bool first = true;
 
-    FieldReader r(payload);
-    while (!r.atEnd()) {
-        const auto seat = r.number();
-        if (!seat)
-            return HandlerResult::Malformed;
-        if (*seat == 0)
-            continue;
+    for (const int seat : m->seats) {
         if (first) {
-            result = labelText(*seat);
-            if (*seat == state_.ownSeat)
+            result = labelText(seat);
+            if (seat == state_.ownSeat)
                 ownWon = true;
             first = false;
         } else {
-            if (*seat == state_.ownSeat) {
+            if (seat == state_.ownSeat) {
                 result += " and You";
                 ownWon = true;
             } else {
-                result += " and " + labelText(*seat);
+                result += " and " + labelText(seat);
             }
             several = true;
         }
-        if (Board::isSeat(*seat))
-            board_.seat(*seat).winnerRing = true;
+        if (Board::isSeat(seat))
+            board_.seat(seat).winnerRing = true;
     }
+    if (!m.complete)
+        return HandlerResult::Malformed;
     eventSound("winner");
 
     std::string line;
@@ -216,14 +207,11 @@ void TableLogic::startGameClick()
     // as a blank instead.
     std::string starter = state_.ownName;
     std::replace(starter.begin(), starter.end(), '+', ' ');
-    const MessageWriter request = MessageWriter(cmd::startgame)
-                                      .field(starter)
-                                      .field(board_.startWindow.limit)
-                                      .separator();
+    const msg::StartGame request{starter, std::to_string(board_.startWindow.limit)};
     if (!send(request))
         return;
     // As the host will echo it: the field as it went on the wire.
-    startSentAs_ = FieldReader(splitCommand(request.text()).args).text();
+    startSentAs_ = msg::decode<msg::StartGame>(splitCommand(msg::text(request)).args)->starter;
     saveSettings();
     board_.startWindow.shown = false;
     env_.hideStartGameWindow();

@@ -53,44 +53,40 @@ void TableLogic::joinPress()
     board_.menu.startGameEnabled = false;
 }
 
-HandlerResult TableLogic::sendloginfo(std::string_view payload)
+HandlerResult TableLogic::sendloginfo(const msg::Decoded<msg::SendLoginInfo>& m)
 {
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.complete)
         return HandlerResult::Malformed;
-    state_.ownSeat = *seat;
+    const int seat = m->slot;
+    state_.ownSeat = seat;
     state_.loggedIn = true;
     // Slot 1 is the hosting table's, also when the engine runs without a
     // window of its own (zonkards-host): its first table gets the powers
     // that hostPress gives.
-    if (*seat == 1 && !state_.hostFlag) {
+    if (seat == 1 && !state_.hostFlag) {
         board_.startButtonShown = true;
         board_.menu.startGameEnabled = true;
         board_.spyList.removeEnabled = true;
     }
     // The login name carries its own terminator and the message gets one
     // more, so the host sees an empty message after the login and ignores it.
-    send(MessageWriter(cmd::logininfo)
-             .field(state_.ownSeat)
-             .field(kVersionText)
-             .rawField(state_.loginName));
+    send(msg::LoginInfo{std::to_string(state_.ownSeat), std::string(kVersionText), state_.loginName});
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::havewrongversion(std::string_view payload)
+HandlerResult TableLogic::havewrongversion(const msg::Decoded<msg::HaveWrongVersion>& m)
 {
-    systemLine(std::string(payload) + " has a different version of the game then you.");
+    systemLine(m->name + " has a different version of the game then you.");
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::wrongversion(std::string_view)
+HandlerResult TableLogic::wrongversion(const msg::Decoded<msg::WrongVersion>&)
 {
     systemLine("You have a differnt version of the game then the host.");
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::full(std::string_view)
+HandlerResult TableLogic::full(const msg::Decoded<msg::Full>&)
 {
     env_.showMessageThenClose("Game is full");
     return HandlerResult::Handled;

@@ -7,30 +7,30 @@
 namespace zk {
 
 const TableLogic::Route TableLogic::kRoutes[] = {
-    {cmd::sendlogininfo, &TableLogic::sendloginfo},
-    {cmd::chat, &TableLogic::chatrecieved},
-    {cmd::action, &TableLogic::chatrecieved},
-    {cmd::newplayerinfo, &TableLogic::newplayerinfo},
-    {cmd::havewrongversion, &TableLogic::havewrongversion},
-    {cmd::wrongversion, &TableLogic::wrongversion},
-    {cmd::existingplayers, &TableLogic::newplayerinfo},
-    {cmd::playerdisconnected, &TableLogic::playerdisconnected},
-    {cmd::startgame, &TableLogic::startthegame},
-    {cmd::nextplayer, &TableLogic::getnextplayer},
-    {cmd::winner, &TableLogic::winner},
-    {cmd::full, &TableLogic::full},
-    {cmd::justwatching, &TableLogic::justwatching},
-    {cmd::createdice, &TableLogic::createdice},
-    {cmd::selectedcat, &TableLogic::selectedcat},
-    {cmd::bonustime, &TableLogic::bonustime},
-    {cmd::bonusend, &TableLogic::bonusend},
-    {cmd::gotbonus, &TableLogic::gotbonus},
-    {cmd::postscores, &TableLogic::postscore},
-    {cmd::zonkard, &TableLogic::zonkard},
-    {cmd::needcat, &TableLogic::needcat},
-    {cmd::loadstats, &TableLogic::loadstats},
-    {cmd::loadscores, &TableLogic::loadscores},
-    {cmd::playasound, &TableLogic::playasound},
+    {msg::SendLoginInfo::command, &route<msg::SendLoginInfo, &TableLogic::sendloginfo>},
+    {msg::ChatLine::command, &route<msg::RelayedLine, &TableLogic::chatrecieved>},
+    {msg::ActionLine::command, &route<msg::RelayedLine, &TableLogic::chatrecieved>},
+    {msg::NewPlayerInfo::command, &route<msg::SlotName, &TableLogic::newplayerinfo>},
+    {msg::HaveWrongVersion::command, &route<msg::HaveWrongVersion, &TableLogic::havewrongversion>},
+    {msg::WrongVersion::command, &route<msg::WrongVersion, &TableLogic::wrongversion>},
+    {msg::ExistingPlayers::command, &route<msg::SlotName, &TableLogic::newplayerinfo>},
+    {msg::PlayerDisconnected::command, &route<msg::SlotName, &TableLogic::playerdisconnected>},
+    {msg::StartGame::command, &route<msg::StartGame, &TableLogic::startthegame>},
+    {msg::NextPlayer::command, &route<msg::NextPlayer, &TableLogic::getnextplayer>},
+    {msg::Winner::command, &route<msg::Winner, &TableLogic::winner>},
+    {msg::Full::command, &route<msg::Full, &TableLogic::full>},
+    {msg::JustWatching::command, &route<msg::JustWatching, &TableLogic::justwatching>},
+    {msg::CreateDice::command, &route<msg::CreateDice, &TableLogic::createdice>},
+    {msg::SelectedCat::command, &route<msg::SelectedCat, &TableLogic::selectedcat>},
+    {msg::BonusTime::command, &route<msg::ScoreReport, &TableLogic::bonustime>},
+    {msg::BonusEnd::command, &route<msg::BonusEnd, &TableLogic::bonusend>},
+    {msg::GotBonus::command, &route<msg::GotBonus, &TableLogic::gotbonus>},
+    {msg::PostScores::command, &route<msg::ScoreReport, &TableLogic::postscore>},
+    {msg::Zonkard::command, &route<msg::Zonkard, &TableLogic::zonkard>},
+    {msg::NeedCat::command, &route<msg::NeedCat, &TableLogic::needcat>},
+    {msg::LoadStats::command, &route<msg::LoadStats, &TableLogic::loadstats>},
+    {msg::LoadScores::command, &route<msg::LoadScores, &TableLogic::loadscores>},
+    {msg::PlayASound::command, &route<msg::PlayASound, &TableLogic::playasound>},
 };
 
 namespace {
@@ -68,7 +68,7 @@ HandlerResult TableLogic::handleMessage(std::string_view message)
         return HandlerResult::Ignored;
     for (const Route& route : kRoutes) {
         if (route.command == split.name)
-            return (this->*route.handler)(split.args);
+            return route.handle(*this, split.args);
     }
     return HandlerResult::Ignored;
 }
@@ -77,11 +77,6 @@ void TableLogic::socketInfo(std::string_view text)
 {
     if (text == "Socket Closed")
         env_.closeProgram();
-}
-
-bool TableLogic::send(const MessageWriter& message)
-{
-    return env_.sendToHost(message.finish());
 }
 
 void TableLogic::eventSound(std::string_view name)

@@ -31,7 +31,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/Message.h"
+#include "protocol/Messages.h"
 #include "table/Board.h"
 #include "table/TableEnvironment.h"
 
@@ -170,38 +170,49 @@ public:
 private:
     // Handlers of the host's messages (TableLaunch.cpp, TableRoster.cpp, TableGameFlow.cpp,
     // TableDice.cpp, TableScoreCard.cpp, TableBonus.cpp, TableSnapshot.cpp,
-    // TableChat.cpp), each given the text after the command and its "+".
-    HandlerResult sendloginfo(std::string_view payload);
-    HandlerResult chatrecieved(std::string_view payload);
-    HandlerResult newplayerinfo(std::string_view payload);
-    HandlerResult havewrongversion(std::string_view payload);
-    HandlerResult wrongversion(std::string_view payload);
-    HandlerResult playerdisconnected(std::string_view payload);
-    HandlerResult startthegame(std::string_view payload);
-    HandlerResult getnextplayer(std::string_view payload);
-    HandlerResult winner(std::string_view payload);
-    HandlerResult full(std::string_view payload);
-    HandlerResult justwatching(std::string_view payload);
-    HandlerResult createdice(std::string_view payload);
-    HandlerResult selectedcat(std::string_view payload);
-    HandlerResult bonustime(std::string_view payload);
-    HandlerResult bonusend(std::string_view payload);
-    HandlerResult gotbonus(std::string_view payload);
-    HandlerResult postscore(std::string_view payload);
-    HandlerResult zonkard(std::string_view payload);
-    HandlerResult needcat(std::string_view payload);
-    HandlerResult loadstats(std::string_view payload);
-    HandlerResult loadscores(std::string_view payload);
-    HandlerResult playasound(std::string_view payload);
+    // TableChat.cpp), each given the message as decoded so far.
+    HandlerResult sendloginfo(const msg::Decoded<msg::SendLoginInfo>& m);
+    HandlerResult chatrecieved(const msg::Decoded<msg::RelayedLine>& m);
+    HandlerResult newplayerinfo(const msg::Decoded<msg::SlotName>& m);
+    HandlerResult havewrongversion(const msg::Decoded<msg::HaveWrongVersion>& m);
+    HandlerResult wrongversion(const msg::Decoded<msg::WrongVersion>& m);
+    HandlerResult playerdisconnected(const msg::Decoded<msg::SlotName>& m);
+    HandlerResult startthegame(const msg::Decoded<msg::StartGame>& m);
+    HandlerResult getnextplayer(const msg::Decoded<msg::NextPlayer>& m);
+    HandlerResult winner(const msg::Decoded<msg::Winner>& m);
+    HandlerResult full(const msg::Decoded<msg::Full>& m);
+    HandlerResult justwatching(const msg::Decoded<msg::JustWatching>& m);
+    HandlerResult createdice(const msg::Decoded<msg::CreateDice>& m);
+    HandlerResult selectedcat(const msg::Decoded<msg::SelectedCat>& m);
+    HandlerResult bonustime(const msg::Decoded<msg::ScoreReport>& m);
+    HandlerResult bonusend(const msg::Decoded<msg::BonusEnd>& m);
+    HandlerResult gotbonus(const msg::Decoded<msg::GotBonus>& m);
+    HandlerResult postscore(const msg::Decoded<msg::ScoreReport>& m);
+    HandlerResult zonkard(const msg::Decoded<msg::Zonkard>& m);
+    HandlerResult needcat(const msg::Decoded<msg::NeedCat>& m);
+    HandlerResult loadstats(const msg::Decoded<msg::LoadStats>& m);
+    HandlerResult loadscores(const msg::Decoded<msg::LoadScores>& m);
+    HandlerResult playasound(const msg::Decoded<msg::PlayASound>& m);
 
+    // The dispatcher's table: a command and the step that decodes its
+    // fields (as Fields) and hands them to the handler.
     struct Route {
         std::string_view command;
-        HandlerResult (TableLogic::*handler)(std::string_view);
+        HandlerResult (*handle)(TableLogic& logic, std::string_view args);
     };
+    template <typename Fields, HandlerResult (TableLogic::*Handler)(const msg::Decoded<Fields>&)>
+    static HandlerResult route(TableLogic& logic, std::string_view args)
+    {
+        return (logic.*Handler)(msg::decode<Fields>(args));
+    }
     static const Route kRoutes[];
 
     // Shared steps.
-    bool send(const MessageWriter& message);
+    template <typename M>
+    bool send(const M& message)
+    {
+        return env_.sendToHost(msg::encode(message));
+    }
     void systemLine(std::string_view text) { addLineToChat(text, kSystemColour); }
     void eventSound(std::string_view name);
     void turnSound();
@@ -231,16 +242,15 @@ private:
     // The die a reported pair names, with its face taken and its hold
     // released; nullptr for a pair that names no die or no face.
     Die* reportedDie(const DiePair& pair);
-    // The rolled dice of the pairs left in r, with their new faces and
-    // lowered; false when a pair could not be read (the ones before it show).
-    bool showRolledDice(FieldReader& r);
+    // The rolled dice of the pairs, with their new faces and lowered.
+    void showRolledDice(const std::vector<DiePair>& pairs);
     // The status line, turn sound and roll button of the seat on turn.
     void announceTurn(int seat);
     void setCell(int seat, int row, std::string_view text);
     // After a snapshot group: the seat's total, and the own turn's offer.
-    void showSnapshotTotal(const ScoreGroup& group);
+    void showSnapshotTotal(const msg::ScoreGroup& group);
     void choose(int category);
-    void sendJustWatch(int seat, std::string_view flag);
+    void sendJustWatch(int seat, msg::JustWatch::Mode mode);
     bool sendRoll(bool allFive);
     void saveSettings() { env_.saveSettings(); }
 

@@ -15,26 +15,25 @@ std::string spyEntry(int seat, std::string_view name)
 
 } // namespace
 
-HandlerResult TableLogic::newplayerinfo(std::string_view payload)
+HandlerResult TableLogic::newplayerinfo(const msg::Decoded<msg::SlotName>& m)
 {
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.complete)
         return HandlerResult::Malformed;
-    const std::string_view name = r.rest();
+    const int seat = m->slot;
+    const std::string& name = m->name;
 
-    if (*seat == state_.ownSeat) {
+    if (seat == state_.ownSeat) {
         systemLine("You are Connected.");
         env_.loadSettings();
     } else {
         systemLine(std::string(name) + " is Connected.");
     }
-    if (*seat <= kSeatCount) {
-        if (Board::isSeat(*seat))
-            board_.seat(*seat).name = std::string(name);
+    if (seat <= kSeatCount) {
+        if (Board::isSeat(seat))
+            board_.seat(seat).name = std::string(name);
     } else {
-        board_.spyList.entries.push_back(spyEntry(*seat, name));
-        if (*seat == state_.ownSeat)
+        board_.spyList.entries.push_back(spyEntry(seat, name));
+        if (seat == state_.ownSeat)
             systemLine("You are spying.");
         else
             systemLine(std::string(name) + " is spying.");
@@ -43,29 +42,28 @@ HandlerResult TableLogic::newplayerinfo(std::string_view payload)
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::playerdisconnected(std::string_view payload)
+HandlerResult TableLogic::playerdisconnected(const msg::Decoded<msg::SlotName>& m)
 {
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.complete)
         return HandlerResult::Malformed;
-    const std::string_view name = r.rest();
+    const int seat = m->slot;
+    const std::string& name = m->name;
 
-    if (*seat <= kSeatCount) {
-        if (!Board::isSeat(*seat))
+    if (seat <= kSeatCount) {
+        if (!Board::isSeat(seat))
             return HandlerResult::Ignored; // no such label
-        SeatColumn& column = board_.seat(*seat);
+        SeatColumn& column = board_.seat(seat);
         // The line names whoever the label showed, not the name in the message.
         if (column.name != kWaitingName && column.name != column.hint)
             systemLine(column.name + " disconnected.");
-        column.name = *seat == 2 ? column.hint : std::string(kWaitingName);
-        if (*seat >= 3)
+        column.name = seat == 2 ? column.hint : std::string(kWaitingName);
+        if (seat >= 3)
             column.notPlaying = true;
         column.eyes = false;
         return HandlerResult::Handled;
     }
     auto& entries = board_.spyList.entries;
-    const auto it = std::find(entries.begin(), entries.end(), spyEntry(*seat, name));
+    const auto it = std::find(entries.begin(), entries.end(), spyEntry(seat, name));
     if (it == entries.end())
         return HandlerResult::Handled; // a spectator we never listed: nothing changes
     systemLine(std::string(name) + " has left.");
@@ -80,18 +78,16 @@ HandlerResult TableLogic::playerdisconnected(std::string_view payload)
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::justwatching(std::string_view payload)
+HandlerResult TableLogic::justwatching(const msg::Decoded<msg::JustWatching>& m)
 {
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.reached(msg::JustWatching::Seat))
         return HandlerResult::Malformed;
-    if (!Board::isSeat(*seat))
+    const int seat = m->seat;
+    if (!Board::isSeat(seat))
         return HandlerResult::Ignored;
-    const std::string_view flag = r.text();
-    SeatColumn& column = board_.seat(*seat);
-    const bool watching = flag == "1";
-    if (*seat == state_.ownSeat) {
+    SeatColumn& column = board_.seat(seat);
+    const bool watching = m->watching;
+    if (seat == state_.ownSeat) {
         // The turn in progress changes hands at once: the computer's from
         // now, or the player's again as it stands.
         if (watching)
@@ -106,17 +102,18 @@ HandlerResult TableLogic::justwatching(std::string_view payload)
     return HandlerResult::Handled;
 }
 
-void TableLogic::sendJustWatch(int seat, std::string_view flag)
+void TableLogic::sendJustWatch(int seat, msg::JustWatch::Mode mode)
 {
     if (!state_.loggedIn || !Board::isSeat(seat))
         return;
-    send(MessageWriter(cmd::justwatch).field(seat).field(flag));
+    send(msg::JustWatch{seat, mode});
 }
 
 void TableLogic::justWatchClick()
 {
     // The click leaves the check mark alone; the host's answer sets it.
-    sendJustWatch(state_.ownSeat, board_.menu.justWatchChecked ? "2" : "1");
+    sendJustWatch(state_.ownSeat,
+                  board_.menu.justWatchChecked ? msg::JustWatch::Mode::Play : msg::JustWatch::Mode::Watch);
 }
 
 void TableLogic::seatMenuOpening(int seat)
@@ -139,20 +136,20 @@ void TableLogic::removeFromGameClick()
 void TableLogic::setToJustWatchClick()
 {
     if (board_.seatMenu.setJustWatchEnabled)
-        sendJustWatch(board_.seatMenu.seat, "1");
+        sendJustWatch(board_.seatMenu.seat, msg::JustWatch::Mode::Watch);
 }
 
 void TableLogic::unsetJustWatchClick()
 {
     if (board_.seatMenu.unsetJustWatchEnabled)
-        sendJustWatch(board_.seatMenu.seat, "2");
+        sendJustWatch(board_.seatMenu.seat, msg::JustWatch::Mode::Play);
 }
 
 void TableLogic::kicking(int seat)
 {
     if (!hasHostPowers() || !state_.loggedIn)
         return;
-    send(MessageWriter(cmd::kickhim).field(state_.ownSeat).field(seat).separator());
+    send(msg::KickHim{state_.ownSeat, seat});
 }
 
 void TableLogic::spyPointerOver(int index)

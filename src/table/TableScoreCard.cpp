@@ -61,7 +61,7 @@ void TableLogic::choose(int category)
 {
     if (!state_.loggedIn || !onTurn() || !Board::isCategory(category))
         return;
-    if (!send(MessageWriter(cmd::selectcat).field(state_.ownSeat).field(category).separator()))
+    if (!send(msg::SelectCat{state_.ownSeat, category}))
         return;
     state_.currentSeat = 0; // no further clicks, rolls or holds until the host answers
 }
@@ -84,66 +84,57 @@ void TableLogic::categoryBarClick(int category)
     }
 }
 
-HandlerResult TableLogic::selectedcat(std::string_view payload)
+HandlerResult TableLogic::selectedcat(const msg::Decoded<msg::SelectedCat>& m)
 {
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.reached(msg::SelectedCat::Seat))
         return HandlerResult::Malformed;
-    state_.currentSeat = *seat;
-    const auto category = r.number();
-    if (!category)
+    const int seat = m->seat;
+    state_.currentSeat = seat;
+    if (!m.complete)
         return HandlerResult::Malformed;
-    board_.turnMarker.selectedCategory = *category;
+    const int category = m->category;
+    board_.turnMarker.selectedCategory = category;
     for (int c = 1; c <= kCategoryCount; ++c) {
         CategoryRow& row = board_.category(c);
         row.buttonFlag = row.barFlag = "f";
         // The bar keeps the width the turn highlight gave it. A choice the
         // host makes over the player's replaces the shown one, marker too.
-        row.buttonShown = row.barShown = row.chosenMarker = c == *category;
+        row.buttonShown = row.barShown = row.chosenMarker = c == category;
     }
     eventSound("select");
-    if (*seat == state_.ownSeat && !board_.menu.justWatchChecked && Board::isCategory(*category))
-        board_.status = std::string(choiceStatus(*category));
+    if (seat == state_.ownSeat && !board_.menu.justWatchChecked && Board::isCategory(category))
+        board_.status = std::string(choiceStatus(category));
     // A roll clicked while this choice was on its way sent nothing and hid
     // the button; with the choice confirmed the player rolls again.
-    if (rollWithheld_ && *seat == state_.ownSeat && ownTurnOpen()) {
+    if (rollWithheld_ && seat == state_.ownSeat && ownTurnOpen()) {
         board_.rollButtonShown = true;
         rollWithheld_ = false;
     }
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::needcat(std::string_view payload)
+HandlerResult TableLogic::needcat(const msg::Decoded<msg::NeedCat>& m)
 {
-    FieldReader r(payload);
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.complete)
         return HandlerResult::Malformed;
-    if (*seat != state_.ownSeat)
+    if (m->seat != state_.ownSeat)
         return HandlerResult::Ignored;
     board_.panelError1Shown = true;
-    state_.currentSeat = *seat;
+    state_.currentSeat = m->seat;
     board_.rollButtonShown = true;
     eventSound("error");
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::postscore(std::string_view payload)
+HandlerResult TableLogic::postscore(const msg::Decoded<msg::ScoreReport>& m)
 {
     board_.dicetimerRunning = false;
-    FieldReader r(payload);
-    const auto seat = r.number();
-    const std::string_view total = r.text();
-    const std::string_view pointsText = r.text();
-    const auto points = parseDecimal(pointsText);
-    const auto category = r.number();
-    if (!seat || !parseDecimal(total) || !points || !category)
+    if (!m.complete)
         return HandlerResult::Malformed;
     // The cells show the fields exactly as the host wrote them.
-    setCell(*seat, kScoreRows, total);
-    setCell(*seat, *category, pointsText);
-    eventSound(*points <= 0 ? "nopoints" : "gotpoints");
+    setCell(m->seat, kScoreRows, m->total.text);
+    setCell(m->seat, m->category, m->points.text);
+    eventSound(m->points.value() <= 0 ? "nopoints" : "gotpoints");
     return HandlerResult::Handled;
 }
 

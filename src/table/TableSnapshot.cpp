@@ -4,50 +4,45 @@
 
 namespace zk {
 
-HandlerResult TableLogic::loadstats(std::string_view payload)
+HandlerResult TableLogic::loadstats(const msg::Decoded<msg::LoadStats>& m)
 {
-    FieldReader r(payload);
-    const auto addressee = r.number();
-    if (!addressee)
+    using Field = msg::LoadStats::Field;
+    if (!m.reached(Field::Addressee))
         return HandlerResult::Malformed;
-    if (*addressee != state_.ownSeat)
+    if (m->addressee != state_.ownSeat)
         return HandlerResult::Ignored;
 
-    const auto seat = r.number();
-    if (!seat)
+    if (!m.reached(Field::Seat))
         return HandlerResult::Malformed;
-    state_.currentSeat = *seat;
-    turnSeat_ = *seat;
+    const int seat = m->seat;
+    state_.currentSeat = seat;
+    turnSeat_ = seat;
     offered_.fill(true);
     // A player who joins during a game sees no Start button, as the hosting
     // table sees none while a game runs.
     board_.startButtonShown = false;
-    const std::string_view limit = r.text();
-    if (!parseDecimal(limit))
+    if (!m.reached(Field::Limit))
         return HandlerResult::Malformed;
-    board_.bonusCaption = bonusLimitCaption(limit);
-    const auto rolls = r.number();
-    if (!rolls)
+    board_.bonusCaption = bonusLimitCaption(m->limit.text);
+    if (!m.reached(Field::Rolls))
         return HandlerResult::Malformed;
-    board_.rollCount = *rolls;
-    const std::string_view round = r.text();
-    if (!parseDecimal(round))
+    board_.rollCount = m->rolls;
+    if (!m.reached(Field::Round))
         return HandlerResult::Malformed;
-    board_.round = "Round: " + std::string(round);
-    const auto selected = r.number();
-    if (!selected)
+    board_.round = "Round: " + m->round.text;
+    if (!m.reached(Field::Category))
         return HandlerResult::Malformed;
+    const int selected = m->category;
 
     // The turn highlight with every category offered; the chosen-category
     // markers stay as they are.
-    placeTurnColumn(*seat, true);
+    placeTurnColumn(seat, true);
     for (int c = 1; c <= kCategoryCount; ++c)
-        offerCategory(*seat, c);
+        offerCategory(seat, c);
 
     // The dice as the host last recorded them, all lowered; a die not rolled
     // yet this turn shows a 1. No tumbling, no bonus marker.
-    const auto pairs = readDiePairs(r);
-    for (const DiePair& pair : pairs.items) {
+    for (const DiePair& pair : m->dice) {
         // Face 0 is a die not rolled yet; any other face no die has.
         if (!Board::isDie(pair.die) || (pair.face != 0 && !Board::isFace(pair.face)))
             continue;
@@ -57,55 +52,50 @@ HandlerResult TableLogic::loadstats(std::string_view payload)
         die.raised = false;
         drawDie(die, DieBody::Plain);
     }
-    if (pairs.malformed)
+    if (!m.complete)
         return HandlerResult::Malformed;
 
-    if (Board::isCategory(*selected)) {
-        CategoryRow& row = board_.category(*selected);
+    if (Board::isCategory(selected)) {
+        CategoryRow& row = board_.category(selected);
         row.buttonFlag = row.barFlag = "f";
         row.buttonShown = row.barShown = true;
     }
     board_.turnMarker.shown = true;
     // The turn's category as the host recorded it, so a newcomer who goes on
     // with this seat's turn meets the same roll checks as the host applies.
-    board_.turnMarker.selectedCategory = *selected;
-    announceTurn(*seat);
+    board_.turnMarker.selectedCategory = selected;
+    announceTurn(seat);
     return HandlerResult::Handled;
 }
 
-HandlerResult TableLogic::loadscores(std::string_view payload)
+HandlerResult TableLogic::loadscores(const msg::Decoded<msg::LoadScores>& m)
 {
-    FieldReader r(payload);
-    const auto addressee = r.number();
-    if (!addressee)
+    using Field = msg::LoadScores::Field;
+    if (!m.reached(Field::Addressee))
         return HandlerResult::Malformed;
-    if (*addressee != state_.ownSeat)
+    if (m->addressee != state_.ownSeat)
         return HandlerResult::Ignored;
 
-    // One group per "+": seat, flag, then row and value pairs.
-    while (!r.atEnd()) {
-        FieldReader groupReader(r.text());
-        const auto read = readScoreGroups(groupReader);
-        for (const ScoreGroup& group : read.items) {
-            // Scores of 0 and below (-1: not scored yet) show as empty cells.
-            for (const auto& [row, value] : group.rows)
-                setCell(group.seat, row, value > 0 ? std::to_string(value) : std::string());
-            showSnapshotTotal(group);
-        }
-        if (read.malformed)
+    for (std::size_t i = 0; i < m->groups.size(); ++i) {
+        const msg::ScoreGroup& group = m->groups[i];
+        // Scores of 0 and below (-1: not scored yet) show as empty cells.
+        for (const auto& [row, value] : group.rows)
+            setCell(group.seat, row, value > 0 ? std::to_string(value) : std::string());
+        showSnapshotTotal(group);
+        if (!m.reached(Field::Groups + static_cast<int>(i)))
             return HandlerResult::Malformed; // stopped inside this group
-        for (const ScoreGroup& group : read.items) {
-            if (group.flag != "f" || group.seat < 3 || !Board::isSeat(group.seat))
-                continue;
-            board_.seat(group.seat).notPlaying = true;
-            if (group.seat == state_.ownSeat)
-                systemLine("The game has started. You will have to wait until the next game to play.");
-        }
+        if (group.flag != "f" || group.seat < 3 || !Board::isSeat(group.seat))
+            continue;
+        board_.seat(group.seat).notPlaying = true;
+        if (group.seat == state_.ownSeat)
+            systemLine("The game has started. You will have to wait until the next game to play.");
     }
+    if (!m.complete)
+        return HandlerResult::Malformed;
     return HandlerResult::Handled;
 }
 
-void TableLogic::showSnapshotTotal(const ScoreGroup& group)
+void TableLogic::showSnapshotTotal(const msg::ScoreGroup& group)
 {
     // The snapshot's total field is always 0; a playing seat's total is the
     // sum of its scored rows, as the tables that saw them posted show it.

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/Message.h"
+#include "protocol/Messages.h"
 #include "table/Board.h"
 #include "table/TableLogic.h"
 #include "table/chatform.h"
@@ -80,9 +80,10 @@ public:
     {
     }
 
-    void host(const MessageWriter& message)
+    template <typename M>
+    void host(const M& message)
     {
-        logic_.handleMessage(message.text());
+        logic_.handleMessage(msg::text(message));
         refresh();
     }
     void refresh()
@@ -92,35 +93,30 @@ public:
         spies_.refresh();
         QApplication::processEvents();
     }
-    void chat(const std::string& line) { host(MessageWriter(cmd::chat).field(line)); }
-    void action(const std::string& line) { host(MessageWriter(cmd::action).field(line)); }
+    void chat(const std::string& line) { host(msg::ChatLine{{line}}); }
+    void action(const std::string& line) { host(msg::ActionLine{{line}}); }
     void arrive(int seat, const std::string& name)
     {
-        host(MessageWriter(cmd::newplayerinfo).field(seat).field(name));
+        host(msg::NewPlayerInfo{{seat, name}});
     }
     void turn(int seat, int round, std::vector<int> open)
     {
-        MessageWriter m(cmd::nextplayer);
-        m.field(seat).field(round);
-        for (int c : open)
-            m.field(c);
-        host(m);
+        host(msg::NextPlayer{seat, std::to_string(round), std::move(open)});
     }
     void roll(int seat, int rolls, const std::vector<DiePair>& pairs)
     {
         // The player on turn asks for the roll, as he would with ROLL DICE.
         if (logic_.board().rollButtonShown)
             logic_.rollClick();
-        host(MessageWriter(cmd::createdice).field(seat).field(rolls).diePairs(pairs));
+        host(msg::CreateDice{seat, rolls, pairs});
     }
     void choose(int seat, int category)
     {
-        host(MessageWriter(cmd::selectedcat).field(seat).field(category).separator());
+        host(msg::SelectedCat{seat, category});
     }
     void post(int seat, int total, int points, int category)
     {
-        host(MessageWriter(cmd::postscores).field(seat).field(total).field(points).field(category)
-                 .separator());
+        host(msg::PostScores{{seat, total, points, category}});
     }
     // A whole turn of a seat that ends in a posted score.
     void playTurn(int seat, int round, int& total, int points, int category)
@@ -182,7 +178,7 @@ int main(int argc, char** argv)
 
     // After login: the hosting table of Ann, three players and a spectator.
     logic.processParams({"Ann", "127.0.0.1", "true"});
-    s.host(MessageWriter(cmd::sendlogininfo).field(1));
+    s.host(msg::SendLoginInfo{1});
     s.arrive(1, "Ann");
     s.arrive(3, "Bob");
     s.arrive(4, "Cecilia");
@@ -195,7 +191,7 @@ int main(int argc, char** argv)
     ok &= save(chat, dir, "screen-login.png");
 
     // A game: two rounds played, then Ann's turn in round 3 with fives chosen.
-    s.host(MessageWriter(cmd::startgame).field("Ann").field(5).separator());
+    s.host(msg::StartGame{"Ann", "5"});
     int totals[7] = {};
     const int points[3][4] = {{3, 8, 2, 4}, {6, 4, 9, 12}, {0, 0, 0, 0}};
     const int seats[4] = {1, 2, 3, 4};
@@ -214,14 +210,13 @@ int main(int argc, char** argv)
     // Bonus mode: five fives on the third roll, then a bonus roll that scores.
     s.roll(1, 3, dice({5, 5, 5, 5, 5}));
     totals[1] += 25;
-    s.host(MessageWriter(cmd::bonustime).field(1).field(totals[1]).field(25).field(5).separator());
+    s.host(msg::BonusTime{{1, totals[1], 25, 5}});
     totals[1] += 10;
-    s.host(MessageWriter(cmd::gotbonus).field(1).field(totals[1]).field(10).field(5).field(35)
-               .diePairs(dice({5, 3, 5, 6, 2})));
+    s.host(msg::GotBonus{1, totals[1], 10, 5, 35, dice({5, 3, 5, 6, 2})});
     ok &= save(chat, dir, "screen-bonus.png");
 
     // The prompt of a second roll without a category.
-    s.host(MessageWriter(cmd::bonusend).field(1).diePairs(dice({1, 3, 4, 6, 2})));
+    s.host(msg::BonusEnd{1, dice({1, 3, 4, 6, 2})});
     s.turn(1, 4, {3, 6, 7});
     s.roll(1, 1, dice({3, 3, 1, 6, 2}));
     logic.rollClick();
@@ -235,7 +230,7 @@ int main(int argc, char** argv)
             s.playTurn(seats[i], round, totals[seats[i]], 3 * round + (i == 2 ? 7 : 0), round - 1 + (i % 2));
     }
     s.post(1, totals[1] = totals[3], 0, 7);
-    s.host(MessageWriter(cmd::winner).field(1).field(3).field(0).separator());
+    s.host(msg::Winner{{1, 3}});
     ok &= save(chat, dir, "screen-gameover.png");
 
     logic.startClick();

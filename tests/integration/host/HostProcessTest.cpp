@@ -10,7 +10,7 @@
 
 #include "HostProcess.h"
 #include "host/Rules.h"
-#include "protocol/Message.h"
+#include "protocol/Messages.h"
 
 namespace zk::testing {
 namespace {
@@ -134,23 +134,27 @@ TEST(HostProcessGame, TheTenthConnectionIsRefusedAndTheNineCarryOn)
 std::optional<std::string> playToTheEnd(LineClient& me, std::map<int, int>& totals)
 {
     while (auto m = me.next(120000)) {
-        FieldReader f(splitCommand(*m).args);
-        const std::string_view name = splitCommand(*m).name;
+        const auto [name, args] = splitCommand(*m);
         if (name == "CMD_winner")
             return m;
         if (name == "CMD_nextplayer") {
-            const int seat = f.number().value_or(0);
-            f.number();
-            const auto list = readNumbers(f).items;
+            const auto next = msg::decode<msg::NextPlayer>(args);
+            const int seat = next->seat;
+            const auto& list = next->categories;
             if (seat == me.slot() && !list.empty()) {
                 me.send("CMD_selectcat+1+" + std::to_string(list.front()) + "+");
                 for (int i = 0; i < 3; ++i)
                     me.send("CMD_rollthedice+1+1+2+3+4+5");
             }
-        } else if (name == "CMD_postscores" || name == "CMD_bonustime" || name == "CMD_zonkard" ||
-                   name == "CMD_gotbonus") {
-            const int seat = f.number().value_or(0);
-            totals[seat] = f.number().value_or(-1);
+        } else if (name == msg::PostScores::command || name == msg::BonusTime::command) {
+            const auto score = msg::decode<msg::ScoreReport>(args);
+            totals[score->seat] = score->total.value();
+        } else if (name == msg::Zonkard::command) {
+            const auto score = msg::decode<msg::Zonkard>(args);
+            totals[score->seat] = score->total.value();
+        } else if (name == msg::GotBonus::command) {
+            const auto score = msg::decode<msg::GotBonus>(args);
+            totals[score->seat] = score->total.value();
         }
     }
     return std::nullopt;

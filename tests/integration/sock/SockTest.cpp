@@ -11,7 +11,7 @@
 #include "SockTestSupport.h"
 #include "protocol/Commands.h"
 #include "protocol/Framer.h"
-#include "protocol/Message.h"
+#include "protocol/Messages.h"
 #include "protocol/ReceiveQueue.h"
 #include "protocol/Sock.h"
 
@@ -117,14 +117,14 @@ TEST(TSock, ListenAcceptConnectSendReceiveCloseInOrder)
     EXPECT_TRUE(client.open());
     EXPECT_TRUE(log.lines.empty());
 
-    const std::string chat = MessageWriter(cmd::chat).field(1).field("hi+there|clRed").finish();
+    const std::string chat = msg::encode(msg::Chat{{1, "hi+there|clRed"}});
     client.send(chat);
     EXPECT_EQ(log.lines, std::vector<std::string>{"C Send: Non-Blocking Outgoing Data"});
     ASSERT_TRUE(spinUntil([&] { return serverGot == chat; }));
     // The Receive report comes before the read event.
     EXPECT_LT(indexOf(log, "L* Receive: Non-Blocking Incoming Data"), indexOf(log, "L* read"));
 
-    const std::string reply = MessageWriter(cmd::sendlogininfo).field(1).finish();
+    const std::string reply = msg::encode(msg::SendLoginInfo{1});
     conn.send(reply);
     ASSERT_TRUE(spinUntil([&] { return clientGot == reply; }));
     EXPECT_TRUE(log.has("L* Send: Non-Blocking Outgoing Data"));
@@ -312,13 +312,13 @@ TEST(TSock, LargeSendArrivesWholeAndInOrderEvenAfterClose)
         std::string body(3000 + i % 1000, ' ');
         for (std::size_t k = 0; k < body.size(); ++k)
             body[k] = static_cast<char>('!' + (i * 31 + static_cast<int>(k)) % 90);
-        sent.push_back(MessageWriter(cmd::chat).field(i).field(body).text());
+        sent.push_back(msg::text(msg::Chat{{i, body}}));
         big += sent.back() + kTerminator;
     }
     conn.send(big);
     EXPECT_GT(conn.unsentBytes(), 0u); // send did not wait for the peer
     for (int i = 0; i < 3; ++i) {
-        sent.push_back(MessageWriter(cmd::nextplayer).field(i + 1).field(1).field(0).text());
+        sent.push_back(msg::text(msg::NextPlayer{i + 1, "1", {}}));
         conn.send(sent.back() + kTerminator);
     }
     // The host refuses and closes at once; all of it still reaches the peer.
@@ -340,7 +340,7 @@ TEST(TSock, FullThenCloseReachesTheTableBeforeSocketClosed)
     host.listener.setListen(true);
     host.listener.onAccept = [&](TSock& l) {
         auto c = l.accept();
-        c->send(MessageWriter(cmd::full).separator().finish());
+        c->send(msg::encode(msg::Full{}));
         c->close();
     };
     TSock table;

@@ -49,27 +49,26 @@ public:
     void apply(const std::string& text)
     {
         const CommandSplit split = splitCommand(text);
-        FieldReader f(split.args);
         const std::string_view name = split.name;
-        auto num = [&] { return f.number().value_or(-999); };
+        const std::string_view args = split.args;
         if (name == cmd::startgame) {
-            f.text();
-            limit_ = num();
+            limit_ = parseDecimal(msg::decode<msg::StartGame>(args)->limit).value_or(-999);
             Seen* keep = seen;
             *this = TableModel{errors, limit_, games + 1};
             seen = keep;
             return;
         }
         if (name == cmd::playerdisconnected) {
-            const int slot = num();
+            const int slot = msg::decode<msg::PlayerDisconnected>(args)->slot;
             if (slot == seat_ && turnOpen_ && slot >= 3 && slot <= 6)
                 droppedNow_ = slot; // its turn is dropped and it leaves the game
             return;
         }
         if (name == cmd::nextplayer) {
-            const int s = num();
-            const int round = num();
-            const auto list = readNumbers(f).items;
+            const auto m = msg::decode<msg::NextPlayer>(args);
+            check(m.complete, "nextplayer fields", text);
+            const int s = m->seat;
+            const int round = parseDecimal(m->round).value_or(-999);
             check(s >= 1 && s <= 6, "nextplayer seat", text);
             if (s < 1 || s > 6)
                 return;
@@ -85,10 +84,8 @@ public:
             round_ = round;
             seat_ = s;
             played_.insert(s);
-            std::vector<int> open = offeredCategories(rows_[s], round);
-            if (open.empty())
-                open.push_back(0);
-            check(list == open, "offered categories", text);
+            const msg::NextPlayer expected{s, m->round, offeredCategories(rows_[s], round)};
+            check(text == msg::text(expected), "offered categories (\"0\" for none)", text);
             dice_ = {};
             rolls_ = 0;
             category_ = 0;
@@ -97,8 +94,9 @@ public:
             return;
         }
         if (name == cmd::selectedcat) {
-            const int s = num();
-            const int cat = num();
+            const auto m = msg::decode<msg::SelectedCat>(args);
+            const int s = m->seat;
+            const int cat = m->category;
             check(s == seat_, "selectedcat seat", text);
             check(cat >= 1 && cat <= 7 && rows_[s][static_cast<std::size_t>(cat - 1)] == -1,
                   "selected category must be open", text);
@@ -108,9 +106,11 @@ public:
             return;
         }
         if (name == cmd::createdice) {
-            const int s = num();
-            const int rolls = num();
-            const auto pairs = readDiePairs(f).items;
+            const auto m = msg::decode<msg::CreateDice>(args);
+            check(m.complete, "createdice fields", text);
+            const int s = m->seat;
+            const int rolls = m->rolls;
+            const auto& pairs = m->dice;
             check(s == seat_ && turnOpen_, "createdice outside the turn", text);
             check(rolls == rolls_ + 1 && rolls <= 3, "roll count", text);
             if (rolls == 1) {
@@ -136,8 +136,10 @@ public:
             return;
         }
         if (name == cmd::zonkard) {
-            const int s = num(), total = num(), points = num(), three = num();
-            const auto pairs = readDiePairs(f).items;
+            const auto m = msg::decode<msg::Zonkard>(args);
+            check(m.complete, "zonkard fields", text);
+            const int s = m->seat, total = m->total.value(), points = m->points.value(), three = m->rolls;
+            const auto& pairs = m->dice;
             check(s == seat_ && rolls_ == 0 && turnOpen_, "zonkard on the first roll", text);
             for (const DiePair& p : pairs)
                 face(p);
@@ -151,7 +153,9 @@ public:
             return;
         }
         if (name == cmd::postscores || name == cmd::bonustime) {
-            const int s = num(), total = num(), points = num(), cat = num();
+            const auto m = msg::decode<msg::ScoreReport>(args);
+            check(m.complete, "score fields", text);
+            const int s = m->seat, total = m->total.value(), points = m->points.value(), cat = m->category;
             check(s == seat_ && rolls_ == 3 && turnOpen_, "score after the third roll", text);
             check(cat == category_, "scored in the chosen category", text);
             if (cat < 1 || cat > 7)
@@ -167,8 +171,11 @@ public:
             return;
         }
         if (name == cmd::gotbonus) {
-            const int s = num(), total = num(), points = num(), cat = num(), score = num();
-            const auto pairs = readDiePairs(f).items;
+            const auto m = msg::decode<msg::GotBonus>(args);
+            check(m.complete, "gotbonus fields", text);
+            const int s = m->seat, total = m->total.value(), points = m->points.value(), cat = m->category,
+                      score = m->categoryScore.value();
+            const auto& pairs = m->dice;
             check(inBonus_ && s == seat_ && cat == category_, "gotbonus in bonus mode", text);
             check(limit_ <= 0 || bonusCount_ < limit_, "bonus limit", text);
             for (const DiePair& p : pairs)
@@ -186,8 +193,10 @@ public:
             return;
         }
         if (name == cmd::bonusend) {
-            const int s = num();
-            const auto pairs = readDiePairs(f).items;
+            const auto m = msg::decode<msg::BonusEnd>(args);
+            check(m.complete, "bonusend fields", text);
+            const int s = m->seat;
+            const auto& pairs = m->dice;
             check(inBonus_ && s == seat_, "bonusend in bonus mode", text);
             if (pairs.empty()) {
                 check(limit_ > 0 && bonusCount_ == limit_, "empty bonus end only at the limit", text);
@@ -202,15 +211,12 @@ public:
             return;
         }
         if (name == cmd::winner) {
-            const auto list = readNumbers(f).items;
             check(!turnOpen_ && !inBonus_, "winner during a turn", text);
             check(round_ == 7, "winner after round 7", text);
             SeatTotals totals{};
             for (int s = 1; s <= 6; ++s)
                 totals[static_cast<std::size_t>(s - 1)] = totals_[s];
-            std::vector<int> expected = winningSeats(totals);
-            expected.push_back(0);
-            check(list == expected, "winner list", text);
+            check(text == msg::text(msg::Winner{winningSeats(totals)}), "winner list and its closing 0", text);
             for (int s : played_) {
                 if (dropped_.count(s))
                     continue;
@@ -225,26 +231,23 @@ public:
     void checkSnapshot(const std::string& stats, const std::string& scores)
     {
         ++seen->snapshots;
-        FieldReader f(splitCommand(stats).args);
-        f.number();
-        const int s = f.number().value_or(-1);
-        check(s == seat_, "snapshot seat", stats);
-        check(f.number().value_or(-1) == limit_, "snapshot limit", stats);
-        check(f.number().value_or(-1) == rolls_, "snapshot rolls", stats);
-        check(f.number().value_or(-1) == round_, "snapshot round", stats);
-        check(f.number().value_or(-1) == category_, "snapshot category", stats);
-        const auto pairs = readDiePairs(f).items;
+        const auto st = msg::decode<msg::LoadStats>(splitCommand(stats).args);
+        check(st.complete, "snapshot fields", stats);
+        check(st->seat == seat_, "snapshot seat", stats);
+        check(st->limit.value() == limit_, "snapshot limit", stats);
+        check(st->rolls == rolls_, "snapshot rolls", stats);
+        check(st->round.value() == round_, "snapshot round", stats);
+        check(st->category == category_, "snapshot category", stats);
+        const auto& pairs = st->dice;
         Faces faces{};
         for (const DiePair& p : pairs) {
             if (p.die >= 1 && p.die <= 5)
                 faces[static_cast<std::size_t>(p.die - 1)] = p.face;
         }
         check(faces == dice_, "snapshot dice", stats);
-        FieldReader g(splitCommand(scores).args);
-        g.number();
-        const auto groups = readScoreGroups(g);
-        check(!groups.malformed && groups.items.size() == 6, "six score groups", scores);
-        for (const ScoreGroup& group : groups.items) {
+        const auto sc = msg::decode<msg::LoadScores>(splitCommand(scores).args);
+        check(sc.complete && sc->groups.size() == 6, "six score groups", scores);
+        for (const msg::ScoreGroup& group : sc->groups) {
             if (group.seat < 1 || group.seat > 6 || group.rows.size() != 8)
                 continue;
             for (const auto& [row, value] : group.rows) {

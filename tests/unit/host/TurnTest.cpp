@@ -271,10 +271,8 @@ void playRounds(HostHarness& h, const std::vector<int>& categories)
 // The round and the offered categories of a CMD_nextplayer.
 std::pair<int, std::vector<int>> offered(const std::string& nextplayer)
 {
-    FieldReader f(splitCommand(nextplayer).args);
-    f.number();
-    const int round = f.number().value_or(-1);
-    return {round, readNumbers(f).items};
+    const auto m = msg::decode<msg::NextPlayer>(splitCommand(nextplayer).args);
+    return {parseDecimal(m->round).value_or(-1), m->categories};
 }
 
 TEST_F(TwoPlayers, TheStraightIsOfferedInRoundSevenAndForcedWhenItIsAllThatIsLeft)

@@ -93,14 +93,14 @@ TEST_F(Launch, GameIsFullShowsTheMessageAndEnds)
 {
     EXPECT_EQ(host("CMD_full"), HandlerResult::Ignored) << "no \"+\": no command";
     EXPECT_TRUE(env.log.empty());
-    EXPECT_EQ(host(MessageWriter(cmd::full).separator().text()), HandlerResult::Handled);
+    EXPECT_EQ(host(msg::text(msg::Full{})), HandlerResult::Handled);
     EXPECT_EQ(env.log, std::vector<std::string>{"message then close Game is full"});
 }
 
 TEST_F(Launch, VersionNoticesAreSystemLines)
 {
-    host(MessageWriter(cmd::havewrongversion).field("Ann").text());
-    host(MessageWriter(cmd::wrongversion).separator().text());
+    host(msg::text(msg::HaveWrongVersion{"Ann"}));
+    host(msg::text(msg::WrongVersion{}));
     EXPECT_EQ(chatTexts(), (std::vector<std::string>{
                                "Ann has a different version of the game then you.",
                                "You have a differnt version of the game then the host."}));

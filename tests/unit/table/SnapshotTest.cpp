@@ -7,9 +7,7 @@ namespace {
 std::string loadstats(int addressee, int seat, int limit, int rolls, int round, int category,
                       const std::vector<DiePair>& pairs)
 {
-    return MessageWriter(cmd::loadstats)
-        .field(addressee).field(seat).field(limit).field(rolls).field(round).field(category)
-        .diePairs(pairs).text();
+    return msg::text(msg::LoadStats{addressee, seat, limit, rolls, round, category, pairs});
 }
 
 // Groups for seats 1-6; `playing` says which take part; seat s scores
@@ -17,11 +15,10 @@ std::string loadstats(int addressee, int seat, int limit, int rolls, int round, 
 std::string loadscores(int addressee, std::array<bool, 6> playing,
                        const std::array<std::array<int, 8>, 6>& rows)
 {
-    MessageWriter m(cmd::loadscores);
-    m.field(addressee);
+    msg::LoadScores m{addressee, {}};
     for (int s = 1; s <= 6; ++s)
-        m.scoreGroup(s, playing[s - 1], rows[static_cast<std::size_t>(s - 1)]);
-    return m.text();
+        m.groups.push_back(msg::ScoreGroup::of(s, playing[s - 1], rows[static_cast<std::size_t>(s - 1)]));
+    return msg::text(m);
 }
 
 constexpr std::array<int, 8> kUnscored = {-1, -1, -1, -1, -1, -1, -1, 0};

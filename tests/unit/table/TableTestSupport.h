@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/Message.h"
+#include "protocol/Messages.h"
 #include "table/TableLogic.h"
 
 namespace zk::test {
@@ -101,94 +101,80 @@ namespace host {
 
 inline std::string sendlogininfo(int slot)
 {
-    return MessageWriter(cmd::sendlogininfo).field(slot).text();
+    return msg::text(msg::SendLoginInfo{slot});
 }
 inline std::string newplayer(int slot, std::string_view name)
 {
-    return MessageWriter(cmd::newplayerinfo).field(slot).field(name).text();
+    return msg::text(msg::NewPlayerInfo{{slot, std::string(name)}});
 }
 inline std::string existing(int slot, std::string_view name)
 {
-    return MessageWriter(cmd::existingplayers).field(slot).field(name).text();
+    return msg::text(msg::ExistingPlayers{{slot, std::string(name)}});
 }
 inline std::string disconnected(int slot, std::string_view name)
 {
-    return MessageWriter(cmd::playerdisconnected).field(slot).field(name).text();
+    return msg::text(msg::PlayerDisconnected{{slot, std::string(name)}});
 }
 inline std::string justwatching(int seat, std::string_view flag)
 {
-    return MessageWriter(cmd::justwatching).field(seat).field(flag).text();
+    return msg::text(msg::JustWatching{seat, flag == "1"});
 }
 inline std::string startgame(std::string_view starter, int limit)
 {
-    return MessageWriter(cmd::startgame).field(starter).field(limit).separator().text();
+    return msg::text(msg::StartGame{std::string(starter), std::to_string(limit)});
 }
 inline std::string nextplayer(int seat, int round, const std::vector<int>& open)
 {
-    MessageWriter m(cmd::nextplayer);
-    m.field(seat).field(round);
-    if (open.empty())
-        m.field(0);
-    for (int c : open)
-        m.field(c);
-    return m.text();
+    return msg::text(msg::NextPlayer{seat, std::to_string(round), open});
 }
 inline std::string createdice(int seat, int rolls, const std::vector<DiePair>& pairs)
 {
-    return MessageWriter(cmd::createdice).field(seat).field(rolls).diePairs(pairs).text();
+    return msg::text(msg::CreateDice{seat, rolls, pairs});
 }
 inline std::string selectedcat(int seat, int category)
 {
-    return MessageWriter(cmd::selectedcat).field(seat).field(category).separator().text();
+    return msg::text(msg::SelectedCat{seat, category});
 }
 inline std::string needcat(int seat)
 {
-    return MessageWriter(cmd::needcat).field(seat).separator().text();
+    return msg::text(msg::NeedCat{seat});
 }
 inline std::string postscores(int seat, int total, int points, int category)
 {
-    return MessageWriter(cmd::postscores)
-        .field(seat).field(total).field(points).field(category).separator().text();
+    return msg::text(msg::PostScores{{seat, total, points, category}});
 }
 inline std::string zonkard(int seat, int total, int points, const std::vector<DiePair>& pairs)
 {
-    return MessageWriter(cmd::zonkard)
-        .field(seat).field(total).field(points).field(3).diePairs(pairs).text();
+    return msg::text(msg::Zonkard{seat, total, points, kRollsPerTurn, pairs});
 }
 inline std::string bonustime(int seat, int total, int points, int category)
 {
-    return MessageWriter(cmd::bonustime)
-        .field(seat).field(total).field(points).field(category).separator().text();
+    return msg::text(msg::BonusTime{{seat, total, points, category}});
 }
 inline std::string gotbonus(int seat, int total, int bonus, int category, int score,
                             const std::vector<DiePair>& pairs)
 {
-    return MessageWriter(cmd::gotbonus)
-        .field(seat).field(total).field(bonus).field(category).field(score)
-        .diePairs(pairs).text();
+    return msg::text(msg::GotBonus{seat, total, bonus, category, score, pairs});
 }
 inline std::string bonusend(int seat, const std::vector<DiePair>& pairs)
 {
-    return MessageWriter(cmd::bonusend).field(seat).diePairs(pairs).text();
+    return msg::text(msg::BonusEnd{seat, pairs});
 }
 inline std::string winner(const std::vector<int>& seats)
 {
-    MessageWriter m(cmd::winner);
-    for (int s : seats)
-        m.field(s);
-    return m.field(0).separator().text();
+    return msg::text(msg::Winner{seats});
 }
 inline std::string chat(std::string_view line)
 {
-    return MessageWriter(cmd::chat).field(line).text();
+    return msg::text(msg::ChatLine{{std::string(line)}});
 }
 inline std::string action(std::string_view line)
 {
-    return MessageWriter(cmd::action).field(line).text();
+    return msg::text(msg::ActionLine{{std::string(line)}});
 }
 inline std::string playasound(int slot, std::string_view sound)
 {
-    return MessageWriter(cmd::playasound).field(slot).field(sound).separator().text();
+    return msg::text(msg::PlayASound{slot, std::string(sound) + "+"});
 }
 
 } // namespace host
