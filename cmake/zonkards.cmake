@@ -1,43 +1,67 @@
-# Helpers shared by every folder's CMakeLists.txt.
+# Helpers shared by every folder's CMakeLists.txt. Every target lists its
+# sources by name; our own code builds with the warnings of zk_warnings.
 
-# Adds every sub-folder of DIR that has a CMakeLists.txt of its own, so a new
-# test, benchmark or fuzz folder is picked up without editing a shared file.
-function(zk_add_child_folders dir)
-  file(GLOB _children LIST_DIRECTORIES true "${dir}/*")
-  list(SORT _children)
-  foreach(_child IN LISTS _children)
-    if(IS_DIRECTORY "${_child}" AND EXISTS "${_child}/CMakeLists.txt")
-      add_subdirectory("${_child}")
+# The warnings our own code must build without. With ZK_WERROR (the
+# Release build in CI) any of them fails the build.
+add_library(zk_warnings INTERFACE)
+target_compile_options(zk_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow
+                       $<$<BOOL:${ZK_WERROR}>:-Werror>)
+
+# Qt's code generators (moc, rcc) run for a target that links Qt, and only
+# for such a target.
+function(zk_qt_generators target libs)
+  foreach(_lib IN LISTS libs)
+    if(_lib MATCHES "^Qt6::|_qt$|^zk_(windows|app)$")
+      set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON)
+      return()
     endif()
   endforeach()
 endfunction()
 
-# zk_test(<name> LIBS <libs...> [SOURCES <files...>] [TIMEOUT <seconds>] [PROCESSES])
-# Builds one GoogleTest program from the .cpp files of the calling folder (or
-# SOURCES) and registers its tests with CTest. PROCESSES marks tests that start
-# our own programs; they get the paths of the built binaries as macros.
+# zk_library(<name> SOURCES <files...> [LIBS <libs...>])
+# One static library. Headers are included as "<folder>/<file>.h" from src/.
+function(zk_library name)
+  cmake_parse_arguments(ZL "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ZL_SOURCES})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(${name} PUBLIC ${ZL_LIBS} PRIVATE zk_warnings)
+  zk_qt_generators(${name} "${ZL_LIBS}")
+endfunction()
+
+# zk_program(<name> SOURCES <files...> LIBS <libs...>)
+# A program of ours, at the top of the build folder (build/release/zonkards)
+# where scripts/run and the README expect it.
+function(zk_program name)
+  cmake_parse_arguments(ZP "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ZP_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ZP_LIBS} zk_warnings)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}")
+  zk_qt_generators(${name} "${ZP_LIBS}")
+endfunction()
+
+# zk_test(<name> SOURCES <files...> LIBS <libs...> [TIMEOUT <seconds>] [PROCESSES])
+# One GoogleTest program; its tests are registered with CTest. PROCESSES
+# marks tests that start our own programs; they get the paths of the built
+# binaries as macros.
 function(zk_test name)
   cmake_parse_arguments(ZT "PROCESSES" "TIMEOUT" "LIBS;SOURCES" ${ARGN})
-  if(NOT ZT_SOURCES)
-    file(GLOB ZT_SOURCES CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
-  endif()
   if(NOT ZT_TIMEOUT)
     set(ZT_TIMEOUT 120)
   endif()
   add_executable(${name} ${ZT_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ZT_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ZT_LIBS} GTest::gtest GTest::gtest_main GTest::gmock
+                        zk_warnings)
   target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests/support")
+  zk_qt_generators(${name} "${ZT_LIBS}")
   target_compile_definitions(${name} PRIVATE
     ZK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ZK_BINARY_DIR="${PROJECT_BINARY_DIR}")
   if(ZT_PROCESSES)
     foreach(_prog IN ITEMS zonkards zonkards-host)
-      if(TARGET ${_prog})
-        string(REPLACE "-" "_" _macro "${_prog}")
-        string(TOUPPER "${_macro}" _macro)
-        target_compile_definitions(${name} PRIVATE ZK_BIN_${_macro}="$<TARGET_FILE:${_prog}>")
-        add_dependencies(${name} ${_prog})
-      endif()
+      string(REPLACE "-" "_" _macro "${_prog}")
+      string(TOUPPER "${_macro}" _macro)
+      target_compile_definitions(${name} PRIVATE ZK_BIN_${_macro}="$<TARGET_FILE:${_prog}>")
+      add_dependencies(${name} ${_prog})
     endforeach()
   endif()
   gtest_discover_tests(${name}
@@ -46,52 +70,19 @@ function(zk_test name)
                ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# zk_bench(<name> LIBS <libs...> [SOURCES <files...>])
+# zk_bench(<name> SOURCES <files...> LIBS <libs...>)
 function(zk_bench name)
   cmake_parse_arguments(ZB "" "" "LIBS;SOURCES" ${ARGN})
-  if(NOT ZB_SOURCES)
-    file(GLOB ZB_SOURCES CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
-  endif()
   add_executable(${name} ${ZB_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ZB_LIBS} benchmark::benchmark)
+  target_link_libraries(${name} PRIVATE ${ZB_LIBS} benchmark::benchmark zk_warnings)
+  zk_qt_generators(${name} "${ZB_LIBS}")
 endfunction()
 
-# zk_fuzz(<name> LIBS <libs...> [SOURCES <files...>])
+# zk_fuzz(<name> SOURCES <files...> LIBS <libs...>)
 function(zk_fuzz name)
   cmake_parse_arguments(ZF "" "" "LIBS;SOURCES" ${ARGN})
-  if(NOT ZF_SOURCES)
-    file(GLOB ZF_SOURCES CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
-  endif()
   add_executable(${name} ${ZF_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(${name} PRIVATE ${ZF_LIBS})
-endfunction()
-
-# zk_library(<name> [LIBS <libs...>])
-# One static library from every .cpp/.h (and .qrc) below the calling folder.
-# Headers are included as "<folder>/<file>.h" from src/.
-function(zk_library name)
-  cmake_parse_arguments(ZL "" "" "LIBS" ${ARGN})
-  file(GLOB_RECURSE _sources CONFIGURE_DEPENDS
-       "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h"
-       "${CMAKE_CURRENT_SOURCE_DIR}/*.qrc")
-  # Program entry points live beside the library but are not part of it.
-  list(FILTER _sources EXCLUDE REGEX "/main[^/]*\\.cpp$")
-  set(_cpp ${_sources})
-  list(FILTER _cpp INCLUDE REGEX "\\.cpp$")
-  if(NOT _cpp)
-    return() # a folder that has no code yet
-  endif()
-  # Our own libraries that do not exist (yet) are left out.
-  set(_libs)
-  foreach(_lib IN LISTS ZL_LIBS)
-    if(_lib MATCHES "^zk_" AND NOT TARGET ${_lib})
-      continue()
-    endif()
-    list(APPEND _libs ${_lib})
-  endforeach()
-  add_library(${name} STATIC ${_sources})
-  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
-  target_link_libraries(${name} PUBLIC ${_libs})
+  target_link_libraries(${name} PRIVATE ${ZF_LIBS} zk_warnings)
 endfunction()

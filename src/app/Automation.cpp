@@ -19,10 +19,10 @@
 
 #include "app/GameSession.h"
 #include "protocol/Colour.h"
-#include "table/BoardLayout.h"
-#include "table/BoardPanel.h"
-#include "table/ChatEntry.h"
-#include "table/ViewKit.h"
+#include "table/qt/BoardLayout.h"
+#include "table/qt/BoardPanel.h"
+#include "table/qt/ChatEntry.h"
+#include "table/qt/ViewKit.h"
 
 namespace zk {
 

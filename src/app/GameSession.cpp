@@ -10,12 +10,12 @@
 #include <climits>
 
 #include "protocol/Port.h"
-#include "protocol/QtText.h"
+#include "protocol/qt/QtText.h"
 #include "protocol/Text.h"
-#include "records/DataDir.h"
+#include "records/qt/DataPaths.h"
 #include "records/FileIO.h"
-#include "table/Art.h"
-#include "table/ViewKit.h"
+#include "table/qt/Art.h"
+#include "table/qt/ViewKit.h"
 
 namespace zk {
 

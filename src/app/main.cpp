@@ -9,10 +9,10 @@
 
 #include "app/Automation.h"
 #include "app/GameSession.h"
-#include "host/QuitSignals.h"
+#include "host/qt/QuitSignals.h"
 #include "protocol/Commands.h"
-#include "protocol/QtText.h"
-#include "table/PREVINST.h"
+#include "protocol/qt/QtText.h"
+#include "table/qt/PREVINST.h"
 
 namespace {
 

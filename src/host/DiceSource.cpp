@@ -1,4 +1,4 @@
-#include "DiceSource.h"
+#include "host/DiceSource.h"
 
 #include <chrono>
 #include <memory>

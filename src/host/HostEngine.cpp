@@ -1,6 +1,6 @@
 // Admission, login, the roster, relays, departures, dispatch and timer1.
 // The turns themselves are in HostTurns.cpp.
-#include "HostEngine.h"
+#include "host/HostEngine.h"
 
 #include <algorithm>
 

@@ -30,6 +30,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/Timing.h"
 #include "host/DiceSource.h"
 #include "host/Rules.h"
 #include "protocol/Messages.h"

@@ -1,5 +1,6 @@
-#include "HostOptions.h"
+#include "host/HostOptions.h"
 
+#include "game/Timing.h"
 #include "protocol/Commands.h"
 #include "protocol/Message.h"
 

@@ -2,7 +2,7 @@
 // choice, rolls, scoring, bonus rolls, the end of the game and the computer
 // player, which makes its moves through the same roll and category steps as a
 // table.
-#include "HostEngine.h"
+#include "host/HostEngine.h"
 
 #include "protocol/Commands.h"
 

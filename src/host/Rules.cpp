@@ -1,4 +1,4 @@
-#include "Rules.h"
+#include "host/Rules.h"
 
 namespace zk {
 

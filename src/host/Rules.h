@@ -11,13 +11,10 @@
 #include <array>
 #include <vector>
 
-#include "protocol/Commands.h" // kSeatCount, kDiceCount, kScoreRows (the engine keeps row 8 at 0)
+#include "game/Game.h" // the engine keeps row 8 at 0
 
 namespace zk {
 
-inline constexpr int kRounds = 7;
-inline constexpr int kStraight = 7;    // the category of the straight (row 7)
-inline constexpr int kZonkardBonus = 20;
 
 // Faces of dice 1 to 5 (index 0 is die 1); 0 for a die not rolled this turn.
 using Faces = std::array<int, kDiceCount>;

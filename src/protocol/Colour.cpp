@@ -1,4 +1,4 @@
-#include "Colour.h"
+#include "protocol/Colour.h"
 
 #include <cctype>
 #include <cstdio>

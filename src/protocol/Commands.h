@@ -52,15 +52,12 @@
 #include <cstddef>
 #include <string_view>
 
+#include "game/Version.h" // kVersionText, sent at login
+
 namespace zk {
 
 // The byte that ends every message.
 inline constexpr char kTerminator = '\xFF';
-
-// The version text a table sends at login and the host compares.
-inline constexpr std::string_view kVersionText = "1.0.2";
-// The build suffix shown beside the version in the About window; never sent.
-inline constexpr std::string_view kBuildSuffix = ".7";
 
 // TCP port of the host; ZONKARDS_PORT overrides it (see Port.h).
 inline constexpr int kDefaultPort = 7772;
@@ -75,33 +72,6 @@ inline constexpr std::size_t kMaxPendingBytes = 64 * 1024;
 inline constexpr std::size_t kMaxUnsentBytes = 1024 * 1024;
 // One read from a socket takes at most this many bytes.
 inline constexpr std::size_t kMaxReadChunk = 32768;
-
-// The shape of the game the messages speak of: six playing seats (a higher
-// slot only watches), five dice (the die pairs name dice 1-5), seven
-// categories (1-6 ones to sixes, 7 the straight) and eight score rows per
-// seat (rows 1-7 the categories, row 8 the total; the snapshot's score
-// groups carry all eight).
-inline constexpr int kSeatCount = 6;
-inline constexpr int kDiceCount = 5;
-inline constexpr int kCategoryCount = 7;
-inline constexpr int kScoreRows = 8;
-// A turn has at most three rolls; a category must be chosen before the third.
-inline constexpr int kRollsPerTurn = 3;
-// A category row not filled yet, as the snapshot's score groups carry it.
-inline constexpr int kUnscored = -1;
-
-// Timer intervals in milliseconds.
-inline constexpr int kHostDrainIntervalMs = 10;   // socktimer: one message per tick
-inline constexpr int kTableDrainIntervalMs = 1;   // Timer1: one message per tick
-inline constexpr int kNextPlayerIntervalMs = 750; // timer1, action 1
-inline constexpr int kDiceTumbleIntervalMs = 500; // dicetimer
-inline constexpr int kPhraseGateMs = 2000;        // phrase buttons: once every 2 seconds
-
-// Bot speeds (ms between computer steps and bonus rolls).
-inline constexpr int kBotSpeedSlow = 1000;
-inline constexpr int kBotSpeedNormal = 650;
-inline constexpr int kBotSpeedFast = 350;
-inline constexpr int kBotSpeedBeforeSettings = 750;
 
 namespace cmd {
 // Table to host.

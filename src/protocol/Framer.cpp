@@ -1,6 +1,6 @@
-#include "Framer.h"
+#include "protocol/Framer.h"
 
-#include "Commands.h"
+#include "protocol/Commands.h"
 
 namespace zk {
 

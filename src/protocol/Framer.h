@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "ReceiveQueue.h"
+#include "protocol/ReceiveQueue.h"
 
 namespace zk {
 

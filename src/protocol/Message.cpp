@@ -1,4 +1,4 @@
-#include "Message.h"
+#include "protocol/Message.h"
 
 #include <limits>
 

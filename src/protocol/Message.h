@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Commands.h"
+#include "protocol/Commands.h"
 
 namespace zk {
 

@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "game/Game.h"
 #include "protocol/Colour.h"
 #include "protocol/Commands.h"
 #include "protocol/Message.h"

@@ -1,9 +1,9 @@
-#include "Port.h"
+#include "protocol/Port.h"
 
 #include <cstdlib>
 
-#include "Commands.h"
-#include "Message.h"
+#include "protocol/Commands.h"
+#include "protocol/Message.h"
 
 namespace zk {
 

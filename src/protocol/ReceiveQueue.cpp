@@ -1,6 +1,6 @@
-#include "ReceiveQueue.h"
+#include "protocol/ReceiveQueue.h"
 
-#include "Commands.h"
+#include "protocol/Commands.h"
 
 namespace zk {
 

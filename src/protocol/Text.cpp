@@ -1,4 +1,4 @@
-#include "Text.h"
+#include "protocol/Text.h"
 
 #include <algorithm>
 #include <array>

@@ -6,15 +6,16 @@
 // copy under /usr works too. The environment variable ZONKARDS_DATA_DIR
 // overrides both (tests, several players on one machine).
 //
-//     ini::readKey(settingsFilePath(), kGameKey, "Top");
-//     lzrw1kh::readFile(tallyFilePath());
+//     chooseDataDirectory(override, programDir, writable, userDir);
+//
+// The rule applied to this process is records/qt/DataPaths.h.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string_view>
 
-#include "protocol/SharedOptions.h" // kGameKey
+#include "game/Options.h" // kGameKey
 
 namespace zk {
 
@@ -28,15 +29,5 @@ std::filesystem::path chooseDataDirectory(const std::optional<std::filesystem::p
                                           const std::filesystem::path& programDir,
                                           bool programDirWritable,
                                           const std::filesystem::path& userDataDir);
-
-// The rule applied to this process (QCoreApplication's directory and names,
-// the environment). The chosen directory is created when it is missing.
-std::filesystem::path dataDirectory();
-
-// The settings file, "quorlanlobby.ini" in the data directory.
-std::filesystem::path settingsFilePath();
-
-// The tally file: the game key followed by "tally.tld", in the data directory.
-std::filesystem::path tallyFilePath(std::string_view gameKey = kGameKey);
 
 } // namespace zk

@@ -2,11 +2,19 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <fstream>
+#include <random>
 #include <system_error>
 
-#include <QSaveFile>
-#include <QString>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace zk {
 
@@ -37,37 +45,120 @@ FileBytes readWholeFile(const std::filesystem::path& path)
     return result;
 }
 
+namespace {
+
+constexpr std::size_t kTemporarySuffixLength = 6;
+
+// A name for the temporary sibling: the file's name, a dot and six letters
+// or digits, the form removeStaleTemporaries() knows.
+std::filesystem::path temporarySibling(const std::filesystem::path& target, std::mt19937& random)
+{
+    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string suffix;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+    for (std::size_t i = 0; i < kTemporarySuffixLength; ++i)
+        suffix += kChars[pick(random)];
+    std::filesystem::path sibling = target;
+    sibling += "." + suffix;
+    return sibling;
+}
+
+#ifdef _WIN32
+int openExclusive(const std::filesystem::path& p)
+{
+    return ::_wopen(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+int syncFile(int fd) { return ::_commit(fd); }
+int closeFile(int fd) { return ::_close(fd); }
+long long writeSome(int fd, const char* data, std::size_t size)
+{
+    return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+#else
+int openExclusive(const std::filesystem::path& p)
+{
+    return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+int syncFile(int fd) { return ::fsync(fd); }
+int closeFile(int fd) { return ::close(fd); }
+long long writeSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
+#endif
+
+// Makes a rename in the folder last through a power cut, where the system
+// allows it; nothing depends on it succeeding.
+void syncFolder([[maybe_unused]] const std::filesystem::path& folder)
+{
+#ifndef _WIN32
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+}
+
+} // namespace
+
 WriteStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes)
 {
-    // QSaveFile writes a temporary file beside the target and renames it over
-    // the target on commit (ReplaceFile on Windows); on any failure the
-    // temporary file is removed and the target left alone.
-    //
-    // Unbuffered: a buffered QSaveFile flushes inside commit() and a short
-    // write there (disk full, file size limit) still commits a cut file. An
-    // unbuffered write reports how much really went out, so we can refuse.
-    QSaveFile file(QString::fromStdU16String(path.u16string()));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // The bytes go to a temporary sibling, which is flushed to the disk and
+    // then renamed over the target, so the target holds the old or the new
+    // content and never a part. A link is followed: the file it names is
+    // replaced, not the link.
+    std::error_code ec;
+    std::filesystem::path target = path;
+    if (std::filesystem::is_symlink(target, ec))
+        target = std::filesystem::weakly_canonical(target, ec);
+    const auto existing = std::filesystem::status(target, ec);
+
+    static thread_local std::mt19937 random(std::random_device{}());
+    std::filesystem::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = temporarySibling(target, random);
+        fd = openExclusive(temporary);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
         return WriteStatus::OpenFailed;
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size) {
-        file.cancelWriting();
-        file.commit();
+
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const long long n = writeSome(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ok && syncFile(fd) == 0;
+    ok = closeFile(fd) == 0 && ok;
+    // The new file keeps the permissions the old one had.
+    if (ok && std::filesystem::exists(existing))
+        std::filesystem::permissions(temporary, existing.permissions(), ec);
+    if (ok) {
+        std::filesystem::rename(temporary, target, ec);
+        ok = !ec;
+        if (ok)
+            syncFolder(target.parent_path());
+    }
+    if (!ok) {
+        std::filesystem::remove(temporary, ec);
         return WriteStatus::WriteFailed;
     }
-    return file.commit() ? WriteStatus::Done : WriteStatus::WriteFailed;
+    return WriteStatus::Done;
 }
 
 int removeStaleTemporaries(const std::filesystem::path& file)
 {
-    constexpr std::size_t kSuffixLength = 6;
-    const std::string prefix = file.filename().string() + ".";
+        const std::string prefix = file.filename().string() + ".";
     std::error_code ec;
     std::filesystem::directory_iterator it(file.parent_path().empty() ? "." : file.parent_path(), ec);
     int removed = 0;
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() != prefix.size() + kSuffixLength || name.compare(0, prefix.size(), prefix) != 0)
+        if (name.size() != prefix.size() + kTemporarySuffixLength || name.compare(0, prefix.size(), prefix) != 0)
             continue;
         const bool random = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()),
                                         name.end(), [](unsigned char c) { return std::isalnum(c); });

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "protocol/SharedOptions.h"
+#include "game/Options.h"
 
 namespace zk {
 

@@ -23,7 +23,8 @@
 #include <string_view>
 
 #include "protocol/Colour.h"
-#include "protocol/Commands.h"
+#include "game/Options.h"
+#include "game/Timing.h"
 #include "records/Phrases.h"
 
 namespace zk {

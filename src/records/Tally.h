@@ -28,7 +28,8 @@
 #include <vector>
 
 #include "protocol/Commands.h"      // kSeatCount
-#include "protocol/SharedOptions.h" // GameOutcome, kWaitingName
+#include "game/Game.h"    // kSeatCount, kWaitingName
+#include "game/Outcome.h" // GameOutcome
 
 namespace zk {
 
@@ -131,7 +132,7 @@ private:
 
 // The other seated players as the tally takes them from the table's name
 // labels of seats 1 to 6: the own seat and every "<Waiting>" seat left out.
-// (Who won is decided by gameOutcomeToRecord, SharedOptions.h.)
+// (Who won is decided by gameOutcomeToRecord, game/Outcome.h.)
 std::vector<std::string> seatedOpponents(const std::array<std::string, kSeatCount>& nameLabels,
                                          int ownSeat);
 

@@ -1,4 +1,4 @@
-#include "Board.h"
+#include "table/Board.h"
 
 namespace zk {
 

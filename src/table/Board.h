@@ -27,13 +27,14 @@
 
 #include "protocol/Colour.h"
 #include "protocol/Commands.h"
-#include "protocol/SharedOptions.h"
+#include "game/Game.h"
+#include "game/Options.h"
+#include "game/Timing.h"
 
 namespace zk {
 
 inline constexpr int kChatterSoundCount = 12;
 
-inline constexpr std::string_view kComputerName = "Klot"; // hint of seat 2's label
 inline constexpr std::string_view kChatPlaceholder = "<Enter Chat Here>";
 
 // Colour of every notice the table writes into its own chat.

@@ -1,4 +1,4 @@
-#include "ChatLinks.h"
+#include "table/ChatLinks.h"
 
 namespace zk {
 

@@ -1,6 +1,6 @@
 // Zonkards and bonus mode: the scores, the dice in their bonus look with the
 // BONUS markers over the scoring dice, the status line and the own counts.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 namespace zk {
 

@@ -1,6 +1,6 @@
 // The chat: the entry field and what it sends, received chat and action
 // lines, the phrase buttons with their gate, and chatter sounds.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 #include <algorithm>
 

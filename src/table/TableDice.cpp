@@ -1,6 +1,6 @@
 // The dice: showing rolls, holding, the roll button with its two prompts,
 // and the tumbling while a turn waits for its first roll.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 namespace zk {
 

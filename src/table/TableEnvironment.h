@@ -25,7 +25,7 @@
 #include <string>
 #include <string_view>
 
-#include "protocol/SharedOptions.h" // GameOutcome
+#include "game/Outcome.h"
 
 namespace zk {
 

@@ -1,6 +1,6 @@
 // The course of a game on the table: starting it, the turn changes, the end
 // with its winners, and the start-game options with the bot speed.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 #include <algorithm>
 

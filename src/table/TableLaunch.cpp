@@ -1,6 +1,6 @@
 // Launch and login: the command line, hosting, joining, the login message,
 // the version notices and a full game.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 namespace zk {
 

@@ -1,5 +1,5 @@
 // Construction, dispatch and the steps the handlers share.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 #include <memory>
 #include <random>

@@ -1,6 +1,6 @@
 // Options of the menus that the settings file keeps: each change is saved
 // at once.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 namespace zk {
 

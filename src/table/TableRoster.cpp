@@ -1,6 +1,6 @@
 // The roster: arrivals, departures, just watching, the seat menu, removals
 // and the spy list. The board itself is the roster; nothing else keeps it.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // The score card: the turn highlight, choosing a category, the host's
 // choice, the refused third roll and posted scores.
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 namespace zk {
 

@@ -1,6 +1,6 @@
 // The snapshot a table receives when it arrives during a game: the turn in
 // progress (loadstats) and the score card (loadscores).
-#include "TableLogic.h"
+#include "table/TableLogic.h"
 
 namespace zk {
 

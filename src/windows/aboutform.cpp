@@ -1,7 +1,7 @@
 #include "windows/aboutform.h"
 
 #include "protocol/Commands.h"
-#include "protocol/QtText.h"
+#include "protocol/qt/QtText.h"
 #include "windows/Maker.h"
 #include "windows/WindowKit.h"
 

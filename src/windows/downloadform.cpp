@@ -249,8 +249,8 @@ void Tdownload::button_downloadClick()
     setStatus1(QStringLiteral("Loading"));
 
     QFile* out = &file_;
-    const bool started = get_->start(url, [out](const char* data, std::size_t size) {
-        return out->write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
+    const bool started = get_->start(url, [out](const char* bytes, std::size_t size) {
+        return out->write(bytes, static_cast<qint64>(size)) == static_cast<qint64>(size);
     });
     if (!started)
         onFinished(false);

@@ -63,8 +63,8 @@ struct SentMessage {
 
 class HostHarness : public HostOutbox {
 public:
-    explicit HostHarness(int botSpeedMs = 650)
-        : botSpeedMs(botSpeedMs),
+    explicit HostHarness(int speedMs = 650)
+        : botSpeedMs(speedMs),
           engine(*this, [this](const std::string& t) { notices.push_back(t); },
                  [this] { return dice.draw(); }, [this] { ++botSpeedReads; return this->botSpeedMs; })
     {

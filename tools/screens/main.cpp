@@ -25,9 +25,9 @@
 #include "protocol/Messages.h"
 #include "table/Board.h"
 #include "table/TableLogic.h"
-#include "table/chatform.h"
-#include "table/gamestartform.h"
-#include "table/spylistform.h"
+#include "table/qt/chatform.h"
+#include "table/qt/gamestartform.h"
+#include "table/qt/spylistform.h"
 
 using namespace zk;
 

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "SockTestSupport.h"
+#include "game/Timing.h"
 #include "protocol/Commands.h"
 #include "protocol/Framer.h"
-#include "protocol/MessagePump.h"
-#include "protocol/Sock.h"
+#include "protocol/qt/MessagePump.h"
+#include "protocol/qt/Sock.h"
 
 namespace zk {
 namespace {

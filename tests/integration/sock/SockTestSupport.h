@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/Sock.h"
+#include "protocol/qt/Sock.h"
 
 namespace zk::test {
 

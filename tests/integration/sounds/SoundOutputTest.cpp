@@ -4,7 +4,7 @@
 // null sink may drop part of a stream, so only that sound arrives is checked,
 // not its length. The player lets go of the device once it is quiet and opens
 // it again for the next sound.
-#include "records/SoundPlayer.h"
+#include "records/qt/SoundPlayer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

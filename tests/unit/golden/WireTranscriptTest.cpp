@@ -45,7 +45,7 @@ class Wire;
 // A table logic whose connection is a line of the wire.
 class Table : public TableEnvironment {
 public:
-    Table(Wire& wire, std::string label) : wire_(wire), label(std::move(label)) {}
+    Table(Wire& wire, std::string name) : wire_(wire), label(std::move(name)) {}
 
     bool sendToHost(std::string_view bytes) override;
     bool startHostListening() override { return true; }

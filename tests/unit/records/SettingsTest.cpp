@@ -304,12 +304,6 @@ TEST(SettingsFiles, OtherKeysAndWhereTheFilesLive)
     EXPECT_EQ(chooseDataDirectory(std::filesystem::path(""), "/prog", true, "/user"), "/prog");
     EXPECT_EQ(chooseDataDirectory(std::nullopt, "/prog", false, "/user"), "/user");
 
-    const auto chosen = dir / "data" / "nested";
-    ASSERT_EQ(setenv(kDataDirVariable, chosen.c_str(), 1), 0);
-    EXPECT_EQ(settingsFilePath(), chosen / "quorlanlobby.ini");
-    EXPECT_EQ(tallyFilePath(), chosen / "agametally.tld");
-    EXPECT_TRUE(std::filesystem::is_directory(chosen));
-    unsetenv(kDataDirVariable);
 }
 
 } // namespace

@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "app/GameSession.h"
-#include "records/SoundPlayer.h"
+#include "records/qt/SoundPlayer.h"
 #include "records/WaveFile.h"
-#include "table/BoardLayout.h"
-#include "table/BoardPanel.h"
+#include "table/qt/BoardLayout.h"
+#include "table/qt/BoardPanel.h"
 
 namespace zk::test {
 

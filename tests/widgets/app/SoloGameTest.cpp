@@ -4,7 +4,7 @@
 // score records, and the tally against the result.
 #include "SessionTestSupport.h"
 
-#include "records/DataDir.h"
+#include "records/qt/DataPaths.h"
 #include "records/Tally.h"
 
 namespace zk::test {

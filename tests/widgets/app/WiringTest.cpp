@@ -4,9 +4,9 @@
 
 #include <QAbstractButton>
 
-#include "table/ChatEntry.h"
-#include "table/ChatView.h"
-#include "records/DataDir.h"
+#include "table/qt/ChatEntry.h"
+#include "table/qt/ChatView.h"
+#include "records/qt/DataPaths.h"
 
 namespace zk::test {
 namespace {

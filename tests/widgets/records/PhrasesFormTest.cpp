@@ -9,10 +9,10 @@
 
 #include "RecordsTestSupport.h"
 #include "WidgetTestSupport.h"
-#include "records/DataDir.h"
+#include "records/qt/DataPaths.h"
 #include "records/IniFile.h"
 #include "records/Settings.h"
-#include "records/phrasesform.h"
+#include "records/qt/phrasesform.h"
 
 namespace zk {
 namespace {

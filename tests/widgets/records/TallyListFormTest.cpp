@@ -10,7 +10,7 @@
 
 #include "RecordsTestSupport.h"
 #include "WidgetTestSupport.h"
-#include "records/tallylistform.h"
+#include "records/qt/tallylistform.h"
 
 namespace zk {
 namespace {

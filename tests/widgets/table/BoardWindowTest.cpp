@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "TableWindowTestSupport.h"
-#include "table/BoardLayout.h"
+#include "table/qt/BoardLayout.h"
 
 namespace zk::test {
 namespace {

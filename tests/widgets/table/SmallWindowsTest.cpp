@@ -4,8 +4,8 @@
 #include <QPushButton>
 
 #include "TableWindowTestSupport.h"
-#include "table/PictureButton.h"
-#include "table/TickBox.h"
+#include "table/qt/PictureButton.h"
+#include "table/qt/TickBox.h"
 
 namespace zk::test {
 namespace {

@@ -9,12 +9,12 @@
 #include <QTest>
 
 #include "WindowsTestKit.h"
-#include "table/BoardPanel.h"
-#include "table/ChatEntry.h"
-#include "table/ChatView.h"
-#include "table/chatform.h"
-#include "table/gamestartform.h"
-#include "table/spylistform.h"
+#include "table/qt/BoardPanel.h"
+#include "table/qt/ChatEntry.h"
+#include "table/qt/ChatView.h"
+#include "table/qt/chatform.h"
+#include "table/qt/gamestartform.h"
+#include "table/qt/spylistform.h"
 #include "unit/table/TableTestSupport.h"
 
 namespace zk::test {

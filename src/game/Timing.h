@@ -1,0 +1,29 @@
+// The game's clocks: the intervals of its timers and how many ticks each
+// step waits, and the computer players' pace.
+//
+//     engine.armTimer(kTimerNextPlayer, kNextPlayerTicks); // 5 ticks of 750 ms
+#pragma once
+
+namespace zk {
+
+// Timer intervals in milliseconds.
+inline constexpr int kHostDrainIntervalMs = 10;   // socktimer: one message per tick
+inline constexpr int kTableDrainIntervalMs = 1;   // Timer1: one message per tick
+inline constexpr int kNextPlayerIntervalMs = 750; // timer1, action 1
+inline constexpr int kDiceTumbleIntervalMs = 500; // dicetimer
+inline constexpr int kPhraseGateMs = 2000;        // phrase buttons: once every 2 seconds
+
+// Ticks of timer1 before each step.
+inline constexpr int kNextPlayerTicks = 5;    // the pause after a turn, 5 x 750 ms
+inline constexpr int kComputerFirstTicks = 3; // the computer's first roll of a turn
+inline constexpr int kComputerStepTicks = 1;  // each later computer step
+inline constexpr int kBonusFirstTicks = 3;    // the first bonus roll
+inline constexpr int kBonusTicks = 2;         // each further bonus roll
+
+// Bot speeds (ms between computer steps and bonus rolls).
+inline constexpr int kBotSpeedSlow = 1000;
+inline constexpr int kBotSpeedNormal = 650;
+inline constexpr int kBotSpeedFast = 350;
+inline constexpr int kBotSpeedBeforeSettings = 750;
+
+} // namespace zk

@@ -1,0 +1,53 @@
+// zonkards-host: the host engine without any window, for an always-on machine
+// or for tests. The first connection gets slot 1 and the hosting table's
+// powers (start the game, remove players, the seat menu).
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/HostOptions.h"
+#include "host/qt/QuitSignals.h"
+#include "host/qt/serverform.h"
+#include "protocol/Commands.h"
+#include "protocol/Port.h"
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const zk::HostOptions options = zk::parseHostOptions(args, zk::gamePort());
+    switch (options.action) {
+    case zk::HostOptions::Action::Help:
+        std::fputs(zk::hostUsage().c_str(), stdout);
+        return 0;
+    case zk::HostOptions::Action::Version:
+        std::printf("zonkards-host %s\n", zk::kVersionText.data());
+        return 0;
+    case zk::HostOptions::Action::Usage:
+        std::fprintf(stderr, "zonkards-host: %s\n%s", options.error.c_str(),
+                     zk::hostUsage().c_str());
+        return 2;
+    case zk::HostOptions::Action::Run:
+        break;
+    }
+
+    QCoreApplication app(argc, argv);
+    zk::QuitSignals quit;
+    const int botSpeed = options.botSpeedMs;
+    zk::TServer host([botSpeed] { return botSpeed; },
+                     [](const std::string& text) {
+                         // Notices never stall the game: one line on stderr.
+                         std::fprintf(stderr, "%s\n", text.c_str());
+                         std::fflush(stderr);
+                     });
+    std::string error;
+    if (!host.startListening(options.port, &error)) {
+        std::fprintf(stderr, "zonkards-host: cannot listen on port %d: %s\n", options.port,
+                     error.c_str());
+        return 1;
+    }
+    std::printf("listening on port %d\n", host.listeningPort());
+    std::fflush(stdout);
+    return app.exec();
+}

@@ -1,0 +1,188 @@
+#include "host/qt/serverform.h"
+
+#include "protocol/Commands.h"
+
+namespace zk {
+
+TServer::TServer(BotSpeedProvider botSpeed, NoticeSink notices, DieSource dice, QObject* parent)
+    : QObject(parent),
+      engine_(*this, std::move(notices), dice ? std::move(dice) : clockSeededDice(),
+              std::move(botSpeed)),
+      socktimer(kHostDrainIntervalMs, [this](const QueuedMessage& m) { socktimerTick(m); })
+{
+    timer1.setTimerType(Qt::PreciseTimer);
+    connect(&timer1, &QTimer::timeout, this, &TServer::timer1Timer);
+    Sock1.onAccept = [this](TSock& listener) { Sock1Accept(listener); };
+}
+
+TServer::~TServer()
+{
+    // The connections go quietly: a TSock reports nothing while it is destroyed.
+    for (Connection& c : conns_)
+        c.sock.reset();
+}
+
+bool TServer::startListening(int port, std::string* error)
+{
+    Sock1.portName = std::to_string(port);
+    try {
+        Sock1.setListen(true);
+    } catch (const ESockException& e) {
+        if (error)
+            *error = e.what();
+        return false;
+    }
+    return true;
+}
+
+void TServer::stopListening()
+{
+    if (Sock1.listening())
+        Sock1.setListen(false);
+}
+
+int TServer::listeningPort() const
+{
+    return Sock1.listeningPort();
+}
+
+TServer::Connection* TServer::live(int slot, int id)
+{
+    if (slot < 1 || slot > kRefusalSlot)
+        return nullptr;
+    Connection& c = conns_[static_cast<std::size_t>(slot)];
+    if (c.id != id || !c.sock)
+        return nullptr;
+    return &c;
+}
+
+void TServer::Sock1Accept(TSock& listener)
+{
+    std::unique_ptr<TSock> sock = listener.accept();
+    if (!sock)
+        return; // nothing was accepted: the slot stays free and nothing is sent
+    const int slot = engine_.freeSlot();
+    const int id = ++nextConnectionId_;
+    sock->tag = slot;
+    sock->onRead = [this, slot, id](TSock&, std::size_t) { tempsockRead(slot, id); };
+    sock->onInfo = [this, id](TSock&, TSock::InfoKind, const std::string& text) {
+        tempsockInfo(id, text);
+    };
+    sock->onDisconnect = nullptr; // the component closes itself after the peer closed
+    sock->onWrite = nullptr;
+
+    Connection& c = conns_[static_cast<std::size_t>(slot)];
+    if (c.sock) {
+        // The slot's previous, closed connection object. It may still be on
+        // the call stack of one of its own events, so it goes later.
+        c.sock->onInfo = nullptr;
+        c.sock->onRead = nullptr;
+        c.sock.release()->deleteLater();
+    }
+    c.sock = std::move(sock);
+    c.framer = std::make_unique<Framer>(id);
+    c.id = id;
+    engine_.connectionArrived(slot, id);
+    syncTimer1();
+}
+
+void TServer::tempsockRead(int slot, int id)
+{
+    Connection* c = live(slot, id);
+    if (!c || slot == kRefusalSlot)
+        return;
+    std::string bytes;
+    try {
+        bytes = c->sock->receive();
+    } catch (const ESockException&) {
+        return;
+    }
+    const std::size_t before = socktimer.queue().size();
+    const Framer::Result framed = c->framer->feed(bytes, socktimer.queue());
+    int& waiting = queued_[id];
+    waiting += static_cast<int>(socktimer.queue().size() - before);
+    socktimer.wake();
+    if (framed == Framer::Result::Overflow || waiting > kMaxQueuedMessages) {
+        // A line that never ends, or a flood: the peer is cut off like any
+        // departure.
+        dropConnection(slot, id);
+    }
+}
+
+void TServer::tempsockInfo(int id, const std::string& text)
+{
+    if (text != "Socket Closed")
+        return;
+    engine_.connectionClosed(id);
+    syncTimer1();
+}
+
+void TServer::dropConnection(int slot, int id)
+{
+    Connection* c = live(slot, id);
+    if (c && c->sock->connected())
+        c->sock->close(); // reports "Socket Closed": the departure follows
+}
+
+void TServer::send(int slot, std::string_view bytes)
+{
+    if (slot < 1 || slot > kRefusalSlot)
+        return;
+    Connection& c = conns_[static_cast<std::size_t>(slot)];
+    if (!c.sock || !c.sock->connected())
+        return; // never send on a slot without a live connection
+    try {
+        c.sock->send(bytes);
+    } catch (const ESockException&) {
+        return;
+    }
+    if (c.sock->unsentBytes() > kMaxUnsentBytes) {
+        // A peer that never reads: cut it off before it eats the host's memory.
+        dropConnection(slot, c.id);
+    }
+}
+
+void TServer::close(int slot)
+{
+    if (slot < 1 || slot > kRefusalSlot)
+        return;
+    dropConnection(slot, conns_[static_cast<std::size_t>(slot)].id);
+}
+
+void TServer::socktimerTick(const QueuedMessage& first)
+{
+    // Messages of connections that have gone are skipped at once, so that a
+    // cut-off flood does not hold up the others' messages.
+    QueuedMessage message = first;
+    while (true) {
+        auto it = queued_.find(message.origin);
+        if (it != queued_.end() && --it->second <= 0)
+            queued_.erase(it);
+        if (engine_.slotOf(message.origin) != 0 || socktimer.queue().empty())
+            break;
+        message = socktimer.queue().take();
+    }
+    engine_.handleMessage(message.origin, message.text);
+    syncTimer1();
+}
+
+void TServer::timer1Timer()
+{
+    engine_.tickTimer1();
+    syncTimer1();
+}
+
+void TServer::syncTimer1()
+{
+    const GameTimer& t = engine_.timer1();
+    if (!t.enabled) {
+        timer1.stop();
+        return;
+    }
+    if (t.generation != timerGeneration_ || !timer1.isActive()) {
+        timerGeneration_ = t.generation;
+        timer1.start(t.intervalMs); // every arming starts the interval afresh
+    }
+}
+
+} // namespace zk

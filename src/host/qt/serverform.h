@@ -1,0 +1,97 @@
+// TServer: the host engine's object in the program. It is never shown and
+// uses no widgets: it owns the listener `Sock1`, the connection of every
+// slot, the drain timer `socktimer` (one received message per 10 ms while
+// any is queued), the game timer `timer1`, and the HostEngine they feed.
+//
+//     TServer host([&] { return botSpeed(); },
+//                  [](const std::string& text) { showNotice(text); });
+//     std::string error;
+//     if (!host.startListening(gamePort(), &error))
+//         report(error);                   // e.g. "Listen - Error Binding Socket"
+//
+// Connection safety lives here: a connection whose pending text passes
+// kMaxPendingBytes without a terminator, whose unsent output passes
+// kMaxUnsentBytes (a peer that never reads), or that has more than
+// kMaxQueuedMessages messages waiting for the drain step (a flood), is closed
+// like any departure; the messages it left in the queue are skipped without
+// costing the others a drain tick. Nothing is ever sent on a slot without a
+// live connection.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <unordered_map>
+#include <memory>
+#include <string>
+
+#include "host/HostEngine.h"
+#include "protocol/Framer.h"
+#include "protocol/qt/MessagePump.h"
+#include "protocol/qt/Sock.h"
+
+namespace zk {
+
+// Messages one connection may have waiting in the receive queue (ten
+// seconds of drain ticks); an honest table never has more than a few.
+inline constexpr int kMaxQueuedMessages = 1000;
+
+class TServer : public QObject, private HostOutbox {
+    Q_OBJECT
+public:
+    using BotSpeedProvider = std::function<int()>;
+    using NoticeSink = std::function<void(const std::string&)>;
+
+    // botSpeed is read each time timer1 is armed for a computer step or a
+    // bonus roll; notices receives the host's fixed notice texts. dice
+    // defaults to a generator seeded once from the clock.
+    TServer(BotSpeedProvider botSpeed, NoticeSink notices, DieSource dice = {},
+            QObject* parent = nullptr);
+    ~TServer() override;
+
+    // Listens on all interfaces (port 0: any free port). On failure returns
+    // false and puts the reason in *error; nothing is thrown.
+    bool startListening(int port, std::string* error);
+    // Lets go of the port: no new connections are taken; those already made
+    // go on. A relaunched copy of the program that hosts needs the port.
+    void stopListening();
+    // The port listened on; 0 while not listening.
+    int listeningPort() const;
+
+    const HostEngine& engine() const { return engine_; }
+
+private:
+    struct Connection {
+        std::unique_ptr<TSock> sock;
+        std::unique_ptr<Framer> framer;
+        int id = 0;
+    };
+
+    // HostOutbox
+    void send(int slot, std::string_view bytes) override;
+    void close(int slot) override;
+
+    void Sock1Accept(TSock& listener);
+    void tempsockRead(int slot, int id);
+    void tempsockInfo(int id, const std::string& text);
+    void dropConnection(int slot, int id);
+    void socktimerTick(const QueuedMessage& message);
+    void timer1Timer();
+    // Runs timer1 as the engine's timer state says, restarting it whenever
+    // the engine has armed it afresh.
+    void syncTimer1();
+    Connection* live(int slot, int id);
+
+    HostEngine engine_;
+    std::array<Connection, kSlotRecords + 1> conns_; // index = slot
+    int nextConnectionId_ = 0;
+    std::unordered_map<int, int> queued_; // connection id -> messages waiting
+    std::uint64_t timerGeneration_ = 0;
+    TSock Sock1;
+    MessagePump socktimer;
+    QTimer timer1;
+};
+
+} // namespace zk

@@ -1,0 +1,320 @@
+#include "records/qt/tallylistform.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "protocol/qt/QtText.h"
+#include "records/qt/WindowLook.h"
+
+namespace zk {
+namespace {
+
+QLabel* valueLabel(QWidget* parent, const char* objectName)
+{
+    auto* label = new QLabel(QStringLiteral("0"), parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setMinimumWidth(48);
+    return label;
+}
+
+// Makes list show entries: same count, texts and ticks, without signals.
+void syncList(QListWidget* list, const std::vector<Tally::Entry>& entries)
+{
+    const QSignalBlocker block(list);
+    while (list->count() > static_cast<int>(entries.size()))
+        delete list->takeItem(list->count() - 1);
+    while (list->count() < static_cast<int>(entries.size())) {
+        auto* item = new QListWidgetItem(list);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked); // without a state there is no tick box
+    }
+    for (int i = 0; i < list->count(); ++i) {
+        const Tally::Entry& e = entries[static_cast<std::size_t>(i)];
+        QListWidgetItem* item = list->item(i);
+        const QString text = toQt(e.name);
+        if (item->text() != text)
+            item->setText(text);
+        const Qt::CheckState state = e.ticked ? Qt::Checked : Qt::Unchecked;
+        if (item->checkState() != state)
+            item->setCheckState(state);
+    }
+}
+
+std::optional<std::size_t> indexOf(const std::vector<Tally::Entry>& entries, const std::string& name)
+{
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].name == name)
+            return i;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Ttallylist::Ttallylist(NamesProvider seatedNames, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      seatedNames_(std::move(seatedNames))
+{
+    setObjectName(QStringLiteral("Ttallylist"));
+    setWindowTitle(QStringLiteral("Zonkards - Tally List"));
+    setModal(false);
+
+    confirm_ = [this](const std::string& question) {
+        return QMessageBox::question(this, QStringLiteral("Confirm"), toQt(question),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
+    notify_ = [this](const std::string& message) {
+        QMessageBox::warning(this, QStringLiteral("Zonkards"), QString::fromStdString(message));
+    };
+
+    // Your Total Tally
+    auto* ownPanel = new QGroupBox(QStringLiteral("Your Total Tally"), this);
+    ownPanel->setObjectName(QStringLiteral("panel_total"));
+    auto* ownGrid = new QGridLayout(ownPanel);
+    const char* ownCaptions[] = {"Total Games:", "Your Wins:", "Highest Score:", "Zonkards:",
+                                 "Bonus Modes:"};
+    const char* ownNames[] = {"label_totalgames", "label_yourwins", "label_highscore",
+                              "label_zonkards", "label_bonusmodes"};
+    for (int i = 0; i < 5; ++i) {
+        ownGrid->addWidget(new QLabel(QString::fromLatin1(ownCaptions[i]), ownPanel), i, 0,
+                           Qt::AlignRight);
+        ownValues_[static_cast<std::size_t>(i)] = valueLabel(ownPanel, ownNames[i]);
+        ownGrid->addWidget(ownValues_[static_cast<std::size_t>(i)], i, 1);
+    }
+
+    // The selected opponent
+    auto* oppPanel = new QGroupBox(this);
+    oppPanel->setObjectName(QStringLiteral("panel_opponent"));
+    auto* oppGrid = new QGridLayout(oppPanel);
+    heading_ = new QLabel(oppPanel);
+    heading_->setObjectName(QStringLiteral("label_oppheading"));
+    QFont bold = heading_->font();
+    bold.setBold(true);
+    heading_->setFont(bold);
+    oppGrid->addWidget(heading_, 0, 0, 1, 3);
+    auto* totalHead = new QLabel(QStringLiteral("Total"), oppPanel);
+    auto* sessionHead = new QLabel(QStringLiteral("Session"), oppPanel);
+    totalHead->setFont(bold);
+    sessionHead->setFont(bold);
+    oppGrid->addWidget(totalHead, 1, 1);
+    oppGrid->addWidget(sessionHead, 1, 2);
+    winsCaption_ = new QLabel(oppPanel);
+    winsCaption_->setObjectName(QStringLiteral("label_oppwins"));
+    QLabel* rowCaptions[] = {new QLabel(QStringLiteral("Number of Games"), oppPanel), winsCaption_,
+                             new QLabel(QStringLiteral("Your Wins:"), oppPanel),
+                             new QLabel(QStringLiteral("Neither Won:"), oppPanel)};
+    for (int i = 0; i < 4; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        oppGrid->addWidget(rowCaptions[i], 2 + i, 0, Qt::AlignRight);
+        const std::string totalName = "label_total" + std::to_string(i + 1);
+        const std::string sessionName = "label_session" + std::to_string(i + 1);
+        totalValues_[k] = valueLabel(oppPanel, totalName.c_str());
+        sessionValues_[k] = valueLabel(oppPanel, sessionName.c_str());
+        oppGrid->addWidget(totalValues_[k], 2 + i, 1);
+        oppGrid->addWidget(sessionValues_[k], 2 + i, 2);
+    }
+
+    // The two lists
+    auto listBox = [this](const char* caption, const char* objectName, QListWidget*& list) {
+        auto* box = new QGroupBox(QString::fromLatin1(caption), this);
+        auto* layout = new QVBoxLayout(box);
+        list = new QListWidget(box);
+        list->setObjectName(QString::fromLatin1(objectName));
+        list->setFixedSize(160, 120);
+        layout->addWidget(list);
+        return box;
+    };
+    QWidget* currentBox = listBox("Players In Current Game", "list_current", currentList_);
+    QWidget* talliedBox = listBox("Players Being Tallied", "list_tallied", talliedList_);
+
+    resetButton_ = new QPushButton(QStringLiteral("Reset Tally"), this);
+    resetButton_->setObjectName(QStringLiteral("button_reset"));
+    doneButton_ = new QPushButton(QStringLiteral("Done"), this);
+    doneButton_->setObjectName(QStringLiteral("button_done"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(ownPanel);
+    top->addWidget(oppPanel);
+    auto* lists = new QHBoxLayout;
+    lists->addWidget(currentBox);
+    lists->addWidget(talliedBox);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(resetButton_);
+    buttons->addStretch();
+    buttons->addWidget(doneButton_);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(top);
+    main->addLayout(lists);
+    main->addLayout(buttons);
+    main->setSizeConstraint(QLayout::SetFixedSize); // a fixed dialog frame
+
+    // A tick box click changes the item inside the list's own mouse handling;
+    // the change is acted on once that handling is over, because acting may
+    // remove the very item that was clicked (and may ask a question first).
+    connect(currentList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (syncing_)
+            return;
+        const int row = currentList_->row(item);
+        if (row < 0 || static_cast<std::size_t>(row) >= tally_.currentPlayers().size())
+            return;
+        const std::string name = tally_.currentPlayers()[static_cast<std::size_t>(row)].name;
+        QTimer::singleShot(0, this, [this, name] { currentPlayerClicked(name); });
+    });
+    connect(talliedList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (syncing_)
+            return;
+        const int row = talliedList_->row(item);
+        if (row < 0 || static_cast<std::size_t>(row) >= tally_.tallied().size())
+            return;
+        const std::string name = tally_.tallied()[static_cast<std::size_t>(row)].name;
+        const bool ticked = item->checkState() == Qt::Checked;
+        QTimer::singleShot(0, this, [this, name, ticked] { talliedClicked(name, ticked); });
+    });
+    connect(talliedList_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (syncing_ || row < 0)
+            return;
+        tally_.select(static_cast<std::size_t>(row));
+        refresh();
+    });
+    connect(resetButton_, &QPushButton::clicked, this, &Ttallylist::resetClicked);
+    connect(doneButton_, &QPushButton::clicked, this, &QDialog::close);
+
+    refresh();
+}
+
+void Ttallylist::setBackground(const QPixmap& picture)
+{
+    setTiledBackground(this, picture);
+}
+
+void Ttallylist::setConfirm(Tally::Confirm confirm)
+{
+    confirm_ = std::move(confirm);
+}
+
+void Ttallylist::setNotify(Notify notify)
+{
+    notify_ = std::move(notify);
+}
+
+bool Ttallylist::loadFrom(const std::filesystem::path& file)
+{
+    TallyLoad load = loadTallyFile(file);
+    tally_ = std::move(load.tally);
+    refresh();
+    if (!load.error.empty()) {
+        if (notify_)
+            notify_(load.error);
+        return false;
+    }
+    return true;
+}
+
+bool Ttallylist::saveTo(const std::filesystem::path& file) const
+{
+    return !saveTallyFile(file, tally_).has_value();
+}
+
+void Ttallylist::viewTally()
+{
+    tally_.rebuildCurrentPlayers(seatedNames_ ? seatedNames_() : std::vector<std::string>{});
+    refresh();
+    show();
+    raise();
+    activateWindow();
+}
+
+void Ttallylist::gameOver(int ownSeat, bool ownSeatWon, std::string_view resultText,
+                          std::string_view ownTotal)
+{
+    if (ownSeat < 1 || ownSeat > kSeatCount)
+        return;
+    if (const auto outcome = gameOutcomeToRecord(ownSeat, ownSeatWon, resultText))
+        recordGame(*outcome);
+    offerHighestScore(ownTotal);
+}
+
+void Ttallylist::recordGame(const GameOutcome& outcome)
+{
+    tally_.recordGame(outcome, seatedNames_ ? seatedNames_() : std::vector<std::string>{});
+    refresh();
+}
+
+void Ttallylist::countOwnZonkard()
+{
+    tally_.countOwnZonkard();
+    refresh();
+}
+
+void Ttallylist::countOwnBonusMode()
+{
+    tally_.countOwnBonusMode();
+    refresh();
+}
+
+void Ttallylist::offerHighestScore(std::string_view ownTotal)
+{
+    if (tally_.offerHighestScore(ownTotal))
+        refresh();
+}
+
+void Ttallylist::currentPlayerClicked(const std::string& name)
+{
+    if (const auto index = indexOf(tally_.currentPlayers(), name))
+        tally_.tickCurrentPlayer(*index);
+    refresh();
+}
+
+void Ttallylist::talliedClicked(const std::string& name, bool nowTicked)
+{
+    // Setting a tick does nothing; only clearing one asks to delete.
+    if (!nowTicked) {
+        if (const auto index = indexOf(tally_.tallied(), name))
+            tally_.untickTallied(*index, confirm_);
+    }
+    refresh();
+}
+
+void Ttallylist::resetClicked()
+{
+    if (tally_.reset(confirm_))
+        refresh();
+}
+
+void Ttallylist::refresh()
+{
+    syncing_ = true;
+    const int ownColumns[] = {Tally::kGames, Tally::kWins, Tally::kHighestScore,
+                              Tally::kZonkards, Tally::kBonusModes};
+    for (std::size_t i = 0; i < ownValues_.size(); ++i)
+        ownValues_[i]->setText(toQt(tally_.own(ownColumns[i])));
+
+    const OpponentPanel& panel = tally_.panel();
+    heading_->setText(toQt(panel.heading));
+    winsCaption_->setText(toQt(panel.winsCaption));
+    for (std::size_t k = 0; k < 4; ++k) {
+        totalValues_[k]->setText(toQt(panel.total[k]));
+        sessionValues_[k]->setText(toQt(panel.session[k]));
+    }
+
+    syncList(currentList_, tally_.currentPlayers());
+    syncList(talliedList_, tally_.tallied());
+    {
+        const QSignalBlocker block(talliedList_);
+        const int row = tally_.selected() ? static_cast<int>(*tally_.selected()) : -1;
+        if (talliedList_->currentRow() != row)
+            talliedList_->setCurrentRow(row);
+    }
+    syncing_ = false;
+}
+
+} // namespace zk

@@ -1,0 +1,331 @@
+#include "table/qt/BoardPanel.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "table/qt/Art.h"
+#include "table/qt/BoardLayout.h"
+#include "table/TableLogic.h"
+#include "table/qt/ViewKit.h"
+
+namespace zk {
+
+namespace {
+
+constexpr const char* kPromptText =
+    "If you do not select a category, you will roll all five dice again.";
+constexpr const char* kPromptQuestion = "Roll Without Selecting A Category?";
+constexpr const char* kPromptThirdRoll =
+    "You must select a Category before rolling your third roll.";
+
+// The grey of the score columns that are not on turn (CellColour::Grey).
+const QColor kWaitingGrey(89, 89, 89);
+// Room the stars at each end of the winner panel take.
+constexpr int kWinnerPanelStars = 24;
+
+// Draws a picture at its place, from the cache at the painter's resolution.
+void put(QPainter& p, const QRect& rect, ArtId id, Look look = Look::Normal)
+{
+    const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    p.drawPixmap(rect.topLeft(), art::pixmap(id, ratio, look, rect.size()));
+}
+
+ArtId bodyArt(DieBody body)
+{
+    return body == DieBody::Bonus ? ArtId::BonusDieBody : ArtId::DieBody;
+}
+
+} // namespace
+
+BoardPanel::BoardPanel(TableLogic& logic, QWidget* parent) : QWidget(parent), logic_(logic)
+{
+    setObjectName(QStringLiteral("board"));
+    setFixedSize(layout::kBoardRect.size());
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+BoardPanel::Hit BoardPanel::hitAt(QPoint pos) const
+{
+    const Board& b = logic_.board();
+    using layout::onCard;
+    using layout::onPrompt;
+
+    // The prompts lie over the title and the dice and take every click there.
+    if (b.panelError1Shown && layout::kPromptPanel.contains(pos)) {
+        const QRect ok = onPrompt(layout::kOkButton);
+        return ok.contains(pos) ? Hit{Element::Ok, 0, ok} : Hit{};
+    }
+    if (b.panelErrorShown && layout::kPromptPanel.contains(pos)) {
+        const QRect yes = onPrompt(layout::kYesButton);
+        const QRect no = onPrompt(layout::kNoButton);
+        if (yes.contains(pos))
+            return {Element::Yes, 0, yes};
+        if (no.contains(pos))
+            return {Element::No, 0, no};
+        return {};
+    }
+    if (layout::kRollButton.contains(pos)) {
+        if (b.rollButtonShown)
+            return {Element::Roll, 0, layout::kRollButton};
+        if (b.startButtonShown)
+            return {Element::Start, 0, layout::kRollButton};
+    }
+    for (int d = 1; d <= kDiceCount; ++d) {
+        const QRect r = layout::dieRect(d, b.die(d).raised);
+        if (r.contains(pos))
+            return {Element::Die, d, r};
+    }
+    if (layout::kLogo.contains(pos))
+        return {Element::Logo, 0, layout::kLogo};
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
+        const QRect r = layout::nameRect(seat);
+        if (r.contains(pos))
+            return {Element::Name, seat, r};
+    }
+    // A button lies over the start of its bar.
+    for (int c = 1; c <= kCategoryCount; ++c) {
+        const QRect r = onCard(layout::categoryButtonRect(c));
+        if (b.category(c).buttonShown && r.contains(pos))
+            return {Element::CategoryButton, c, r};
+    }
+    for (int c = 1; c <= kCategoryCount; ++c) {
+        const CategoryRow& row = b.category(c);
+        const QRect r = onCard(layout::barRect(c, row.barWidth));
+        if (row.barShown && r.contains(pos))
+            return {Element::CategoryBar, c, r};
+    }
+    return {};
+}
+
+void BoardPanel::activate(const Hit& hit)
+{
+    switch (hit.element) {
+    case Element::Roll: logic_.rollClick(); break;
+    case Element::Start: logic_.startClick(); break;
+    case Element::Yes: logic_.yesClick(); break;
+    case Element::No: logic_.noClick(); break;
+    case Element::Ok: logic_.okClick(); break;
+    case Element::CategoryButton: logic_.categoryButtonClick(hit.number); break;
+    case Element::CategoryBar: logic_.categoryBarClick(hit.number); break;
+    case Element::Logo: emit logoClicked(); return;
+    case Element::Die:
+    case Element::Name:
+    case Element::None: return;
+    }
+    emit acted();
+}
+
+void BoardPanel::mousePressEvent(QMouseEvent* event)
+{
+    pressed_ = hitAt(event->position().toPoint());
+    hovered_ = pressed_;
+    update();
+}
+
+void BoardPanel::mouseReleaseEvent(QMouseEvent* event)
+{
+    const Hit pressed = pressed_;
+    pressed_ = {};
+    const Hit here = hitAt(event->position().toPoint());
+    update();
+    // A die hears the release of any button, like a control that captured
+    // the mouse when it was pressed on it; the logic takes only the left one.
+    if (pressed.element == Element::Die) {
+        const MouseButton button = event->button() == Qt::LeftButton    ? MouseButton::Left
+                                   : event->button() == Qt::RightButton ? MouseButton::Right
+                                                                        : MouseButton::Middle;
+        logic_.dieRelease(pressed.number, button);
+        emit acted();
+        return;
+    }
+    // The picture buttons click when the left button goes up where it went down.
+    if (event->button() == Qt::LeftButton && here.same(pressed))
+        activate(here);
+}
+
+void BoardPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    setHovered(hitAt(event->position().toPoint()));
+}
+
+void BoardPanel::leaveEvent(QEvent*)
+{
+    setHovered({});
+}
+
+void BoardPanel::setHovered(const Hit& hit)
+{
+    if (hit.same(hovered_))
+        return;
+    hovered_ = hit;
+    update();
+}
+
+void BoardPanel::contextMenuEvent(QContextMenuEvent* event)
+{
+    const Hit hit = hitAt(event->pos());
+    if (hit.element == Element::Name)
+        emit seatMenuRequested(hit.number, event->globalPos());
+}
+
+Look BoardPanel::lookOf(Element element, int number) const
+{
+    const Hit probe{element, number, {}};
+    if (pressed_.same(probe) && hovered_.same(probe))
+        return Look::Pressed;
+    if (hovered_.same(probe))
+        return Look::Hover;
+    return Look::Normal;
+}
+
+void BoardPanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                     QPainter::SmoothPixmapTransform);
+    const Board& b = logic_.board();
+    // The board's tile lines up with the window's, so the grain runs on.
+    art::paintBackground(p, rect(), -QPointF(layout::kBoardRect.topLeft()));
+    paintLeftHalf(p, b);
+    paintNames(p, b);
+    paintCard(p, b);
+    paintPanels(p, b);
+}
+
+void BoardPanel::paintLeftHalf(QPainter& p, const Board& b) const
+{
+    p.setPen(art::boardInk());
+    p.setFont(art::sansFont(11, false));
+    p.drawText(layout::kBonusCaption, Qt::AlignRight | Qt::AlignVCenter, toQt(b.bonusCaption));
+    put(p, layout::kTitle, ArtId::Title);
+
+    for (int d = 1; d <= kDiceCount; ++d) {
+        const Die& die = b.die(d);
+        const QRect r = layout::dieRect(d, die.raised);
+        if (die.picture.body != DieBody::None)
+            put(p, r, bodyArt(die.picture.body));
+        if (Board::isFace(die.picture.face))
+            put(p, r, art::diceImage(die.picture.face));
+    }
+    for (int d = 1; d <= kDiceCount; ++d) {
+        if (b.die(d).bonusMarker)
+            put(p, layout::bonusRect(d), ArtId::Bonus);
+    }
+
+    p.setPen(art::boardInk());
+    p.setFont(art::serifFont(16, true));
+    p.drawText(layout::kRoundLabel, Qt::AlignLeft | Qt::AlignVCenter, toQt(b.round));
+    p.setFont(art::sansFont(13, true));
+    p.drawText(layout::kRollsLabel, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Rolls:"));
+    put(p, layout::kRollCounter, art::rollCounter(b.rollCount));
+
+    if (b.startButtonShown && !b.rollButtonShown)
+        put(p, layout::kRollButton, ArtId::ButtonStart, lookOf(Element::Start));
+    if (b.rollButtonShown)
+        put(p, layout::kRollButton, ArtId::ButtonRoll, lookOf(Element::Roll));
+
+    p.setPen(art::boardInk());
+    p.setFont(art::sansFont(13, true));
+    p.drawText(layout::kStatusLine, Qt::AlignHCenter | Qt::AlignVCenter, toQt(b.status));
+}
+
+void BoardPanel::paintNames(QPainter& p, const Board& b) const
+{
+    put(p, layout::kLogo, ArtId::Logo, lookOf(Element::Logo));
+    for (int seat = 1; seat <= kSeatCount; ++seat)
+        art::paintVerticalText(p, layout::nameRect(seat), toQt(b.seat(seat).name), art::boardInk());
+}
+
+void BoardPanel::paintCard(QPainter& p, const Board& b) const
+{
+    using layout::onCard;
+    put(p, layout::kCard, ArtId::ScoreCard);
+
+    for (int c = 1; c <= kCategoryCount; ++c) {
+        const CategoryRow& row = b.category(c);
+        if (row.barShown)
+            put(p, onCard(layout::barRect(c, row.barWidth)), ArtId::Bar);
+    }
+    for (int c = 1; c <= kCategoryCount; ++c) {
+        const CategoryRow& row = b.category(c);
+        if (row.buttonShown) {
+            // Only a button that can be chosen now answers the mouse.
+            const Look look = row.buttonFlag == "t" ? lookOf(Element::CategoryButton, c)
+                                                    : Look::Normal;
+            put(p, onCard(layout::categoryButtonRect(c)), art::categoryButton(c), look);
+        }
+        if (row.chosenMarker)
+            put(p, onCard(layout::arrowRect(c)), ArtId::CategoryArrow);
+    }
+    if (b.turnMarker.shown)
+        put(p, onCard(layout::turnFrameRect(b.turnMarker.left)), ArtId::TurnFrame);
+
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
+        const SeatColumn& column = b.seat(seat);
+        for (int row = 1; row <= kScoreRows; ++row) {
+            const ScoreCell& cell = column.cell(row);
+            if (cell.text.empty())
+                continue;
+            p.setFont(art::serifFont(16, cell.bold));
+            p.setPen(cell.colour == CellColour::Grey ? kWaitingGrey : QColor(Qt::black));
+            p.drawText(onCard(layout::scoreCellRect(seat, row)), Qt::AlignCenter, toQt(cell.text));
+        }
+    }
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
+        const SeatColumn& column = b.seat(seat);
+        if (column.eyes)
+            put(p, onCard(layout::eyesRect(seat)), ArtId::Eyes);
+        if (seat >= 3 && column.notPlaying)
+            put(p, onCard(layout::notPlayingRect(seat)), ArtId::NotPlaying);
+        if (column.winnerRing)
+            put(p, onCard(layout::ringRect(seat)), ArtId::WinnerRing);
+    }
+}
+
+void BoardPanel::paintPanels(QPainter& p, const Board& b) const
+{
+    if (b.winnerPanelShown) {
+        put(p, layout::kWinnerPanel, ArtId::WinnerPanel);
+        // Bold 16-pixel Arial; a result too long for the panel (two long
+        // names) is drawn smaller, and only then cut, so it stays between the
+        // panel's stars.
+        const int room = layout::kWinnerPanel.width() - 2 * kWinnerPanelStars;
+        QFont font = art::sansFont(16, true);
+        while (QFontMetrics(font).horizontalAdvance(toQt(b.winnerText)) > room && font.pixelSize() > 11)
+            font.setPixelSize(font.pixelSize() - 1);
+        const QString line =
+            QFontMetrics(font).elidedText(toQt(b.winnerText), Qt::ElideRight, room);
+        p.setFont(font);
+        // label_winner2, grey, one pixel right and one up: the shadow of label_winner1.
+        p.setPen(QColor(128, 128, 128));
+        p.drawText(layout::kWinnerPanel.translated(1, -1), Qt::AlignCenter, line);
+        p.setPen(Qt::black);
+        p.drawText(layout::kWinnerPanel, Qt::AlignCenter, line);
+    }
+    using layout::onPrompt;
+    if (b.panelErrorShown) {
+        put(p, layout::kPromptPanel, ArtId::PromptPanel);
+        p.setPen(art::boardInk());
+        p.setFont(art::sansFont(13, false));
+        p.drawText(onPrompt(layout::kPromptText), Qt::AlignCenter | Qt::TextWordWrap,
+                   QString::fromLatin1(kPromptText));
+        p.setFont(art::sansFont(13, true));
+        p.drawText(onPrompt(layout::kPromptQuestion), Qt::AlignCenter,
+                   QString::fromLatin1(kPromptQuestion));
+        put(p, onPrompt(layout::kYesButton), ArtId::ButtonYes, lookOf(Element::Yes));
+        put(p, onPrompt(layout::kNoButton), ArtId::ButtonNo, lookOf(Element::No));
+    }
+    if (b.panelError1Shown) {
+        put(p, layout::kPromptPanel, ArtId::PromptPanel);
+        p.setPen(art::boardInk());
+        p.setFont(art::sansFont(14, true));
+        p.drawText(onPrompt(layout::kPromptTextAlone), Qt::AlignCenter | Qt::TextWordWrap,
+                   QString::fromLatin1(kPromptThirdRoll));
+        put(p, onPrompt(layout::kOkButton), ArtId::ButtonOk, lookOf(Element::Ok));
+    }
+}
+
+} // namespace zk
