@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 #include "protocol/Commands.h"
 #include "protocol/Framer.h"
 #include "protocol/Messages.h"

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 #include "protocol/Commands.h"
 #include "protocol/Framer.h"
 #include "protocol/Messages.h"

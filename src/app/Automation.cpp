@@ -18,7 +18,7 @@
 #include <optional>
 
 #include "app/GameSession.h"
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 #include "table/qt/BoardLayout.h"
 #include "table/qt/BoardPanel.h"
 #include "table/qt/ChatEntry.h"

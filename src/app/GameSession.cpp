@@ -52,22 +52,12 @@ GameSession::GameSession(Options options)
               std::move(options_.dice)),
       spies_(logic_),
       gamestart_(logic_),
-      Timer1(kTableDrainIntervalMs, [this](const QueuedMessage& m) {
-          logic_.handleMessage(m.text);
-          refreshTable();
-      })
+      connection_(logic_, [this] { refreshTable(); })
 {
     wireWindows();
-    wireSocket();
 }
 
-GameSession::~GameSession()
-{
-    // Nothing the connections report while they go may reach the logic.
-    sock.onInfo = nullptr;
-    sock.onRead = nullptr;
-    Sock11.onInfo = nullptr;
-}
+GameSession::~GameSession() = default;
 
 void GameSession::wireWindows()
 {
@@ -135,31 +125,6 @@ void GameSession::wireWindows()
         closeProgram();
     });
 #endif
-}
-
-void GameSession::wireSocket()
-{
-    sock.onRead = [this](TSock& s, std::size_t) {
-        // A line beyond the framer's limit is dropped by it; the rest goes on.
-        framer_.feed(s.receive(), Timer1.queue());
-        Timer1.wake();
-    };
-    sock.onInfo = [this](TSock&, TSock::InfoKind kind, const std::string& text) {
-        sockInfo(kind, text);
-    };
-    // The game never reads the lobby's connection; what the lobby might send
-    // is let go at once rather than kept for the life of the program.
-    Sock11.onRead = [](TSock& s, std::size_t) { s.receive(); };
-}
-
-void GameSession::sockInfo(TSock::InfoKind kind, const std::string& text)
-{
-    if (kind == TSock::InfoKind::Connect)
-        connectingTo_.clear();
-    // An error before the connection was made: it could not be made.
-    if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected())
-        connectFailed(connectingTo_, text);
-    logic_.socketInfo(text);
 }
 
 void GameSession::start()
@@ -309,14 +274,7 @@ void GameSession::tableClosing()
 
 bool GameSession::sendToHost(std::string_view bytes)
 {
-    if (!sock.hasSocket())
-        return false;
-    try {
-        sock.send(bytes);
-    } catch (const ESockException&) {
-        return false;
-    }
-    return true;
+    return connection_.send(bytes);
 }
 
 bool GameSession::startHostListening()
@@ -331,40 +289,14 @@ bool GameSession::startHostListening()
     return false;
 }
 
-void GameSession::connectFailed(std::string address, std::string_view reason)
-{
-    // The table stays open and idle; this line tells the player why nothing
-    // happens.
-    connectingTo_.clear();
-    logic_.addLineToChat("Could not connect to " + address + " (" + std::string(reason) + ").",
-                         kSystemColour);
-    refreshTable();
-}
-
 bool GameSession::connectToHost(std::string_view address)
 {
-    sock.hostName = fromCp1252(address);
-    sock.portName = std::to_string(gamePort());
-    connectingTo_ = std::string(address);
-    try {
-        sock.open();
-    } catch (const ESockException& e) {
-        connectFailed(std::string(address), e.what());
-        return false;
-    }
-    return true;
+    return connection_.connectTo(address, gamePort());
 }
 
 void GameSession::openLobbyConnection()
 {
-    Sock11.hostName = "127.0.0.1";
-    Sock11.portName = std::to_string(kLobbyPort);
-    lobbyOpened_ = true;
-    try {
-        Sock11.open();
-    } catch (const ESockException&) {
-        // The lobby program is optional; nothing depends on this connection.
-    }
+    connection_.openLobby();
 }
 
 // --- TableEnvironment: windows -----------------------------------------------
@@ -415,16 +347,9 @@ SettingsValues GameSession::currentSettings() const
 {
     const Board& b = logic_.board();
     SettingsValues v;
+    static_cast<PlayerOptions&>(v) = b.menu;
     v.bounds = fromQRect(chat_.outerBounds());
-    v.turnSound = b.menu.turnSound;
-    v.chatterSounds = b.menu.playChatterSounds;
-    v.textSize = b.menu.textSize;
-    v.textColour = b.menu.textColour;
-    v.actionColour = b.menu.actionColour;
-    v.botSpeed = b.menu.botSpeed;
     v.phrases = b.phrases;
-    v.playSounds = b.menu.playSounds;
-    v.remindMe = b.menu.remindMe;
     v.rolls = b.startWindow.limit;
     return v;
 }
@@ -463,16 +388,11 @@ void GameSession::loadSettings()
     chat_.setOuterBounds(
         toQRect(fitToWorkArea(v.bounds, fromQRect(work), minimum.width(), minimum.height())));
     remembered_ = v.bounds;
-    b.menu.turnSound = v.turnSound;
-    b.menu.playChatterSounds = v.chatterSounds;
-    b.menu.textSize = v.textSize;
-    b.menu.textColour = v.textColour;
-    b.menu.actionColour = v.actionColour;
+    static_cast<PlayerOptions&>(b.menu) = v;
+    // The delay of the ticked item: a stored speed of no item ticks Normal.
     b.menu.botSpeedItem = botSpeedItemFor(v.botSpeed);
     b.menu.botSpeed = botSpeedDelay(b.menu.botSpeedItem);
     b.phrases = v.phrases;
-    b.menu.playSounds = v.playSounds;
-    b.menu.remindMe = v.remindMe;
     logic_.applyStoredLimit(rollsText(v.rolls));
     refreshTable();
 }

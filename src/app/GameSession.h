@@ -1,10 +1,9 @@
 // GameSession: one run of the game. It owns the table logic and the nine
 // windows (made in their order: Tchat, Ttallylist, Tabout, Tdownload, Thelp,
 // Tphrases, TServer, Tspylist, Tgamestart; only Tchat is shown), the table's
-// connection to the host (`sock`, its framer and the 1 ms poll `Timer1`),
-// the connection to the lobby program (`Sock11`), the sound player and the
-// settings file, and it is the TableEnvironment through which the logic
-// reaches all of them.
+// connection (TableConnection, the mirror of TServer), the sound player and
+// the settings file, and wires them: it is the TableEnvironment through which
+// the logic reaches all of them.
 //
 //     GameSession session({.arguments = args});    // windows made, not shown
 //     session.start();                             // tally read, Tchat shown:
@@ -30,15 +29,13 @@
 
 #include "host/DiceSource.h"
 #include "host/qt/serverform.h"
-#include "protocol/Framer.h"
-#include "protocol/qt/MessagePump.h"
-#include "protocol/qt/Sock.h"
 #include "records/Settings.h"
 #include "records/qt/SoundPlayer.h"
 #include "records/qt/phrasesform.h"
 #include "records/qt/tallylistform.h"
 #include "table/TableEnvironment.h"
 #include "table/TableLogic.h"
+#include "table/qt/TableConnection.h"
 #include "table/qt/chatform.h"
 #include "table/qt/gamestartform.h"
 #include "table/qt/spylistform.h"
@@ -103,7 +100,7 @@ public:
     // Whether the table window has closed (the program is ending).
     bool closed() const { return closing_; }
     // Whether the connection to the lobby program was opened.
-    bool lobbyConnectionOpened() const { return lobbyOpened_; }
+    bool lobbyConnectionOpened() const { return connection_.lobbyOpened(); }
     // The bounds last loaded from or saved to the settings file.
     const WindowBounds& rememberedBounds() const { return remembered_; }
 
@@ -135,11 +132,6 @@ private:
     void countOwnBonusMode() override;
 
     void wireWindows();
-    void wireSocket();
-    void sockInfo(TSock::InfoKind kind, const std::string& text);
-    // The connection to address could not be made: a line in the chat. The
-    // address is a copy, as it may be connectingTo_, which this clears.
-    void connectFailed(std::string address, std::string_view reason);
     // A message box that does not block the table.
     QMessageBox* notice(const QString& text);
     SettingsValues currentSettings() const;
@@ -165,14 +157,9 @@ private:
     Tgamestart gamestart_;
     QPointer<Thostjoin> hostJoin_;
 
-    TSock sock;   // the table's connection to the host
-    TSock Sock11; // the lobby program's port; nothing is sent or read
-    Framer framer_;
-    MessagePump Timer1;
+    TableConnection connection_;
 
     WindowBounds remembered_{0, 0, 0, 0};
-    std::string connectingTo_; // the address of the connection being made
-    bool lobbyOpened_ = false;
     bool settingsApplied_ = false; // the settings file was applied in this run
     bool closing_ = false;
     bool finished_ = false;

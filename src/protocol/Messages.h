@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "game/Game.h"
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 #include "protocol/Commands.h"
 #include "protocol/Message.h"
 

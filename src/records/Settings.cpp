@@ -70,7 +70,7 @@ void loadSettings(const std::filesystem::path& file, std::string_view section,
 
     const auto turn = read(settingkey::Turnsound);
     values.turnSound = turn && *turn == "1" ? TurnSound::New : TurnSound::Classic;
-    values.chatterSounds = parseOnOff(read(settingkey::ChatterSounds));
+    values.playChatterSounds = parseOnOff(read(settingkey::ChatterSounds));
 
     // A font of no size or a negative one cannot be shown; it is as
     // unreadable as text that is not a number.
@@ -145,7 +145,7 @@ std::optional<std::string> saveSettings(const std::filesystem::path& file,
         {settingkey::Width, std::to_string(values.bounds.width), false},
         {settingkey::Height, std::to_string(values.bounds.height), false},
         {settingkey::Turnsound, values.turnSound == TurnSound::New ? "1" : "0", false},
-        {settingkey::ChatterSounds, onOffText(values.chatterSounds), false},
+        {settingkey::ChatterSounds, onOffText(values.playChatterSounds), false},
         {settingkey::Playsounds, onOffText(values.playSounds), false},
         {settingkey::Remindme, onOffText(values.remindMe), false},
     };

@@ -3,13 +3,14 @@
 // order, the phrase keys, and the rule that decides what closing the main
 // window writes.
 //
-// The main window keeps the options in its menus; it copies them into a
-// SettingsValues to save and applies a loaded one field by field, in the
-// order of kLoadOrder:
+// The main window keeps the options in its menus (PlayerOptions too); it
+// copies them whole into a SettingsValues to save, and back when it applies
+// a loaded one:
 //
-//     SettingsValues v = current();          // phrases: the buttons' texts
+//     SettingsValues v;
+//     v.phrases = buttons;                   // an empty key keeps the button's text
 //     loadSettings(settingsFilePath(), kGameKey, v);
-//     apply(v); remembered = v.bounds;
+//     static_cast<PlayerOptions&>(menu) = v; remembered = v.bounds;
 //     ...
 //     if (auto msg = saveSettings(settingsFilePath(), kGameKey, current()))
 //         QMessageBox::warning(..., QString::fromUtf8(*msg));   // "Unable to write to ..."
@@ -22,24 +23,20 @@
 #include <string>
 #include <string_view>
 
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 #include "game/Options.h"
 #include "game/Timing.h"
 #include "records/Phrases.h"
 
 namespace zk {
 
-struct SettingsValues {
+// What the settings file stores: the player's options, the window's
+// bounds, the phrases and the start window's limit. A value made anew holds
+// what missing keys give.
+struct SettingsValues : PlayerOptions {
+    SettingsValues() : PlayerOptions(kOptionsForMissingKeys) {}
     WindowBounds bounds = kDefaultBounds;
-    TurnSound turnSound = TurnSound::Classic;
-    bool chatterSounds = true;
-    int textSize = 8;
-    ColourValue textColour = colour::clBlack;
-    ColourValue actionColour = colour::clBlack;
-    int botSpeed = kBotSpeedNormal; // the delay of the ticked Bot Speed item
     PhraseList phrases = kBuiltInPhrases;
-    bool playSounds = true;
-    bool remindMe = true;
     int rolls = 0;
 };
 

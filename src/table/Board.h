@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 #include "protocol/Commands.h"
 #include "game/Game.h"
 #include "game/Options.h"
@@ -149,23 +149,16 @@ enum class BotSpeedItem { Slow, Normal, Fast };
 int botSpeedDelay(BotSpeedItem item);
 BotSpeedItem botSpeedItemFor(int delay);
 
-// The items of the Options and File menus that hold state.
-struct MenuState {
+// The items of the Options and File menus that hold state: the player's
+// options (kOptionsAtStart until the settings are applied) and the rest.
+struct MenuState : PlayerOptions {
     bool startGameEnabled = false; // File, "Start Game"
     bool justWatchChecked = false; // Options, "Just Watch"
-    bool playSounds = true;
-    bool playChatterSounds = false;
-    TurnSound turnSound = TurnSound::Classic;
-    bool remindMe = true; // "Remind Me to Select a Category"
-    // Bot Speed: the delay in ms the host engine reads, and the ticked item.
-    // 750 until the settings are first applied, while Normal is already ticked.
-    int botSpeed = kBotSpeedBeforeSettings;
+    // The ticked Bot Speed item; Normal is ticked from the start, while the
+    // delay is still 750 ms until the settings are applied.
     BotSpeedItem botSpeedItem = BotSpeedItem::Normal;
-    // Chat font size; the Text Size item of the same size (8, 10, 12, 14) is
-    // ticked, none when it is another size.
-    int textSize = 8;
-    ColourValue textColour = colour::clBlack;   // sent with own chat lines
-    ColourValue actionColour = colour::clBlack; // sent with actions and phrases
+    // The Text Size item of the font's size (8, 10, 12, 14) is ticked, none
+    // when it is another size.
     bool scrollLock = false; // both "Scroll Chat Off" items
 };
 

@@ -75,7 +75,7 @@ HandlerResult TableLogic::handleMessage(std::string_view message)
 
 void TableLogic::socketInfo(std::string_view text)
 {
-    if (text == "Socket Closed")
+    if (text == kSocketClosed)
         env_.closeProgram();
 }
 

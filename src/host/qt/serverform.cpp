@@ -111,7 +111,7 @@ void TServer::tempsockRead(int slot, int id)
 
 void TServer::tempsockInfo(int id, const std::string& text)
 {
-    if (text != "Socket Closed")
+    if (text != kSocketClosed)
         return;
     engine_.connectionClosed(id);
     syncTimer1();

@@ -354,7 +354,7 @@ void TSock::close()
     }
     detachSocket(true);
     connected_ = false;
-    report(InfoKind::Close, "Socket Closed");
+    report(InfoKind::Close, std::string(kSocketClosed));
 }
 
 void TSock::onSocketConnected()

@@ -14,7 +14,7 @@
 //     sock.hostName = "127.0.0.1"; sock.portName = "7772";
 //     sock.onRead = [&](TSock& s, std::size_t) { framer.feed(s.receive(), queue); };
 //     sock.onInfo = [&](TSock&, TSock::InfoKind, const std::string& t) {
-//         if (t == "Socket Closed") closeWindow();
+//         if (t == kSocketClosed) closeWindow();
 //     };
 //     sock.open();
 //     sock.send(msg::encode(msg::Chat{{seat, line}}));

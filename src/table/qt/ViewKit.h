@@ -15,7 +15,7 @@
 #include <QPalette>
 #include <QRect>
 
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 #include "protocol/qt/QtText.h" // toQt, fromQt
 #include "game/Options.h"
 

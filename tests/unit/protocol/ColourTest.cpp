@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 
 namespace zk {
 namespace {

@@ -41,7 +41,7 @@ TEST(SettingsLoad, MissingFileSectionOrKeysGiveTheDefaults)
         EXPECT_EQ(d.bounds, (WindowBounds{3, 3, 684, 535}));
         EXPECT_EQ(d.turnSound, TurnSound::Classic);
         EXPECT_TRUE(d.playSounds);
-        EXPECT_TRUE(d.chatterSounds);
+        EXPECT_TRUE(d.playChatterSounds);
         EXPECT_TRUE(d.remindMe);
         EXPECT_EQ(d.textSize, 8);
         EXPECT_EQ(d.textColour, colour::clBlack);
@@ -60,7 +60,7 @@ TEST(SettingsLoad, EachKeysReadingRule)
                                       "Playsounds=False\r\nRemindme=\r\nRolls=5\r\n");
     EXPECT_EQ(v.bounds, (WindowBounds{-20, 3, 1000, 535}));
     EXPECT_EQ(v.turnSound, TurnSound::New);
-    EXPECT_FALSE(v.chatterSounds);
+    EXPECT_FALSE(v.playChatterSounds);
     EXPECT_TRUE(v.playSounds); // only exactly "false" turns an option off
     EXPECT_TRUE(v.remindMe);
     EXPECT_EQ(v.textSize, 9);
@@ -148,7 +148,7 @@ TEST(SettingsSave, WritesEveryOptionInItsOrderAndNeverThePhrases)
     SettingsValues v;
     v.bounds = {10, 20, 700, 550};
     v.turnSound = TurnSound::New;
-    v.chatterSounds = false;
+    v.playChatterSounds = false;
     v.textSize = 12;
     v.textColour = colour::clRed;
     v.actionColour = 0x123456;
@@ -178,7 +178,7 @@ TEST(SettingsSave, WritesEveryOptionInItsOrderAndNeverThePhrases)
     EXPECT_EQ(back.phrases, v.phrases);
     EXPECT_EQ(back.rolls, 2);
     EXPECT_EQ(back.turnSound, TurnSound::New);
-    EXPECT_FALSE(back.chatterSounds);
+    EXPECT_FALSE(back.playChatterSounds);
     EXPECT_FALSE(back.remindMe);
 }
 

@@ -1,4 +1,4 @@
-#include "protocol/Colour.h"
+#include "game/Colour.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,0 +1,94 @@
+#include "table/qt/TableConnection.h"
+
+#include "game/Timing.h"
+#include "protocol/Commands.h"
+#include "protocol/Text.h"
+#include "table/TableLogic.h"
+
+namespace zk {
+
+TableConnection::TableConnection(TableLogic& logic, std::function<void()> changed)
+    : logic_(logic), changed_(std::move(changed)),
+      Timer1(kTableDrainIntervalMs, [this](const QueuedMessage& m) {
+          logic_.handleMessage(m.text);
+          changed_();
+      })
+{
+    sock.onRead = [this](TSock& s, std::size_t) {
+        // A line beyond the framer's limit is dropped by it; the rest goes on.
+        framer_.feed(s.receive(), Timer1.queue());
+        Timer1.wake();
+    };
+    sock.onInfo = [this](TSock&, TSock::InfoKind kind, const std::string& text) { sockInfo(kind, text); };
+    // The game never reads the lobby's connection; what the lobby might send
+    // is let go at once rather than kept for the life of the program.
+    Sock11.onRead = [](TSock& s, std::size_t) { s.receive(); };
+}
+
+TableConnection::~TableConnection()
+{
+    // Nothing the connections report while they go may reach the logic.
+    sock.onInfo = nullptr;
+    sock.onRead = nullptr;
+    Sock11.onInfo = nullptr;
+}
+
+void TableConnection::sockInfo(TSock::InfoKind kind, const std::string& text)
+{
+    if (kind == TSock::InfoKind::Connect)
+        connectingTo_.clear();
+    // An error before the connection was made: it could not be made.
+    if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected())
+        connectFailed(connectingTo_, text);
+    logic_.socketInfo(text);
+}
+
+void TableConnection::connectFailed(const std::string& address, std::string_view reason)
+{
+    // The table stays open and idle; this line tells the player why nothing
+    // happens.
+    const std::string line = "Could not connect to " + address + " (" + std::string(reason) + ").";
+    connectingTo_.clear();
+    logic_.addLineToChat(line, kSystemColour);
+    changed_();
+}
+
+bool TableConnection::connectTo(std::string_view address, int port)
+{
+    sock.hostName = fromCp1252(address);
+    sock.portName = std::to_string(port);
+    connectingTo_ = std::string(address);
+    try {
+        sock.open();
+    } catch (const ESockException& e) {
+        connectFailed(std::string(address), e.what());
+        return false;
+    }
+    return true;
+}
+
+bool TableConnection::send(std::string_view bytes)
+{
+    if (!sock.hasSocket())
+        return false;
+    try {
+        sock.send(bytes);
+    } catch (const ESockException&) {
+        return false;
+    }
+    return true;
+}
+
+void TableConnection::openLobby()
+{
+    Sock11.hostName = std::string(kLocalHostAddress);
+    Sock11.portName = std::to_string(kLobbyPort);
+    lobbyOpened_ = true;
+    try {
+        Sock11.open();
+    } catch (const ESockException&) {
+        // The lobby program is optional; nothing depends on this connection.
+    }
+}
+
+} // namespace zk
