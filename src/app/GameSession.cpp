@@ -393,7 +393,7 @@ void GameSession::loadSettings()
     b.menu.botSpeedItem = botSpeedItemFor(v.botSpeed);
     b.menu.botSpeed = botSpeedDelay(b.menu.botSpeedItem);
     b.phrases = v.phrases;
-    logic_.applyStoredLimit(rollsText(v.rolls));
+    logic_.startOptions().applyStoredLimit(rollsText(v.rolls));
     refreshTable();
 }
 

@@ -1,6 +1,6 @@
 // The chat: the entry field and what it sends, received chat and action
 // lines, the phrase buttons with their gate, and chatter sounds.
-#include "table/TableLogic.h"
+#include "table/TableChat.h"
 
 #include <algorithm>
 
@@ -24,99 +24,101 @@ std::string withColour(std::string_view text, ColourValue colour)
 
 } // namespace
 
-void TableLogic::addLineToChat(std::string_view text, ColourValue colour)
+TableChat::TableChat(const TableContext& table, Clock clock) : table_(table), clock_(std::move(clock)) {}
+
+void TableChat::addLineToChat(std::string_view text, ColourValue colour)
 {
-    board_.chat.lines.push_back(ChatLine{std::string(text), colour});
+    table_.board.chat.lines.push_back(ChatLine{std::string(text), colour});
 }
 
-void TableLogic::clearMainChat()
+void TableChat::clearMainChat()
 {
-    board_.chat.lines.clear();
-    ++board_.chat.clearCount;
+    table_.board.chat.lines.clear();
+    ++table_.board.chat.clearCount;
 }
 
-void TableLogic::toggleScrollLock()
+void TableChat::toggleScrollLock()
 {
-    board_.menu.scrollLock = !board_.menu.scrollLock;
+    table_.board.menu.scrollLock = !table_.board.menu.scrollLock;
 }
 
-HandlerResult TableLogic::chatrecieved(const msg::Decoded<msg::RelayedLine>& m)
+HandlerResult TableChat::chatrecieved(const msg::Decoded<msg::RelayedLine>& m)
 {
     const auto [text, colour] = msg::ColouredText::parse(m->line);
     addLineToChat(text, colour.value_or(kUnreadableChatColour));
     return HandlerResult::Handled;
 }
 
-void TableLogic::setChatEntry(std::string text)
+void TableChat::setChatEntry(std::string text)
 {
-    board_.chatEntry = std::move(text);
+    table_.board.chatEntry = std::move(text);
 }
 
-void TableLogic::chatEntryKeyPressed()
+void TableChat::chatEntryKeyPressed()
 {
-    if (board_.chatEntry == kChatPlaceholder)
-        board_.chatEntry.clear();
+    if (table_.board.chatEntry == kChatPlaceholder)
+        table_.board.chatEntry.clear();
 }
 
-void TableLogic::pasteIntoChatEntry(std::string text)
+void TableChat::pasteIntoChatEntry(std::string text)
 {
-    board_.chatEntry = std::move(text);
+    table_.board.chatEntry = std::move(text);
 }
 
-void TableLogic::sendit()
+void TableChat::sendit()
 {
-    if (!state_.loggedIn)
+    if (!table_.state.loggedIn)
         return; // the text stays in the field
-    const std::string& text = board_.chatEntry;
+    const std::string& text = table_.board.chatEntry;
     if (!text.empty()) {
         bool sent = true;
         if (text.front() != '/') {
-            sent = send(msg::Chat{{state_.ownSeat, withColour(text, board_.menu.textColour)}});
+            sent = table_.send(msg::Chat{{table_.state.ownSeat, withColour(text, table_.board.menu.textColour)}});
         } else if (text.starts_with("/me")) {
             // The first four characters go, whatever the fourth is ("/meow": "w").
             const std::string_view action = std::string_view(text).substr(std::min<std::size_t>(4, text.size()));
-            sent = send(msg::Action{{state_.ownSeat, withColour(action, board_.menu.actionColour)}});
+            sent = table_.send(msg::Action{{table_.state.ownSeat, withColour(action, table_.board.menu.actionColour)}});
         }
         // Any other line that begins with "/" is not sent.
         if (!sent)
             return;
     }
-    board_.chatEntry.clear();
+    table_.board.chatEntry.clear();
 }
 
-bool TableLogic::phraseGateOpen() const
+bool TableChat::phraseGateOpen() const
 {
     return !gateClosedAt_ || clock_() - *gateClosedAt_ >= std::chrono::milliseconds(kPhraseGateMs);
 }
 
-void TableLogic::phraseClick(int button)
+void TableChat::phraseClick(int button)
 {
     if (button < 1 || button > kPhraseCount || !phraseGateOpen())
         return;
-    const std::string& phrase = board_.phrases[static_cast<std::size_t>(button - 1)];
+    const std::string& phrase = table_.board.phrases[static_cast<std::size_t>(button - 1)];
     const std::string action =
         phrase.starts_with("/me ") ? phrase.substr(4) : "says: " + phrase;
-    if (!send(msg::Action{{state_.ownSeat, withColour(action, board_.menu.actionColour)}}))
+    if (!table_.send(msg::Action{{table_.state.ownSeat, withColour(action, table_.board.menu.actionColour)}}))
         return; // nothing went out: the gate stays open
     gateClosedAt_ = clock_();
 }
 
-void TableLogic::chatterChoice(int item)
+void TableChat::chatterChoice(int item)
 {
     // Item 0 is "<Cancel>"; nothing goes out before the host gave a seat.
-    if (item < 1 || item > kChatterSoundCount || !state_.loggedIn)
+    if (item < 1 || item > kChatterSoundCount || !table_.state.loggedIn)
         return;
-    send(msg::PlayASound::chatter(state_.ownSeat, item));
+    table_.send(msg::PlayASound::chatter(table_.state.ownSeat, item));
 }
 
-HandlerResult TableLogic::playasound(const msg::Decoded<msg::PlayASound>& m)
+HandlerResult TableChat::playasound(const msg::Decoded<msg::PlayASound>& m)
 {
     if (!m.complete)
         return HandlerResult::Malformed;
     const int seat = m->slot;
     const std::string name = asciiLower(m->name());
-    if (board_.menu.playChatterSounds) {
-        env_.playSound(name);
+    if (table_.board.menu.playChatterSounds) {
+        table_.env.playSound(name);
         return HandlerResult::Handled;
     }
     // Without chatter sounds the table writes what was sent, when it can
@@ -125,7 +127,7 @@ HandlerResult TableLogic::playasound(const msg::Decoded<msg::PlayASound>& m)
         return HandlerResult::Ignored;
     for (int item = 1; item <= kChatterSoundCount; ++item) {
         if (name == "wave" + std::to_string(item)) {
-            systemLine(labelText(seat) + ": <Chatter Sound> " +
+            table_.systemLine(table_.labelText(seat) + ": <Chatter Sound> " +
                        std::string(kChatterCaptions[static_cast<std::size_t>(item)]));
             return HandlerResult::Handled;
         }

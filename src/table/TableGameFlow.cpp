@@ -1,5 +1,5 @@
-// The course of a game on the table: starting it, the turn changes, the end
-// with its winners, and the start-game options with the bot speed.
+// The course of a game on the table: its start, the turn changes, and the
+// end with its winners.
 #include "table/TableLogic.h"
 
 #include <algorithm>
@@ -39,8 +39,7 @@ HandlerResult TableLogic::startthegame(const msg::Decoded<msg::StartGame>& m)
     board_.bonusCaption = bonusLimitCaption(m->limit);
     // The table that asked for this game reads its own start in the first
     // person; a name in the third person would read "You has started".
-    const bool ownStart = startSentAs_ && *startSentAs_ == starter;
-    startSentAs_.reset();
+    const bool ownStart = startOptions_.takeOwnStart(starter);
     turnSeat_ = 0;
     rollWithheld_ = false;
     systemLine(ownStart ? std::string("You have started a game.")
@@ -167,59 +166,6 @@ HandlerResult TableLogic::winner(const msg::Decoded<msg::Winner>& m)
         env_.offerHighestScore(board_.seat(state_.ownSeat).cell(kScoreRows).text);
     }
     return HandlerResult::Handled;
-}
-
-void TableLogic::startClick()
-{
-    if (!state_.loggedIn) {
-        env_.showMessage("You are not connected");
-        return;
-    }
-    board_.startWindow.shown = true;
-    env_.showStartGameWindow();
-}
-
-void TableLogic::limitBoxClick(int limit)
-{
-    bool known = false;
-    for (int box : kLimitBoxes)
-        known = known || box == limit;
-    if (!known)
-        return;
-    StartGameWindow& window = board_.startWindow;
-    window.limit = limit;
-    for (std::size_t i = 0; i < kLimitBoxes.size(); ++i)
-        window.ticked[i] = kLimitBoxes[i] == limit;
-}
-
-void TableLogic::applyStoredLimit(std::string_view stored)
-{
-    if (stored == "1" || stored == "2" || stored == "5")
-        limitBoxClick(stored[0] - '0');
-    else
-        limitBoxClick(0);
-}
-
-void TableLogic::startGameClick()
-{
-    // The own name, not the login name with its terminator. The name is an
-    // ordinary field, so a "+" in it would shift the limit after it; it goes
-    // as a blank instead.
-    std::string starter = state_.ownName;
-    std::replace(starter.begin(), starter.end(), '+', ' ');
-    const msg::StartGame request{starter, std::to_string(board_.startWindow.limit)};
-    if (!send(request))
-        return;
-    // As the host will echo it: the field as it went on the wire.
-    startSentAs_ = msg::decode<msg::StartGame>(splitCommand(msg::text(request)).args)->starter;
-    saveSettings();
-    board_.startWindow.shown = false;
-    env_.hideStartGameWindow();
-}
-
-void TableLogic::startWindowClosed()
-{
-    board_.startWindow.shown = false;
 }
 
 } // namespace zk

@@ -8,8 +8,8 @@ namespace zk {
 
 const TableLogic::Route TableLogic::kRoutes[] = {
     {msg::SendLoginInfo::command, &route<msg::SendLoginInfo, &TableLogic::sendloginfo>},
-    {msg::ChatLine::command, &route<msg::RelayedLine, &TableLogic::chatrecieved>},
-    {msg::ActionLine::command, &route<msg::RelayedLine, &TableLogic::chatrecieved>},
+    {msg::ChatLine::command, &routeToChat<msg::RelayedLine, &TableChat::chatrecieved>},
+    {msg::ActionLine::command, &routeToChat<msg::RelayedLine, &TableChat::chatrecieved>},
     {msg::NewPlayerInfo::command, &route<msg::SlotName, &TableLogic::newplayerinfo>},
     {msg::HaveWrongVersion::command, &route<msg::HaveWrongVersion, &TableLogic::havewrongversion>},
     {msg::WrongVersion::command, &route<msg::WrongVersion, &TableLogic::wrongversion>},
@@ -30,7 +30,7 @@ const TableLogic::Route TableLogic::kRoutes[] = {
     {msg::NeedCat::command, &route<msg::NeedCat, &TableLogic::needcat>},
     {msg::LoadStats::command, &route<msg::LoadStats, &TableLogic::loadstats>},
     {msg::LoadScores::command, &route<msg::LoadScores, &TableLogic::loadscores>},
-    {msg::PlayASound::command, &route<msg::PlayASound, &TableLogic::playasound>},
+    {msg::PlayASound::command, &routeToChat<msg::PlayASound, &TableChat::playasound>},
 };
 
 namespace {
@@ -44,10 +44,8 @@ std::chrono::milliseconds steadyNow()
 } // namespace
 
 TableLogic::TableLogic(TableEnvironment& env, Random random, Clock clock)
-    : env_(env), random_(std::move(random)), clock_(std::move(clock))
+    : env_(env), random_(std::move(random)), chat_(table_, clock ? std::move(clock) : steadyNow)
 {
-    if (!clock_)
-        clock_ = steadyNow;
     if (!random_) {
         // Seeded once from the clock, as the dice animation needs no more.
         auto engine = std::make_shared<std::mt19937>(
@@ -79,20 +77,9 @@ void TableLogic::socketInfo(std::string_view text)
         env_.closeProgram();
 }
 
-void TableLogic::eventSound(std::string_view name)
-{
-    if (board_.menu.playSounds)
-        env_.playSound(name);
-}
-
 void TableLogic::turnSound()
 {
     eventSound(board_.menu.turnSound == TurnSound::New ? "turnnew" : "turn");
-}
-
-std::string TableLogic::labelText(int seat) const
-{
-    return Board::isSeat(seat) ? board_.seat(seat).name : std::string();
 }
 
 bool TableLogic::onTurn() const

@@ -2,10 +2,13 @@
 //
 // It owns the Board (what the window shows) and the table state (own name,
 // host address, login name, host flag, own seat, logged-in flag, current
-// seat). It handles every message the host sends and every action of the
-// player, and asks the world outside for everything else through a
-// TableEnvironment (the connection, message boxes, windows, sounds, settings
-// and the win tally).
+// seat). It dispatches every message the host sends and handles the launch,
+// the roster, the turns, the dice and the score card itself; the parts that
+// share little with the turn own their slice of the board: the chat
+// (chat()), the seat menus and the spy list (seatMenus()), the start-game
+// window (startOptions()) and the Options menu (options()). Everything else
+// it asks of the world outside through a TableEnvironment (the connection,
+// message boxes, windows, sounds, settings and the win tally).
 //
 // Time and chance are inputs: the dice tumble while board().dicetimerRunning
 // is set, one tumbleTick() per 500 ms tick of the window's timer, with faces
@@ -16,6 +19,7 @@
 //     logic.processParams({"Bob", "10.0.0.5", "false"}); // joins 10.0.0.5
 //     logic.handleMessage("CMD_sendlogininfo+3");        // sends the login
 //     logic.handleMessage("CMD_newplayerinfo+3+Bob");    // "You are Connected."
+//     logic.chat().setChatEntry("hi"); logic.chat().sendit();
 //     window.redraw(logic.board());
 //
 // Messages arrive without their terminator, one per call, in arrival order.
@@ -33,24 +37,14 @@
 
 #include "protocol/Messages.h"
 #include "table/Board.h"
+#include "table/TableChat.h"
+#include "table/TableContext.h"
 #include "table/TableEnvironment.h"
+#include "table/TableOptionsMenu.h"
+#include "table/TableSeatMenus.h"
+#include "table/TableStartOptions.h"
 
 namespace zk {
-
-// The connection state of the table; the roster, the scores and the turn
-// live on the Board.
-struct TableState {
-    std::string ownName;     // first argument, or "You" in a solo game
-    std::string hostAddress; // second argument, or "127.0.0.1" in a solo game
-    std::string loginName;   // own name and one terminator byte, once hosting or joining
-    bool hostFlag = false;   // this program hosts; never cleared
-    int ownSeat = 0;         // given by the host at login; above 6 watches
-    bool loggedIn = false;   // set when the seat arrives; never cleared
-    // The seat on turn as the board shows it; 0 for none, and 0 right after
-    // this table sent a roll or a category choice (the guard against a second
-    // request before the host answers).
-    int currentSeat = 0;
-};
 
 enum class MouseButton { Left, Middle, Right };
 
@@ -85,20 +79,12 @@ public:
     void hostPress();
     void joinPress();
 
-    // Game flow and start options --------------------------------------------
+    // The parts ---------------------------------------------------------------
 
-    // button_start and File, "Start Game".
-    void startClick();
-    // A tick box of the start-game window: limit 1, 2, 5 or 0 (Unlimited).
-    void limitBoxClick(int limit);
-    // The limit as the settings file stores it ("Rolls"): "1", "2" or "5"
-    // tick that box; any other text, none included, ticks Unlimited.
-    void applyStoredLimit(std::string_view stored);
-    // START GAME.
-    void startGameClick();
-    // The start-game window closed by its frame: it only hides.
-    void startWindowClosed();
-    void botSpeedClick(BotSpeedItem item);
+    TableChat& chat() { return chat_; }
+    TableSeatMenus& seatMenus() { return seatMenus_; }
+    TableStartOptions& startOptions() { return startOptions_; }
+    TableOptionsMenu& options() { return options_; }
 
     // Dice -------------------------------------------------------------------
 
@@ -117,62 +103,11 @@ public:
     void categoryButtonClick(int category);
     void categoryBarClick(int category);
 
-    // Roster -----------------------------------------------------------------
-
-    // Options, "Just Watch".
-    void justWatchClick();
-    // The right button on seat n's name label, before the seat menu opens.
-    void seatMenuOpening(int seat);
-    void removeFromGameClick();
-    void setToJustWatchClick();
-    void unsetJustWatchClick();
-    // Asks the host to remove a seat (host's table only).
-    void kicking(int seat);
-    // The spy list entry under the pointer (-1 when none), and its
-    // "Remove From Game" item.
-    void spyPointerOver(int index);
-    void spyRemoveClick();
-
-    // Chat -------------------------------------------------------------------
-
-    // The entry field's text as the player edited it.
-    void setChatEntry(std::string text);
-    // Any key in the entry field; while it shows "<Enter Chat Here>" the key
-    // first empties it. Enter is this, then sendit().
-    void chatEntryKeyPressed();
-    // "Paste": the clipboard's text replaces the whole field.
-    void pasteIntoChatEntry(std::string text);
-    // Sends the entry field's text (chat, "/me" action) and empties it.
-    void sendit();
-    // Phrase button 1-9.
-    void phraseClick(int button);
-    // Chatter sound menu item 0 ("<Cancel>") to 12.
-    void chatterChoice(int item);
-    // Appends one line to the chat display.
-    void addLineToChat(std::string_view text, ColourValue colour);
-    void clearMainChat();
-    void toggleScrollLock();
-    // True while a phrase button may send.
-    bool phraseGateOpen() const;
-
-    // Options that save the settings ------------------------------------------
-
-    void togglePlaySounds();
-    void togglePlayChatterSounds();
-    void chooseTurnSound(TurnSound sound);
-    void toggleRemindMe();
-    void chooseTextSize(int size);
-    // "Text Color" confirmed with a colour (a cancelled dialog changes nothing).
-    void textColourConfirmed(ColourValue colour);
-    // "Action Color" closed: confirmed with a colour, or cancelled.
-    void actionColourDialogClosed(std::optional<ColourValue> colour);
-
 private:
     // Handlers of the host's messages (TableLaunch.cpp, TableRoster.cpp, TableGameFlow.cpp,
     // TableDice.cpp, TableScoreCard.cpp, TableBonus.cpp, TableSnapshot.cpp,
-    // TableChat.cpp), each given the message as decoded so far.
+    // the chat's in TableChat.cpp), each given the message as decoded so far.
     HandlerResult sendloginfo(const msg::Decoded<msg::SendLoginInfo>& m);
-    HandlerResult chatrecieved(const msg::Decoded<msg::RelayedLine>& m);
     HandlerResult newplayerinfo(const msg::Decoded<msg::SlotName>& m);
     HandlerResult havewrongversion(const msg::Decoded<msg::HaveWrongVersion>& m);
     HandlerResult wrongversion(const msg::Decoded<msg::WrongVersion>& m);
@@ -192,10 +127,10 @@ private:
     HandlerResult needcat(const msg::Decoded<msg::NeedCat>& m);
     HandlerResult loadstats(const msg::Decoded<msg::LoadStats>& m);
     HandlerResult loadscores(const msg::Decoded<msg::LoadScores>& m);
-    HandlerResult playasound(const msg::Decoded<msg::PlayASound>& m);
 
     // The dispatcher's table: a command and the step that decodes its
-    // fields (as Fields) and hands them to the handler.
+    // fields (as Fields) and hands them to the handler, TableLogic's own or
+    // a part's.
     struct Route {
         std::string_view command;
         HandlerResult (*handle)(TableLogic& logic, std::string_view args);
@@ -205,26 +140,27 @@ private:
     {
         return (logic.*Handler)(msg::decode<Fields>(args));
     }
+    template <typename Fields, HandlerResult (TableChat::*Handler)(const msg::Decoded<Fields>&)>
+    static HandlerResult routeToChat(TableLogic& logic, std::string_view args)
+    {
+        return (logic.chat_.*Handler)(msg::decode<Fields>(args));
+    }
     static const Route kRoutes[];
 
     // Shared steps.
     template <typename M>
     bool send(const M& message)
     {
-        return env_.sendToHost(msg::encode(message));
+        return table_.send(message);
     }
-    void systemLine(std::string_view text) { addLineToChat(text, kSystemColour); }
-    void eventSound(std::string_view name);
+    void systemLine(std::string_view text) { table_.systemLine(text); }
+    void eventSound(std::string_view name) { table_.eventSound(name); }
     void turnSound();
-    // The text of seat n's name label; empty when n has no label (a spectator).
-    std::string labelText(int seat) const;
+    std::string labelText(int seat) const { return table_.labelText(seat); }
     // The own seat is the seat on turn and its player plays it (while it
     // is set to just watch, the computer does).
     bool onTurn() const;
-    // The hosting table's powers (Start, "Start Game", removals, the seat
-    // menu): this program hosts, or the host gave this table slot 1, as a
-    // headless host does to the first table that joins it.
-    bool hasHostPowers() const { return state_.hostFlag || state_.ownSeat == 1; }
+    bool hasHostPowers() const { return table_.hasHostPowers(); }
     // The own seat's turn is in progress with rolls left; the player plays it.
     bool ownTurnOpen() const;
     // Gives the player his own turn back as it stands: status, roll button
@@ -250,17 +186,17 @@ private:
     // After a snapshot group: the seat's total, and the own turn's offer.
     void showSnapshotTotal(const msg::ScoreGroup& group);
     void choose(int category);
-    void sendJustWatch(int seat, msg::JustWatch::Mode mode);
     bool sendRoll(bool allFive);
-    void saveSettings() { env_.saveSettings(); }
 
     TableEnvironment& env_;
     Random random_;
-    Clock clock_;
     Board board_;
     TableState state_;
-    // When the phrase gate closed; empty while it is open.
-    std::optional<std::chrono::milliseconds> gateClosedAt_;
+    TableContext table_{env_, board_, state_};
+    TableChat chat_;
+    TableSeatMenus seatMenus_{table_};
+    TableStartOptions startOptions_{table_};
+    TableOptionsMenu options_{table_};
     // The seat whose turn the board shows (0 outside a turn) and the
     // categories its turn offered; kept apart from the current seat, which
     // the table's own requests set to 0.
@@ -269,8 +205,6 @@ private:
     // The roll button was hidden by a click that sent nothing because the
     // host had not yet answered a category choice; the answer brings it back.
     bool rollWithheld_ = false;
-    // The starter's name this table sent with its last start request.
-    std::optional<std::string> startSentAs_;
 };
 
 } // namespace zk

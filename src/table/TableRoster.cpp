@@ -1,19 +1,8 @@
-// The roster: arrivals, departures, just watching, the seat menu, removals
-// and the spy list. The board itself is the roster; nothing else keeps it.
+// The roster: arrivals, departures and just watching. The board itself is
+// the roster; nothing else keeps it.
 #include "table/TableLogic.h"
 
-#include <algorithm>
-
 namespace zk {
-
-namespace {
-
-std::string spyEntry(int seat, std::string_view name)
-{
-    return std::to_string(seat) + ": " + std::string(name);
-}
-
-} // namespace
 
 HandlerResult TableLogic::newplayerinfo(const msg::Decoded<msg::SlotName>& m)
 {
@@ -32,7 +21,7 @@ HandlerResult TableLogic::newplayerinfo(const msg::Decoded<msg::SlotName>& m)
         if (Board::isSeat(seat))
             board_.seat(seat).name = std::string(name);
     } else {
-        board_.spyList.entries.push_back(spyEntry(seat, name));
+        seatMenus_.addSpy(seat, name);
         if (seat == state_.ownSeat)
             systemLine("You are spying.");
         else
@@ -62,19 +51,9 @@ HandlerResult TableLogic::playerdisconnected(const msg::Decoded<msg::SlotName>& 
         column.eyes = false;
         return HandlerResult::Handled;
     }
-    auto& entries = board_.spyList.entries;
-    const auto it = std::find(entries.begin(), entries.end(), spyEntry(seat, name));
-    if (it == entries.end())
-        return HandlerResult::Handled; // a spectator we never listed: nothing changes
-    systemLine(std::string(name) + " has left.");
-    const auto removed = static_cast<int>(it - entries.begin());
-    entries.erase(it);
-    // The entry under the pointer moves with the list.
-    int& under = board_.spyList.entryUnderPointer;
-    if (under == removed)
-        under = -1;
-    else if (under > removed)
-        --under;
+    // A spectator we never listed changes nothing.
+    if (seatMenus_.removeSpy(seat, name))
+        systemLine(std::string(name) + " has left.");
     return HandlerResult::Handled;
 }
 
@@ -100,74 +79,6 @@ HandlerResult TableLogic::justwatching(const msg::Decoded<msg::JustWatching>& m)
     systemLine(column.name + (watching ? " is just watching" : " is now playing again"));
     column.eyes = watching;
     return HandlerResult::Handled;
-}
-
-void TableLogic::sendJustWatch(int seat, msg::JustWatch::Mode mode)
-{
-    if (!state_.loggedIn || !Board::isSeat(seat))
-        return;
-    send(msg::JustWatch{seat, mode});
-}
-
-void TableLogic::justWatchClick()
-{
-    // The click leaves the check mark alone; the host's answer sets it.
-    sendJustWatch(state_.ownSeat,
-                  board_.menu.justWatchChecked ? msg::JustWatch::Mode::Play : msg::JustWatch::Mode::Watch);
-}
-
-void TableLogic::seatMenuOpening(int seat)
-{
-    if (!Board::isSeat(seat))
-        return;
-    SeatMenu& menu = board_.seatMenu;
-    menu.removeEnabled = menu.setJustWatchEnabled = menu.unsetJustWatchEnabled = hasHostPowers();
-    if (board_.seat(seat).name == kWaitingName)
-        menu.removeEnabled = false;
-    menu.seat = seat;
-}
-
-void TableLogic::removeFromGameClick()
-{
-    if (board_.seatMenu.removeEnabled)
-        kicking(board_.seatMenu.seat);
-}
-
-void TableLogic::setToJustWatchClick()
-{
-    if (board_.seatMenu.setJustWatchEnabled)
-        sendJustWatch(board_.seatMenu.seat, msg::JustWatch::Mode::Watch);
-}
-
-void TableLogic::unsetJustWatchClick()
-{
-    if (board_.seatMenu.unsetJustWatchEnabled)
-        sendJustWatch(board_.seatMenu.seat, msg::JustWatch::Mode::Play);
-}
-
-void TableLogic::kicking(int seat)
-{
-    if (!hasHostPowers() || !state_.loggedIn)
-        return;
-    send(msg::KickHim{state_.ownSeat, seat});
-}
-
-void TableLogic::spyPointerOver(int index)
-{
-    const auto count = static_cast<int>(board_.spyList.entries.size());
-    board_.spyList.entryUnderPointer = index >= 0 && index < count ? index : -1;
-}
-
-void TableLogic::spyRemoveClick()
-{
-    const SpyList& spies = board_.spyList;
-    if (!spies.removeEnabled || spies.entryUnderPointer < 0 ||
-        spies.entryUnderPointer >= static_cast<int>(spies.entries.size()))
-        return;
-    const std::string& entry = spies.entries[static_cast<std::size_t>(spies.entryUnderPointer)];
-    const auto seat = parseDecimal(std::string_view(entry).substr(0, entry.find(':')));
-    if (seat)
-        kicking(*seat);
 }
 
 } // namespace zk

@@ -233,8 +233,8 @@ int main(int argc, char** argv)
     s.host(msg::Winner{{1, 3}});
     ok &= save(chat, dir, "screen-gameover.png");
 
-    logic.startClick();
-    logic.limitBoxClick(5);
+    logic.startOptions().startClick();
+    logic.startOptions().limitBoxClick(5);
     s.refresh();
     ok &= save(start, dir, "screen-startgame.png");
 

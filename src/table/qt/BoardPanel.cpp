@@ -104,7 +104,7 @@ void BoardPanel::activate(const Hit& hit)
 {
     switch (hit.element) {
     case Element::Roll: logic_.rollClick(); break;
-    case Element::Start: logic_.startClick(); break;
+    case Element::Start: logic_.startOptions().startClick(); break;
     case Element::Yes: logic_.yesClick(); break;
     case Element::No: logic_.noClick(); break;
     case Element::Ok: logic_.okClick(); break;

@@ -39,16 +39,16 @@ void ChatEntry::sync()
 void ChatEntry::edited(const QString& text)
 {
     shown_ = fromQt(text);
-    logic_.setChatEntry(shown_);
+    logic_.chat().setChatEntry(shown_);
 }
 
 void ChatEntry::keyPressEvent(QKeyEvent* event)
 {
     // Any key first meets the placeholder rule.
-    logic_.chatEntryKeyPressed();
+    logic_.chat().chatEntryKeyPressed();
     sync();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        logic_.sendit();
+        logic_.chat().sendit();
         sync();
         emit acted();
         event->accept();
@@ -67,7 +67,7 @@ void ChatEntry::pasteFromClipboard()
     const QString text = QGuiApplication::clipboard()->text();
     if (text.isEmpty())
         return;
-    logic_.pasteIntoChatEntry(fromQt(text));
+    logic_.chat().pasteIntoChatEntry(fromQt(text));
     sync();
 }
 

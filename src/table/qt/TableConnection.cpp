@@ -49,7 +49,7 @@ void TableConnection::connectFailed(const std::string& address, std::string_view
     // happens.
     const std::string line = "Could not connect to " + address + " (" + std::string(reason) + ").";
     connectingTo_.clear();
-    logic_.addLineToChat(line, kSystemColour);
+    logic_.chat().addLineToChat(line, kSystemColour);
     changed_();
 }
 

@@ -6,7 +6,7 @@
 // which this header brings along).
 //
 //     label->setText(zk::toQt(board.seat(2).name));
-//     logic.setChatEntry(zk::fromQt(field->text()));
+//     logic.chat().setChatEntry(zk::fromQt(field->text()));
 //     format.setForeground(zk::toQColor(line.colour, palette()));
 //     window.setGeometry(zk::toQRect(kDefaultBounds));
 #pragma once

@@ -108,7 +108,7 @@ void Tchat::buildMenus()
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     startGame_ = item(file, QStringLiteral("Start Game"), "StartGame1");
     connect(startGame_, &QAction::triggered, this, [this] {
-        logic_.startClick();
+        logic_.startOptions().startClick();
         acted();
     });
     connect(item(file, QStringLiteral("Host or Join a Game..."), "HostorJoin1"), &QAction::triggered,
@@ -119,12 +119,12 @@ void Tchat::buildMenus()
     QMenu* options = bar->addMenu(QStringLiteral("&Options"));
     playSounds_ = checkItem(options, QStringLiteral("Play Sounds"), "PlaySounds1");
     connect(playSounds_, &QAction::triggered, this, [this] {
-        logic_.togglePlaySounds();
+        logic_.options().togglePlaySounds();
         acted();
     });
     playChatterSounds_ = checkItem(options, QStringLiteral("Play Chatter Sounds"), "PlayChatterSounds1");
     connect(playChatterSounds_, &QAction::triggered, this, [this] {
-        logic_.togglePlayChatterSounds();
+        logic_.options().togglePlayChatterSounds();
         acted();
     });
 
@@ -136,17 +136,17 @@ void Tchat::buildMenus()
     for (QAction* a : {turnClassic_, turnNew_})
         turnGroup->addAction(a);
     connect(turnClassic_, &QAction::triggered, this, [this] {
-        logic_.chooseTurnSound(TurnSound::Classic);
+        logic_.options().chooseTurnSound(TurnSound::Classic);
         acted();
     });
     connect(turnNew_, &QAction::triggered, this, [this] {
-        logic_.chooseTurnSound(TurnSound::New);
+        logic_.options().chooseTurnSound(TurnSound::New);
         acted();
     });
 
     remindMe_ = checkItem(options, QStringLiteral("Remind Me to Select a Category"), "remindme1");
     connect(remindMe_, &QAction::triggered, this, [this] {
-        logic_.toggleRemindMe();
+        logic_.options().toggleRemindMe();
         acted();
     });
 
@@ -161,7 +161,7 @@ void Tchat::buildMenus()
     for (const auto& [action, speed] : speeds) {
         botGroup->addAction(action);
         connect(action, &QAction::triggered, this, [this, speed = speed] {
-            logic_.botSpeedClick(speed);
+            logic_.options().botSpeedClick(speed);
             acted();
         });
     }
@@ -178,7 +178,7 @@ void Tchat::buildMenus()
         textSizes_[i] = checkItem(textSize, QString::number(size),
                                   QStringLiteral("TextSize%1").arg(size).toLatin1().constData());
         connect(textSizes_[i], &QAction::triggered, this, [this, size] {
-            logic_.chooseTextSize(size);
+            logic_.options().chooseTextSize(size);
             acted();
         });
     }
@@ -189,12 +189,12 @@ void Tchat::buildMenus()
     scrollChatOff_ = checkItem(options, QStringLiteral("Scroll Chat Off"), "ScrollChatOff1");
     scrollChatOff_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(scrollChatOff_, &QAction::triggered, this, [this] {
-        logic_.toggleScrollLock();
+        logic_.chat().toggleScrollLock();
         acted();
     });
     clearMainChat_ = item(options, QStringLiteral("Clear Main Chat"), "ClearMainChat1");
     connect(clearMainChat_, &QAction::triggered, this, [this] {
-        logic_.clearMainChat();
+        logic_.chat().clearMainChat();
         acted();
         focusEntry();
     });
@@ -203,7 +203,7 @@ void Tchat::buildMenus()
             &QAction::triggered, this, &Tchat::resetScreenLocation);
     justWatch_ = checkItem(options, QStringLiteral("Just Watch"), "JustWatch1");
     connect(justWatch_, &QAction::triggered, this, [this] {
-        logic_.justWatchClick();
+        logic_.seatMenus().justWatchClick();
         acted(); // the check mark follows the host's answer, not the click
     });
 
@@ -232,7 +232,7 @@ void Tchat::buildBoardWidgets()
         phrases_[static_cast<std::size_t>(n - 1)] = button;
         if (n <= kPhraseCount) {
             connect(button, &QAbstractButton::clicked, this, [this, n] {
-                logic_.phraseClick(n);
+                logic_.chat().phraseClick(n);
                 acted();
             });
         } else {
@@ -258,15 +258,15 @@ void Tchat::buildPopups()
     setJustWatch_ = item(seatMenu_, QStringLiteral("Set to Just Watch"), "SettoJustWatch1");
     unsetJustWatch_ = item(seatMenu_, QStringLiteral("Unset Just Watch"), "UnsetJustWatch1");
     connect(removeFromGame_, &QAction::triggered, this, [this] {
-        logic_.removeFromGameClick();
+        logic_.seatMenus().removeFromGameClick();
         acted();
     });
     connect(setJustWatch_, &QAction::triggered, this, [this] {
-        logic_.setToJustWatchClick();
+        logic_.seatMenus().setToJustWatchClick();
         acted();
     });
     connect(unsetJustWatch_, &QAction::triggered, this, [this] {
-        logic_.unsetJustWatchClick();
+        logic_.seatMenus().unsetJustWatchClick();
         acted();
     });
 
@@ -278,7 +278,7 @@ void Tchat::buildPopups()
         QAction* action = chatterMenu_->addAction(caption);
         action->setToolTip(caption);
         connect(action, &QAction::triggered, this, [this, n] {
-            logic_.chatterChoice(n);
+            logic_.chat().chatterChoice(n);
             acted();
         });
     }
@@ -348,7 +348,7 @@ void Tchat::syncMenus()
 
 void Tchat::openSeatMenu(int seat, QPoint globalPos)
 {
-    logic_.seatMenuOpening(seat);
+    logic_.seatMenus().seatMenuOpening(seat);
     const SeatMenu& menu = logic_.board().seatMenu;
     removeFromGame_->setEnabled(menu.removeEnabled);
     setJustWatch_->setEnabled(menu.setJustWatchEnabled);
@@ -370,7 +370,7 @@ void Tchat::chooseTextColour()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // Only a confirmed colour is taken (and saved).
     connect(dialog, &QColorDialog::colorSelected, this, [this](const QColor& colour) {
-        logic_.textColourConfirmed(fromQColor(colour));
+        logic_.options().textColourConfirmed(fromQColor(colour));
         acted();
     });
     dialog->open();
@@ -386,7 +386,7 @@ void Tchat::chooseActionColour()
         std::optional<ColourValue> chosen;
         if (result == QDialog::Accepted)
             chosen = fromQColor(dialog->selectedColor());
-        logic_.actionColourDialogClosed(chosen);
+        logic_.options().actionColourDialogClosed(chosen);
         acted();
     });
     dialog->open();

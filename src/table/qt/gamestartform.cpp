@@ -56,7 +56,7 @@ Tgamestart::Tgamestart(TableLogic& logic, QWidget* parent)
         widest = std::max(widest, box->width());
         const int limit = kLimitBoxes[i];
         connect(box, &QAbstractButton::clicked, this, [this, limit] {
-            logic_.limitBoxClick(limit);
+            logic_.startOptions().limitBoxClick(limit);
             refresh();
             emit boardChanged();
         });
@@ -69,7 +69,7 @@ Tgamestart::Tgamestart(TableLogic& logic, QWidget* parent)
     start_->setObjectName(QStringLiteral("Image1"));
     start_->move((kWindowSize.width() - start_->width()) / 2, 161);
     connect(start_, &QAbstractButton::clicked, this, [this] {
-        logic_.startGameClick();
+        logic_.startOptions().startGameClick();
         refresh();
         emit boardChanged();
     });
@@ -105,7 +105,7 @@ void Tgamestart::paintEvent(QPaintEvent*)
 void Tgamestart::closeEvent(QCloseEvent* event)
 {
     // The frame's close box only hides the window; the choice stays.
-    logic_.startWindowClosed();
+    logic_.startOptions().startWindowClosed();
     event->accept();
     emit boardChanged();
 }

@@ -50,7 +50,7 @@ Tspylist::Tspylist(TableLogic& logic, QWidget* parent)
     remove_ = popup_->addAction(QStringLiteral("Remove From Game"));
     remove_->setObjectName(QStringLiteral("popup_kickhim"));
     connect(remove_, &QAction::triggered, this, [this] {
-        logic_.spyRemoveClick();
+        logic_.seatMenus().spyRemoveClick();
         emit boardChanged();
     });
     refresh();
@@ -77,7 +77,7 @@ void Tspylist::pointerAt(QPoint viewportPos)
     const QModelIndex index = list_->indexAt(viewportPos);
     const int entry = index.isValid() ? index.row() : -1;
     if (entry != logic_.board().spyList.entryUnderPointer) {
-        logic_.spyPointerOver(entry);
+        logic_.seatMenus().spyPointerOver(entry);
         emit boardChanged();
     }
 }

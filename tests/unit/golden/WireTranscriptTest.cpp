@@ -262,25 +262,25 @@ std::vector<std::string> scriptedGame()
 
     // Chat, an action, a typed 0xFF, a line that is not sent, a phrase and
     // a chatter sound.
-    bob.logic.setChatEntry("hi + there \xFF|x");
-    bob.logic.sendit();
-    ann.logic.setChatEntry("/me waves+");
-    ann.logic.sendit();
-    ann.logic.setChatEntry("/meow");
-    ann.logic.sendit();
-    ann.logic.setChatEntry("/who");
-    ann.logic.sendit();
-    bob.logic.phraseClick(3);
-    ann.logic.chatterChoice(5);
-    ann.logic.textColourConfirmed(0x00123456);
-    ann.logic.setChatEntry("colour");
-    ann.logic.sendit();
+    bob.logic.chat().setChatEntry("hi + there \xFF|x");
+    bob.logic.chat().sendit();
+    ann.logic.chat().setChatEntry("/me waves+");
+    ann.logic.chat().sendit();
+    ann.logic.chat().setChatEntry("/meow");
+    ann.logic.chat().sendit();
+    ann.logic.chat().setChatEntry("/who");
+    ann.logic.chat().sendit();
+    bob.logic.chat().phraseClick(3);
+    ann.logic.chat().chatterChoice(5);
+    ann.logic.options().textColourConfirmed(0x00123456);
+    ann.logic.chat().setChatEntry("colour");
+    ann.logic.chat().sendit();
     wire.settle();
 
     // A game with one bonus roll; Klot plays seat 2.
-    ann.logic.startClick();
-    ann.logic.limitBoxClick(1);
-    ann.logic.startGameClick();
+    ann.logic.startOptions().startClick();
+    ann.logic.startOptions().limitBoxClick(1);
+    ann.logic.startOptions().startGameClick();
     wire.settle();
     wire.faces = {3, 1, 4, 2, 5}; // Ann: a zonkard at once
     wire.runUntil("CMD_zonkard", {&ann});
@@ -310,17 +310,17 @@ std::vector<std::string> scriptedGame()
     wire.settle();
     sayRaw(bob.connection, "CMD_rollthedice+3+1+2+3+4+5");
     sayRaw(bob.connection, "CMD_rollthedice+3+1+2+3+4+5");
-    bob.logic.justWatchClick();
+    bob.logic.seatMenus().justWatchClick();
     wire.settle();
     wire.runUntil("CMD_postscores+3", {});
-    bob.logic.justWatchClick();
+    bob.logic.seatMenus().justWatchClick();
     wire.settle();
 
     // A late joiner takes seat 2 during the game and is removed.
     cy.logic.processParams({"Cy", "10.0.0.6", "false"});
     wire.settle();
-    ann.logic.seatMenuOpening(2);
-    ann.logic.removeFromGameClick();
+    ann.logic.seatMenus().seatMenuOpening(2);
+    ann.logic.seatMenus().removeFromGameClick();
     wire.settle();
 
     // The rest of the game.
@@ -328,9 +328,9 @@ std::vector<std::string> scriptedGame()
 
     // A second game without a bonus limit: five sixes, kept by two rolls
     // of none, a scoring bonus roll and one that ends bonus mode.
-    ann.logic.startClick();
-    ann.logic.limitBoxClick(0);
-    ann.logic.startGameClick();
+    ann.logic.startOptions().startClick();
+    ann.logic.startOptions().limitBoxClick(0);
+    ann.logic.startOptions().startGameClick();
     wire.settle();
     wire.faces = {6, 6, 6, 6, 6, 6, 6, 1, 2, 3, 1, 2, 3, 4, 5};
     ann.logic.categoryButtonClick(6);

@@ -43,8 +43,8 @@ TEST_F(Chat, MissingOrUnreadableColourGivesRed)
 TEST_F(Chat, TypedLinesGoOutAsChatOrAction)
 {
     joinAs("Bob", 3);
-    logic.textColourConfirmed(colour::clNavy);
-    logic.actionColourDialogClosed(colour::clMaroon);
+    logic.options().textColourConfirmed(colour::clNavy);
+    logic.options().actionColourDialogClosed(colour::clMaroon);
     struct Case {
         std::string typed, sent;
     };
@@ -55,8 +55,8 @@ TEST_F(Chat, TypedLinesGoOutAsChatOrAction)
              {"/me", "CMD_action+3+|clMaroon"},
          }) {
         env.clear();
-        logic.setChatEntry(c.typed);
-        logic.sendit();
+        logic.chat().setChatEntry(c.typed);
+        logic.chat().sendit();
         EXPECT_EQ(env.lastSent(), c.sent) << c.typed;
         EXPECT_EQ(board().chatEntry, "") << c.typed;
     }
@@ -65,8 +65,8 @@ TEST_F(Chat, TypedLinesGoOutAsChatOrAction)
 TEST_F(Chat, OtherSlashLinesAreDroppedAndTheFieldEmptied)
 {
     joinAs("Bob", 3);
-    logic.setChatEntry("/join lobby");
-    logic.sendit();
+    logic.chat().setChatEntry("/join lobby");
+    logic.chat().sendit();
     EXPECT_TRUE(env.sent.empty());
     EXPECT_EQ(board().chatEntry, "");
 }
@@ -74,8 +74,8 @@ TEST_F(Chat, OtherSlashLinesAreDroppedAndTheFieldEmptied)
 TEST_F(Chat, TypedTextCannotCarryATerminator)
 {
     joinAs("Bob", 3);
-    logic.setChatEntry(std::string("a\xFF") + "b");
-    logic.sendit();
+    logic.chat().setChatEntry(std::string("a\xFF") + "b");
+    logic.chat().sendit();
     ASSERT_EQ(env.sent.size(), 1u);
     EXPECT_EQ(env.sent[0], std::string("CMD_chat+3+ayb|clBlack") + kTerminator);
 }
@@ -84,9 +84,9 @@ TEST_F(Chat, BeforeLoginEnterKeepsTheText)
 {
     logic.processParams({"Bob", "10.0.0.5", "false"});
     env.clear();
-    logic.setChatEntry("hello");
-    logic.chatEntryKeyPressed();
-    logic.sendit();
+    logic.chat().setChatEntry("hello");
+    logic.chat().chatEntryKeyPressed();
+    logic.chat().sendit();
     EXPECT_TRUE(env.sent.empty());
     EXPECT_EQ(board().chatEntry, "hello");
 }
@@ -95,69 +95,69 @@ TEST_F(Chat, TheFirstKeyEmptiesThePlaceholder)
 {
     joinAs("Bob", 3);
     ASSERT_EQ(board().chatEntry, kChatPlaceholder);
-    logic.chatEntryKeyPressed(); // Enter at once
-    logic.sendit();
+    logic.chat().chatEntryKeyPressed(); // Enter at once
+    logic.chat().sendit();
     EXPECT_TRUE(env.sent.empty());
     EXPECT_EQ(board().chatEntry, "");
 
-    logic.setChatEntry("hi");
-    logic.chatEntryKeyPressed();
+    logic.chat().setChatEntry("hi");
+    logic.chat().chatEntryKeyPressed();
     EXPECT_EQ(board().chatEntry, "hi") << "only the placeholder is emptied";
 
-    logic.setChatEntry(std::string(kChatPlaceholder));
-    logic.pasteIntoChatEntry("pasted");
+    logic.chat().setChatEntry(std::string(kChatPlaceholder));
+    logic.chat().pasteIntoChatEntry("pasted");
     EXPECT_EQ(board().chatEntry, "pasted");
 }
 
 TEST_F(Chat, ThePhraseGateLetsOnePhraseThroughEveryTwoSeconds)
 {
     joinAs("Bob", 3);
-    logic.phraseClick(1);
+    logic.chat().phraseClick(1);
     EXPECT_EQ(env.lastSent(), "CMD_action+3+says: Way To Go!|clBlack");
     now += std::chrono::milliseconds(1);
-    logic.phraseClick(2);
+    logic.chat().phraseClick(2);
     now += std::chrono::milliseconds(1998);
-    logic.phraseClick(2);
+    logic.chat().phraseClick(2);
     EXPECT_EQ(env.sent.size(), 1u) << "closed for two seconds, and nothing queues";
-    EXPECT_FALSE(logic.phraseGateOpen());
+    EXPECT_FALSE(logic.chat().phraseGateOpen());
     now += std::chrono::milliseconds(1);
-    EXPECT_TRUE(logic.phraseGateOpen());
-    logic.phraseClick(2);
+    EXPECT_TRUE(logic.chat().phraseGateOpen());
+    logic.chat().phraseClick(2);
     EXPECT_EQ(env.lastSent(), "CMD_action+3+says: Good One!|clBlack");
 }
 
 TEST_F(Chat, PhrasesBeginningWithMeSpaceAreActions)
 {
     joinAs("Bob", 3);
-    logic.actionColourDialogClosed(colour::clPurple);
+    logic.options().actionColourDialogClosed(colour::clPurple);
     logic.board().phrases[3] = "/me dances";
     logic.board().phrases[4] = "/medances";
-    logic.phraseClick(4);
+    logic.chat().phraseClick(4);
     EXPECT_EQ(env.lastSent(), "CMD_action+3+dances|clPurple");
     now += std::chrono::seconds(2);
-    logic.phraseClick(5);
+    logic.chat().phraseClick(5);
     EXPECT_EQ(env.lastSent(), "CMD_action+3+says: /medances|clPurple");
 }
 
 TEST_F(Chat, APhraseThatCannotBeSentLeavesTheGateOpen)
 {
     env.socketOpen = false; // idle: no connection was ever opened
-    logic.phraseClick(1);
+    logic.chat().phraseClick(1);
     EXPECT_TRUE(env.sent.empty());
-    EXPECT_TRUE(logic.phraseGateOpen());
+    EXPECT_TRUE(logic.chat().phraseGateOpen());
     env.socketOpen = true;
-    logic.phraseClick(1);
+    logic.chat().phraseClick(1);
     EXPECT_EQ(env.sent.size(), 1u) << "the next click goes through at once";
 }
 
 TEST_F(Chat, ChatterSoundsAreSentOnlyWithASeat)
 {
-    logic.chatterChoice(3);
+    logic.chat().chatterChoice(3);
     EXPECT_TRUE(env.sent.empty());
     joinAs("Bob", 3);
-    logic.chatterChoice(0); // <Cancel>
+    logic.chat().chatterChoice(0); // <Cancel>
     EXPECT_TRUE(env.sent.empty());
-    logic.chatterChoice(12);
+    logic.chat().chatterChoice(12);
     EXPECT_EQ(env.lastSent(), "CMD_playasound+3+wave12+");
     EXPECT_TRUE(env.sounds.empty()) << "the sender hears it when the relay arrives";
 }
@@ -165,8 +165,8 @@ TEST_F(Chat, ChatterSoundsAreSentOnlyWithASeat)
 TEST_F(Chat, ReceivedChatterPlaysWhenChatterSoundsAreOnWhateverPlaySounds)
 {
     joinAs("Bob", 3);
-    logic.togglePlayChatterSounds();
-    logic.togglePlaySounds();
+    logic.options().togglePlayChatterSounds();
+    logic.options().togglePlaySounds();
     ASSERT_TRUE(board().menu.playChatterSounds);
     ASSERT_FALSE(board().menu.playSounds);
     env.clear();

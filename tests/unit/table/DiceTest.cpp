@@ -122,7 +122,7 @@ TEST_F(Dice, ThirdRollWithoutCategoryIsRefusedWithTheReminderOn)
 
 TEST_F(Dice, ThirdRollWithoutCategoryIsRefusedWithTheReminderOff)
 {
-    logic.toggleRemindMe();
+    logic.options().toggleRemindMe();
     EXPECT_EQ(env.log, std::vector<std::string>{"save settings"});
     ASSERT_FALSE(board().menu.remindMe);
     expectThirdRollRefused(logic, env, board());
@@ -152,7 +152,7 @@ TEST_F(Dice, SecondRollWithoutCategoryAsksWhenTheReminderIsOn)
 
 TEST_F(Dice, SecondRollWithoutCategoryAndReminderOffRollsAllFive)
 {
-    logic.toggleRemindMe();
+    logic.options().toggleRemindMe();
     firstRoll();
     logic.dieRelease(2, MouseButton::Left);
     logic.dieRelease(4, MouseButton::Left);

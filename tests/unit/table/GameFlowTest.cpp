@@ -11,13 +11,13 @@ TEST_F(GameFlow, StartBeforeTheLoginSaysNotConnected)
 {
     logic.processParams({});
     env.clear();
-    logic.startClick();
+    logic.startOptions().startClick();
     EXPECT_EQ(env.log, std::vector<std::string>{"message You are not connected"});
     EXPECT_FALSE(board().startWindow.shown);
 
     host(host::sendlogininfo(1));
     env.clear();
-    logic.startClick();
+    logic.startOptions().startClick();
     EXPECT_EQ(env.log, std::vector<std::string>{"show start window"});
     EXPECT_TRUE(board().startWindow.shown);
 }
@@ -26,14 +26,14 @@ TEST_F(GameFlow, StartGameSendsTheOwnNameAndLimitThenSavesAndHides)
 {
     logic.processParams({});
     host(host::sendlogininfo(1));
-    logic.startClick();
+    logic.startOptions().startClick();
     env.clear();
     EXPECT_EQ(board().startWindow.ticked, (std::array<bool, 4>{false, false, false, true}));
-    logic.limitBoxClick(5);
-    logic.limitBoxClick(5); // the ticked box once more
+    logic.startOptions().limitBoxClick(5);
+    logic.startOptions().limitBoxClick(5); // the ticked box once more
     EXPECT_EQ(board().startWindow.ticked, (std::array<bool, 4>{false, false, true, false}));
     EXPECT_TRUE(env.log.empty()) << "a box sends and saves nothing";
-    logic.startGameClick();
+    logic.startOptions().startGameClick();
     EXPECT_EQ(env.log, (std::vector<std::string>{std::string("send CMD_startgame+You+5+") + kTerminator,
                                                  "save settings", "hide start window"}));
     EXPECT_FALSE(board().startWindow.shown);
@@ -42,38 +42,38 @@ TEST_F(GameFlow, StartGameSendsTheOwnNameAndLimitThenSavesAndHides)
 TEST_F(GameFlow, AnAbandonedChoiceIsKept)
 {
     hostAs("Ann");
-    logic.startClick();
-    logic.limitBoxClick(2);
-    logic.startWindowClosed();
+    logic.startOptions().startClick();
+    logic.startOptions().limitBoxClick(2);
+    logic.startOptions().startWindowClosed();
     EXPECT_FALSE(board().startWindow.shown);
-    logic.startClick();
+    logic.startOptions().startClick();
     EXPECT_EQ(board().startWindow.limit, 2);
-    logic.startGameClick();
+    logic.startOptions().startGameClick();
     EXPECT_EQ(env.lastSent(), "CMD_startgame+Ann+2+");
 }
 
 TEST_F(GameFlow, APlusInTheOwnNameCannotShiftTheLimit)
 {
     hostAs("A+B");
-    logic.startClick();
-    logic.limitBoxClick(1);
-    logic.startGameClick();
+    logic.startOptions().startClick();
+    logic.startOptions().limitBoxClick(1);
+    logic.startOptions().startGameClick();
     EXPECT_EQ(env.lastSent(), "CMD_startgame+A B+1+");
 }
 
 TEST_F(GameFlow, AStoredLimitTicksItsBoxAndAnythingElseUnlimited)
 {
     hostAs("Ann");
-    logic.applyStoredLimit("2");
+    logic.startOptions().applyStoredLimit("2");
     EXPECT_EQ(board().startWindow.ticked, (std::array<bool, 4>{false, true, false, false}));
     for (const char* stored : {"3", "", "05"}) {
-        logic.applyStoredLimit(stored);
+        logic.startOptions().applyStoredLimit(stored);
         EXPECT_EQ(board().startWindow.ticked, (std::array<bool, 4>{false, false, false, true}))
             << stored;
         EXPECT_EQ(board().startWindow.limit, 0);
     }
-    logic.startClick();
-    logic.startGameClick();
+    logic.startOptions().startClick();
+    logic.startOptions().startGameClick();
     EXPECT_EQ(env.lastSent(), "CMD_startgame+Ann+0+");
 }
 
@@ -158,7 +158,7 @@ TEST_F(GameFlow, ANewTurnResetsTheDice)
     host(host::createdice(3, 1, faces({1, 2, 3, 4, 5})));
     logic.dieRelease(2, MouseButton::Left);
     host(host::gotbonus(3, 30, 2, 2, 10, faces({2, 1, 1, 1, 1})));
-    logic.chooseTurnSound(TurnSound::New);
+    logic.options().chooseTurnSound(TurnSound::New);
     env.clear();
     host(host::nextplayer(3, 2, {}));
     for (const Die& die : board().dice) {
@@ -182,9 +182,9 @@ TEST_F(GameFlow, SlotOneHasTheHostingTablesPowersWithoutHostingItself)
     EXPECT_TRUE(board().menu.startGameEnabled);
     EXPECT_TRUE(board().spyList.removeEnabled);
     host(host::existing(3, "Bob"));
-    logic.seatMenuOpening(3);
+    logic.seatMenus().seatMenuOpening(3);
     EXPECT_TRUE(board().seatMenu.removeEnabled && board().seatMenu.setJustWatchEnabled);
-    logic.removeFromGameClick();
+    logic.seatMenus().removeFromGameClick();
     EXPECT_EQ(env.lastSent(), "CMD_kickhim+1+3+");
 
     host(host::startgame("Ann", 0));
@@ -205,8 +205,8 @@ TEST_F(GameFlow, TheStartersOwnTableReadsItsStartInTheFirstPerson)
     host(host::sendlogininfo(1));
     host(host::startgame("You", 0));
     EXPECT_EQ(lastLine(), "You has started a game.") << "a start this table did not ask for";
-    logic.startClick();
-    logic.startGameClick();
+    logic.startOptions().startClick();
+    logic.startOptions().startGameClick();
     host(host::startgame("You", 0));
     EXPECT_EQ(lastLine(), "You have started a game.");
 }
@@ -343,7 +343,7 @@ TEST_F(GameFlow, BotSpeedIs750UntilChosen)
 {
     EXPECT_EQ(board().menu.botSpeed, 750);
     EXPECT_EQ(board().menu.botSpeedItem, BotSpeedItem::Normal);
-    logic.botSpeedClick(BotSpeedItem::Fast);
+    logic.options().botSpeedClick(BotSpeedItem::Fast);
     EXPECT_EQ(board().menu.botSpeed, 350);
     EXPECT_EQ(board().menu.botSpeedItem, BotSpeedItem::Fast);
     EXPECT_EQ(env.log, std::vector<std::string>{"save settings"});

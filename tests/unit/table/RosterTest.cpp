@@ -124,15 +124,15 @@ TEST_F(Roster, JustWatchingMarksTheSeatAndTheOwnMenuItem)
 
 TEST_F(Roster, JustWatchAsksTheHostAndLeavesTheTickToItsAnswer)
 {
-    logic.justWatchClick();
+    logic.seatMenus().justWatchClick();
     EXPECT_TRUE(env.sent.empty()) << "not logged in";
 
     joinAs("Bob", 3);
-    logic.justWatchClick();
+    logic.seatMenus().justWatchClick();
     EXPECT_EQ(env.lastSent(), "CMD_justwatch+3+1");
     EXPECT_FALSE(board().menu.justWatchChecked);
     host(host::justwatching(3, "1"));
-    logic.justWatchClick();
+    logic.seatMenus().justWatchClick();
     EXPECT_EQ(env.lastSent(), "CMD_justwatch+3+2");
 }
 
@@ -179,7 +179,7 @@ TEST_F(Roster, AWatchedOwnTurnIsTheComputersUntilThePlayerTakesItBack)
 TEST_F(Roster, ASpectatorCannotJustWatch)
 {
     joinAs("Cat", 7);
-    logic.justWatchClick();
+    logic.seatMenus().justWatchClick();
     EXPECT_TRUE(env.sent.empty());
 }
 
@@ -187,20 +187,20 @@ TEST_F(Roster, SeatMenuOnTheHostingTable)
 {
     hostAs("Ann");
     host(host::existing(3, "Bob"));
-    logic.seatMenuOpening(4); // empty seat
+    logic.seatMenus().seatMenuOpening(4); // empty seat
     EXPECT_FALSE(board().seatMenu.removeEnabled);
     EXPECT_TRUE(board().seatMenu.setJustWatchEnabled);
     EXPECT_TRUE(board().seatMenu.unsetJustWatchEnabled);
-    logic.removeFromGameClick();
+    logic.seatMenus().removeFromGameClick();
     EXPECT_TRUE(env.sent.empty());
-    logic.setToJustWatchClick();
+    logic.seatMenus().setToJustWatchClick();
     EXPECT_EQ(env.lastSent(), "CMD_justwatch+4+1");
 
-    logic.seatMenuOpening(3);
+    logic.seatMenus().seatMenuOpening(3);
     EXPECT_TRUE(board().seatMenu.removeEnabled);
-    logic.unsetJustWatchClick();
+    logic.seatMenus().unsetJustWatchClick();
     EXPECT_EQ(env.lastSent(), "CMD_justwatch+3+2");
-    logic.removeFromGameClick();
+    logic.seatMenus().removeFromGameClick();
     EXPECT_EQ(env.lastSent(), "CMD_kickhim+1+3+");
 }
 
@@ -208,17 +208,17 @@ TEST_F(Roster, AJoinedTableRemovesNobody)
 {
     joinAs("Bob", 3);
     host(host::existing(1, "Ann"));
-    logic.seatMenuOpening(1);
+    logic.seatMenus().seatMenuOpening(1);
     EXPECT_FALSE(board().seatMenu.removeEnabled);
     EXPECT_FALSE(board().seatMenu.setJustWatchEnabled);
     EXPECT_FALSE(board().seatMenu.unsetJustWatchEnabled);
-    logic.removeFromGameClick();
-    logic.setToJustWatchClick();
-    logic.unsetJustWatchClick();
-    logic.kicking(1);
+    logic.seatMenus().removeFromGameClick();
+    logic.seatMenus().setToJustWatchClick();
+    logic.seatMenus().unsetJustWatchClick();
+    logic.seatMenus().kicking(1);
     host(host::newplayer(7, "Cat"));
-    logic.spyPointerOver(0);
-    logic.spyRemoveClick();
+    logic.seatMenus().spyPointerOver(0);
+    logic.seatMenus().spyRemoveClick();
     EXPECT_TRUE(env.sent.empty());
 }
 
@@ -227,15 +227,15 @@ TEST_F(Roster, SpyListRemovesTheEntryUnderThePointer)
     hostAs("Ann");
     host(host::newplayer(7, "Cat"));
     host(host::newplayer(9, "Fay"));
-    logic.spyPointerOver(5); // below the last entry
-    logic.spyRemoveClick();
+    logic.seatMenus().spyPointerOver(5); // below the last entry
+    logic.seatMenus().spyRemoveClick();
     EXPECT_TRUE(env.sent.empty());
-    logic.spyPointerOver(1);
-    logic.spyRemoveClick();
+    logic.seatMenus().spyPointerOver(1);
+    logic.seatMenus().spyRemoveClick();
     EXPECT_EQ(env.lastSent(), "CMD_kickhim+1+9+");
 
     // The departure removes it; the pointer's entry moves with the list.
-    logic.spyPointerOver(1);
+    logic.seatMenus().spyPointerOver(1);
     host(host::disconnected(7, "Cat"));
     EXPECT_EQ(board().spyList.entries, std::vector<std::string>{"9: Fay"});
     EXPECT_EQ(board().spyList.entryUnderPointer, 0);

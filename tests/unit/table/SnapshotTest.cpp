@@ -81,7 +81,7 @@ TEST_F(Snapshot, AChosenCategoryIsClosedWithoutItsMarker)
 
 TEST_F(Snapshot, ANewcomerWhoContinuesATurnKeepsItsCategory)
 {
-    logic.chooseTurnSound(TurnSound::New);
+    logic.options().chooseTurnSound(TurnSound::New);
     env.clear();
     host(loadstats(4, 4, 5, 2, 5, 3, faces({3, 3, 1, 3, 6})));
     EXPECT_EQ(board().status, "Your Turn");

@@ -72,7 +72,7 @@ TEST_F(Wiring, TheTextSizeAndColourReachTheChat)
     startIdle();
     menu(QStringLiteral("14"));
     EXPECT_EQ(session->chat().chatDisplay()->font().pointSize(), 14);
-    session->logic().textColourConfirmed(colour::clRed);
+    session->logic().options().textColourConfirmed(colour::clRed);
     session->chat().refresh();
     EXPECT_EQ(session->chat().chatEntry()->palette().color(QPalette::Text), QColor(Qt::red));
 }

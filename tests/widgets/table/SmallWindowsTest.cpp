@@ -15,7 +15,7 @@ using SmallWindows = TableWindowTest;
 TEST_F(SmallWindows, StartWindowTicksOneBoxAndStartsWithTheChosenLimit)
 {
     hostAs("Bob");
-    logic.startClick();
+    logic.startOptions().startClick();
     ASSERT_TRUE(start.isVisible());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&start));
     EXPECT_EQ(start.windowTitle(), QStringLiteral("Zonkards - Start Game"));
@@ -53,7 +53,7 @@ TEST_F(SmallWindows, StartWindowTicksOneBoxAndStartsWithTheChosenLimit)
 TEST_F(SmallWindows, StartWindowClosedByItsFrameKeepsTheChoice)
 {
     hostAs("Bob");
-    logic.startClick();
+    logic.startOptions().startClick();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&start));
     click(start.findChild<TickBox*>(QStringLiteral("image_5")), {14, 11});
     start.close();
@@ -61,7 +61,7 @@ TEST_F(SmallWindows, StartWindowClosedByItsFrameKeepsTheChoice)
     EXPECT_FALSE(board().startWindow.shown);
     EXPECT_TRUE(env.sent.empty());
 
-    logic.startClick();
+    logic.startOptions().startClick();
     EXPECT_TRUE(start.isVisible());
     EXPECT_TRUE(start.findChild<TickBox*>(QStringLiteral("image_5"))->ticked());
     EXPECT_EQ(board().startWindow.limit, 5);
