@@ -75,9 +75,9 @@ QJsonObject boardJson(GameSession& session)
     QJsonArray categories;
     for (const CategoryRow& row : b.categories) {
         categories.append(QJsonObject{{"button", row.buttonShown},
-                                      {"flag", toQt(row.buttonFlag)},
+                                      {"flag", row.buttonChoosable ? "t" : "f"},
                                       {"bar", row.barShown},
-                                      {"barFlag", toQt(row.barFlag)},
+                                      {"barFlag", row.barChoosable ? "t" : "f"},
                                       {"chosen", row.chosenMarker}});
     }
     o["categories"] = categories;
@@ -96,8 +96,8 @@ QJsonObject boardJson(GameSession& session)
     o["rollCount"] = b.rollCount;
     o["rollButton"] = b.rollButtonShown;
     o["startButton"] = b.startButtonShown;
-    o["prompt"] = b.panelErrorShown;
-    o["prompt1"] = b.panelError1Shown;
+    o["prompt"] = b.rollPromptShown;
+    o["prompt1"] = b.thirdRollPromptShown;
     o["winnerPanel"] = b.winnerPanelShown;
     o["winnerText"] = toQt(b.winnerText);
     o["status"] = toQt(b.status);
@@ -176,7 +176,7 @@ std::optional<QPoint> elementPoint(const Board& b, const QString& element, int n
         return onCard(categoryButtonRect(n)).center();
     if (element == "bar" && Board::isCategory(n)) {
         // The button lies over the bar's start: aim at its far end.
-        const QRect bar = onCard(barRect(n, b.category(n).barWidth));
+        const QRect bar = onCard(barRect(n, b.category(n).barSeat));
         return QPoint(bar.right() - 3, bar.center().y());
     }
     return std::nullopt;

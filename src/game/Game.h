@@ -24,6 +24,11 @@ inline constexpr int kRounds = 7;
 inline constexpr int kUnscored = -1;     // a category row not filled yet
 inline constexpr int kZonkardBonus = 20; // a straight on the first roll: its sum plus 20
 
+// Seat 2 always plays, by the computer when nobody sits there; seats 3 to 6
+// take part in a game only when somebody sat there at its start.
+inline constexpr int kComputerSeat = 2;
+inline constexpr int kFirstOptionalSeat = 3;
+
 // The computer player's name as seat 2 shows it, which is also the name
 // the host gives the computer in seat 2.
 inline constexpr std::string_view kComputerName = "Klot";

@@ -36,15 +36,16 @@ HostEngine::HostEngine(HostOutbox& outbox, NoticeSink notices, DieSource dice, B
     : outbox_(outbox), notices_(std::move(notices)), drawDie_(std::move(dice)),
       botSpeed_(std::move(botSpeed))
 {
-    static constexpr const char* kBotNames[] = {"Klot", "Klock", "Kling", "Klick", "Krazy"};
-    for (int s = 2; s <= kSeatCount; ++s)
-        seat(s).botname = kBotNames[s - 2];
+    // The computer players' names for seats 2 to 6; seat 2's is the one its label shows.
+    static constexpr std::string_view kBotNames[] = {kComputerName, "Klock", "Kling", "Klick", "Krazy"};
+    for (int s = kComputerSeat; s <= kSeatCount; ++s)
+        seat(s).botname = std::string(kBotNames[s - kComputerSeat]);
 }
 
 const tplayer& HostEngine::player(int slot) const
 {
     static const tplayer kNone;
-    if (slot < 1 || slot > kSlotRecords)
+    if (slot < 1 || slot > kRefusalSlot)
         return kNone;
     return seat(slot);
 }
@@ -86,7 +87,7 @@ int HostEngine::drawFace()
     const int f = drawDie_();
     // The source promises 1 to 6; anything else is folded into that range
     // rather than stored as a face no table can show.
-    return (f >= 1 && f <= 6) ? f : ((f % 6) + 6) % 6 + 1;
+    return (f >= 1 && f <= kFaceCount) ? f : ((f % kFaceCount) + kFaceCount) % kFaceCount + 1;
 }
 
 // --- timer1 --------------------------------------------------------------
@@ -179,11 +180,11 @@ void HostEngine::departure(int connectionId)
     p.watching = false;
 
     if (gamestarted_ && slot == currentplayer_ && p.turnactive) {
-        if (slot == 1 || slot == 2) {
+        if (slot == 1 || slot == kComputerSeat) {
             // The computer finishes the turn and plays the seat from now on.
             // Seat 1 is kept like seat 2: the round count advances when the
             // turn reaches seat 1, so it must stay in the game.
-            armTimer(kTimerComputerStep, 1);
+            armTimer(kTimerComputerStep, kComputerStepTicks);
         } else {
             // The turn so far is dropped unscored; the seat leaves the game.
             p.playing = false;
@@ -317,7 +318,7 @@ HandlerResult HostEngine::justwatch(int slot, const msg::Decoded<msg::JustWatch>
         p.watching = true;
         sendToAll(msg::JustWatching{s, true});
         if (s == currentplayer_ && p.turnactive)
-            armTimer(kTimerComputerStep, 1);
+            armTimer(kTimerComputerStep, kComputerStepTicks);
         return HandlerResult::Handled;
     }
     return HandlerResult::Ignored;

@@ -38,9 +38,8 @@
 namespace zk {
 
 // Slots 1 to kSeatCount (Commands.h) are the seats of the game.
-inline constexpr int kMaxConnections = 9; // slots 7-9 only watch
-inline constexpr int kRefusalSlot = 10;   // receives "CMD_full+" and is closed
-inline constexpr int kSlotRecords = 11;   // records 1-11; 11 is never used
+inline constexpr int kMaxConnections = kSlotCount; // slots 7-9 only watch
+inline constexpr int kRefusalSlot = kSlotCount + 1; // receives "CMD_full+" and is closed
 
 // The fixed texts the host shows on its own screen; they never stall the game.
 namespace notice {
@@ -197,7 +196,9 @@ private:
     DieSource drawDie_;
     BotSpeed botSpeed_;
 
-    std::array<tplayer, kSlotRecords + 1> players_{}; // index 0 unused
+    // The per-seat records by slot, 1 to kRefusalSlot; index 0 is unused. (The
+    // game's documents count eleven records; the eleventh is never used.)
+    std::array<tplayer, kRefusalSlot + 1> players_{};
     int connections_ = 0;
     bool gamestarted_ = false;
     int currentplayer_ = 0;

@@ -28,7 +28,7 @@ HandlerResult HostEngine::startgame(const msg::Decoded<msg::StartGame>& m)
         p.playing = p.connected;
     }
     // Seat 2 always plays, by the computer when nobody sits there.
-    seat(2).playing = true;
+    seat(kComputerSeat).playing = true;
     round_ = 0;
     currentplayer_ = 0;
     findplayer();
@@ -95,7 +95,7 @@ void HostEngine::findplayer()
     p.turnactive = true;
     sendToAll(turn);
     if (computerPlayed(currentplayer_))
-        armTimer(kTimerComputerStep, 3);
+        armTimer(kTimerComputerStep, kComputerFirstTicks);
 }
 
 // --- Category choice -----------------------------------------------------
@@ -118,7 +118,7 @@ void HostEngine::selectcat(int s, int category)
     // Only a turn in progress has a computer step to come; after a zonkard
     // the pending next-player timer must not be replaced, or the game stalls.
     if (computerPlayed(s) && p.turnactive)
-        armTimer(kTimerComputerStep, 1);
+        armTimer(kTimerComputerStep, kComputerStepTicks);
 }
 
 // --- Rolls -----------------------------------------------------------------
@@ -142,11 +142,11 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
     tplayer& p = seat(s);
     if (!p.turnactive)
         return;
-    if (p.rolls > 2) {
+    if (p.rolls >= kRollsPerTurn) {
         notify(notice::tooManyRolls);
         return;
     }
-    if (p.rolls == 2 && p.category == 0) {
+    if (p.rolls == kRollsPerTurn - 1 && p.category == 0) {
         if (p.connected)
             sendTo(s, msg::NeedCat{s});
         else
@@ -158,7 +158,7 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
     if (p.rolls == 0) {
         int open = 0;
         int highest = 0;
-        for (int k = 1; k <= 6; ++k) {
+        for (int k = 1; k <= kFaceCount; ++k) {
             if (p.row(k) == kUnscored) {
                 ++open;
                 highest = k;
@@ -182,10 +182,10 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
             const int points = zonkardPoints(dice_);
             p.total += points;
             p.row(kStraight) = points;
-            p.rolls = 3;
+            p.rolls = kRollsPerTurn;
             sendToAll(msg::Zonkard{s, p.total, points, kRollsPerTurn, pairs});
             p.turnactive = false;
-            armTimer(kTimerNextPlayer, 5);
+            armTimer(kTimerNextPlayer, kNextPlayerTicks);
             return;
         }
     } else {
@@ -203,9 +203,9 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
 
     ++p.rolls;
     sendToAll(msg::CreateDice{s, p.rolls, pairs});
-    if (p.rolls < 3) {
+    if (p.rolls < kRollsPerTurn) {
         if (computerPlayed(s))
-            armTimer(kTimerComputerStep, 1);
+            armTimer(kTimerComputerStep, kComputerStepTicks);
         return;
     }
     scoreTurn(s);
@@ -230,9 +230,9 @@ void HostEngine::scoreTurn(int s)
         sendToAll(msg::PostScores{report});
     if (bonus) {
         bonuscount_ = 0;
-        armTimer(kTimerBonusRoll, 3);
+        armTimer(kTimerBonusRoll, kBonusFirstTicks);
     } else {
-        armTimer(kTimerNextPlayer, 5);
+        armTimer(kTimerNextPlayer, kNextPlayerTicks);
     }
 }
 
@@ -244,10 +244,10 @@ void HostEngine::bonusrolls(int s)
         return;
     tplayer& p = seat(s);
     const int category = p.category;
-    if ((bonuslimit_ != 0 && bonuscount_ == bonuslimit_) || category < 1 || category > 6) {
+    if ((bonuslimit_ != 0 && bonuscount_ == bonuslimit_) || category < 1 || category > kFaceCount) {
         sendToAll(msg::BonusEnd{s, {}}); // "+0+0": the limit is reached
         stopTimer();
-        armTimer(kTimerNextPlayer, 5);
+        armTimer(kTimerNextPlayer, kNextPlayerTicks);
         return;
     }
     ++bonuscount_;
@@ -256,13 +256,13 @@ void HostEngine::bonusrolls(int s)
     stopTimer();
     if (points == 0) {
         sendToAll(msg::BonusEnd{s, pairs});
-        armTimer(kTimerNextPlayer, 5);
+        armTimer(kTimerNextPlayer, kNextPlayerTicks);
         return;
     }
     p.total += points;
     p.row(category) += points;
     sendToAll(msg::GotBonus{s, p.total, points, category, p.row(category), pairs});
-    armTimer(kTimerBonusRoll, 2);
+    armTimer(kTimerBonusRoll, kBonusTicks);
 }
 
 void HostEngine::checkforwin()
@@ -285,7 +285,7 @@ void HostEngine::computerplay(int s)
     if (!p.turnactive || !computerPlayed(s))
         return;
     if (p.rolls == 0) {
-        rollthedice(s, {1, 2, 3, 4, 5});
+        rollthedice(s, {1, 2, 3, 4, 5}); // a first roll rolls all five
         return;
     }
     if (p.category == 0) {

@@ -4,14 +4,14 @@ namespace zk {
 
 bool isStraight(const Faces& faces)
 {
-    std::array<bool, 7> seen{};
+    std::array<bool, kFaceCount + 1> seen{};
     for (int f : faces) {
-        if (f < 1 || f > 6 || seen[static_cast<std::size_t>(f)])
+        if (f < 1 || f > kFaceCount || seen[static_cast<std::size_t>(f)])
             return false;
         seen[static_cast<std::size_t>(f)] = true;
     }
     // Five different faces out of six: a straight unless it has both 1 and 6.
-    return !(seen[1] && seen[6]);
+    return !(seen[1] && seen[kFaceCount]);
 }
 
 int sumOfFaces(const Faces& faces)
@@ -36,7 +36,7 @@ int pointsAfterThirdRoll(int category, const Faces& faces)
 {
     if (category == kStraight)
         return isStraight(faces) ? sumOfFaces(faces) : 0;
-    if (category >= 1 && category <= 6)
+    if (category >= 1 && category <= kFaceCount)
         return category * countFace(faces, category);
     return 0;
 }
@@ -54,7 +54,7 @@ int bonusPoints(int category, const Faces& faces)
 std::vector<int> offeredCategories(const ScoreRows& rows, int round)
 {
     std::vector<int> open;
-    for (int k = 1; k <= 6; ++k) {
+    for (int k = 1; k <= kFaceCount; ++k) {
         if (rows[static_cast<std::size_t>(k - 1)] == kUnscored)
             open.push_back(k);
     }
@@ -67,7 +67,7 @@ int computerCategory(const ScoreRows& rows, const Faces& faces)
 {
     int candidate = 0;
     int best = -1;
-    for (int k = 1; k <= 6; ++k) {
+    for (int k = 1; k <= kFaceCount; ++k) {
         if (rows[static_cast<std::size_t>(k - 1)] != kUnscored)
             continue;
         const int n = countFace(faces, k);
@@ -89,7 +89,7 @@ std::vector<int> computerRerolls(int category, const Faces& faces)
 {
     std::vector<int> reroll;
     if (category == kStraight) {
-        std::array<bool, 7> kept{};
+        std::array<bool, kFaceCount + 1> kept{};
         for (int d = 0; d < kDiceCount; ++d) {
             const int f = faces[static_cast<std::size_t>(d)];
             bool keep = false;

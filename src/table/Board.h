@@ -9,7 +9,7 @@
 //     const Board& b = logic.board();
 //     b.seat(2).name                   // "Klot"
 //     b.seat(3).cell(8).text           // seat 3's total
-//     b.category(5).buttonFlag         // "t" while fives may be chosen
+//     b.category(5).buttonChoosable    // while fives may be chosen
 //     b.die(4).raised                  // a held (or kept) die
 //     b.chat.lines.back().text         // the newest chat line
 //
@@ -41,11 +41,6 @@ inline constexpr std::string_view kChatPlaceholder = "<Enter Chat Here>";
 inline constexpr ColourValue kSystemColour = colour::clBlue;
 // Colour of a received line whose colour is missing or unreadable.
 inline constexpr ColourValue kUnreadableChatColour = colour::clRed;
-
-// Geometry of the turn column marker and the category bars by seat on turn.
-inline constexpr std::array<int, kSeatCount> kTurnMarkerLeft = {94, 136, 178, 220, 262, 304};
-inline constexpr std::array<int, kSeatCount> kBarWidth = {50, 91, 133, 175, 217, 259};
-inline constexpr int kClosedBarWidth = 11;
 
 // The bonus-roll limits the start-game window offers, in the order of its
 // tick boxes (image_1, image_2, image_5, image_0).
@@ -82,14 +77,16 @@ struct SeatColumn {
 };
 
 // One category row: image_button<n>, image_spacer<n> (the bar) and
-// image_cat<n> (the chosen-category marker). A flag "t" means a click
-// chooses the category now; "f" means a click does nothing.
+// image_cat<n> (the chosen-category marker). A button or bar that is
+// choosable chooses its category when clicked; otherwise a click does
+// nothing. (The game's documents keep this as the widgets' hint text, "t"
+// or "f".)
 struct CategoryRow {
     bool buttonShown = false;
-    std::string buttonFlag = "f";
+    bool buttonChoosable = false;
     bool barShown = false;
-    std::string barFlag = "f";
-    int barWidth = kClosedBarWidth;
+    bool barChoosable = false;
+    int barSeat = 0; // the column the bar reaches (its width); 0: closed
     bool chosenMarker = false;
 };
 
@@ -114,11 +111,12 @@ struct Die {
     bool bonusMarker = false;
 };
 
-// The turn column marker image_scoreturn; it also holds the category chosen
-// in the current turn (0 for none), which the roll button reads.
+// The turn column marker image_scoreturn over a seat's column; it also
+// holds the category chosen in the current turn (0 for none), which the
+// roll button reads.
 struct TurnMarker {
     bool shown = false;
-    int left = 0;
+    int seat = 0;
     int selectedCategory = 0;
 };
 
@@ -197,8 +195,8 @@ struct Board {
     bool dicetimerRunning = false;
     bool rollButtonShown = false;  // button_roll
     bool startButtonShown = false; // button_start
-    bool panelErrorShown = false;  // panel_error: "Roll Without Selecting A Category?"
-    bool panelError1Shown = false; // panel_error1: "You must select a Category..."
+    bool rollPromptShown = false;  // panel_error: "Roll Without Selecting A Category?"
+    bool thirdRollPromptShown = false; // panel_error1: "You must select a Category..."
     bool winnerPanelShown = false; // panel_winner
     std::string winnerText;        // label_winner1 and its shadow label_winner2
 
@@ -217,7 +215,7 @@ struct Board {
     SpyList spyList;
     StartGameWindow startWindow;
 
-    Board() { seats[1].hint = std::string(kComputerName); }
+    Board() { seat(kComputerSeat).hint = std::string(kComputerName); }
 
     // Families by their own numbers.
     SeatColumn& seat(int n) { return seats.at(static_cast<std::size_t>(n - 1)); }
@@ -230,7 +228,7 @@ struct Board {
     static bool isSeat(int n) { return n >= 1 && n <= kSeatCount; }
     static bool isCategory(int n) { return n >= 1 && n <= kCategoryCount; }
     static bool isDie(int n) { return n >= 1 && n <= kDiceCount; }
-    static bool isFace(int n) { return n >= 1 && n <= 6; }
+    static bool isFace(int n) { return n >= 1 && n <= kFaceCount; }
 };
 
 // Caption of label_rl for a bonus-roll limit given as decimal text.

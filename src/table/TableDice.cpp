@@ -92,14 +92,14 @@ void TableLogic::rollClick()
 {
     const bool noCategory = onTurn() && board_.turnMarker.selectedCategory == 0;
     // A third roll needs a category, reminder or not.
-    if (noCategory && board_.rollCount == 2) {
-        board_.panelError1Shown = true;
+    if (noCategory && board_.rollCount == kRollsPerTurn - 1) {
+        board_.thirdRollPromptShown = true;
         eventSound("error");
         return;
     }
     if (noCategory && board_.rollCount > 0) {
         if (board_.menu.remindMe) {
-            board_.panelErrorShown = true;
+            board_.rollPromptShown = true;
             eventSound("error");
             return;
         }
@@ -126,7 +126,7 @@ void TableLogic::yesClick()
         if (!sendRoll(true))
             return;
     }
-    board_.panelErrorShown = false;
+    board_.rollPromptShown = false;
     board_.rollButtonShown = false;
     state_.currentSeat = 0;
     rollWithheld_ = !sending;
@@ -134,12 +134,12 @@ void TableLogic::yesClick()
 
 void TableLogic::noClick()
 {
-    board_.panelErrorShown = false;
+    board_.rollPromptShown = false;
 }
 
 void TableLogic::okClick()
 {
-    board_.panelError1Shown = false;
+    board_.thirdRollPromptShown = false;
 }
 
 void TableLogic::tumbleTick()
@@ -148,7 +148,7 @@ void TableLogic::tumbleTick()
         return;
     // Only the pictures tumble; the records keep what the host reported.
     for (Die& die : board_.dice)
-        die.picture = DiePicture{DieBody::Plain, 1 + random_(6)};
+        die.picture = DiePicture{DieBody::Plain, 1 + random_(kFaceCount)};
 }
 
 } // namespace zk

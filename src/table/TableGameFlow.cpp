@@ -16,7 +16,7 @@ void TableLogic::clearall()
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         SeatColumn& column = board_.seat(seat);
         column.winnerRing = false;
-        if (seat >= 3)
+        if (seat >= kFirstOptionalSeat)
             column.notPlaying = false;
         for (ScoreCell& cell : column.cells)
             cell = ScoreCell{};
@@ -31,8 +31,8 @@ HandlerResult TableLogic::startthegame(const msg::Decoded<msg::StartGame>& m)
     board_.rollButtonShown = false; // a button left from a game cut short
     board_.menu.justWatchChecked = false;
     board_.winnerPanelShown = false;
-    board_.panelErrorShown = false;
-    board_.panelError1Shown = false;
+    board_.rollPromptShown = false;
+    board_.thirdRollPromptShown = false;
     clearall();
 
     const std::string& starter = m->starter;
@@ -46,9 +46,9 @@ HandlerResult TableLogic::startthegame(const msg::Decoded<msg::StartGame>& m)
                         : std::string(starter) + " has started a game.");
 
     // The computer player takes an empty seat 2 for this game.
-    if (board_.seat(2).name == kWaitingName)
-        board_.seat(2).name = std::string(kComputerName);
-    for (int seat = 3; seat <= kSeatCount; ++seat) {
+    if (board_.seat(kComputerSeat).name == kWaitingName)
+        board_.seat(kComputerSeat).name = std::string(kComputerName);
+    for (int seat = kFirstOptionalSeat; seat <= kSeatCount; ++seat) {
         if (board_.seat(seat).name == kWaitingName)
             board_.seat(seat).notPlaying = true;
     }

@@ -14,7 +14,7 @@ void TableLogic::processParams(const std::vector<std::string>& args)
         systemLine("Loading Solo Game..Please wait.");
         env_.showLobbyDownload();
         state_.ownName = "You";
-        state_.hostAddress = "127.0.0.1";
+        state_.hostAddress = std::string(kLocalHostAddress);
         hostPress();
         return;
     }
@@ -37,7 +37,7 @@ void TableLogic::hostPress()
     // A 0xFF in the name would cut the login in two; it reads as "y" instead.
     state_.loginName = sanitizeField(state_.ownName) + kTerminator;
     state_.hostFlag = true;
-    if (!env_.connectToHost("127.0.0.1"))
+    if (!env_.connectToHost(kLocalHostAddress))
         return;
     board_.startButtonShown = true;
     board_.menu.startGameEnabled = true;

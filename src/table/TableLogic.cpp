@@ -116,14 +116,14 @@ void TableLogic::withdrawOwnTurn()
     if (turnSeat_ == 0 || turnSeat_ != state_.ownSeat)
         return;
     board_.rollButtonShown = false;
-    board_.panelErrorShown = false;
-    board_.panelError1Shown = false;
+    board_.rollPromptShown = false;
+    board_.thirdRollPromptShown = false;
     rollWithheld_ = false;
     // The offer stays recorded; only the buttons the player could press go.
     for (CategoryRow& row : board_.categories) {
-        if (row.buttonFlag == "t") {
+        if (row.buttonChoosable) {
             row.buttonShown = row.barShown = false;
-            row.buttonFlag = row.barFlag = "f";
+            row.buttonChoosable = row.barChoosable = false;
         }
     }
     if (board_.turnMarker.shown)

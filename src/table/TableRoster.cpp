@@ -45,8 +45,8 @@ HandlerResult TableLogic::playerdisconnected(const msg::Decoded<msg::SlotName>& 
         // The line names whoever the label showed, not the name in the message.
         if (column.name != kWaitingName && column.name != column.hint)
             systemLine(column.name + " disconnected.");
-        column.name = seat == 2 ? column.hint : std::string(kWaitingName);
-        if (seat >= 3)
+        column.name = seat == kComputerSeat ? column.hint : std::string(kWaitingName);
+        if (seat >= kFirstOptionalSeat)
             column.notPlaying = true;
         column.eyes = false;
         return HandlerResult::Handled;

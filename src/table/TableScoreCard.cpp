@@ -21,7 +21,7 @@ std::string_view choiceStatus(int category)
 void TableLogic::placeTurnColumn(int seat, bool keepChosenMarkers)
 {
     if (Board::isSeat(seat))
-        board_.turnMarker.left = kTurnMarkerLeft[static_cast<std::size_t>(seat - 1)];
+        board_.turnMarker.seat = seat;
     // Only the column that was black turns grey; on a cleared board every
     // column is black, so the first turn of a game greys them all.
     for (SeatColumn& column : board_.seats) {
@@ -51,10 +51,9 @@ void TableLogic::offerCategory(int seat, int category)
     if (!Board::isCategory(category))
         return; // "0" offers nothing
     CategoryRow& row = board_.category(category);
-    row.barWidth = Board::isSeat(seat) ? kBarWidth[static_cast<std::size_t>(seat - 1)]
-                                       : kClosedBarWidth;
+    row.barSeat = Board::isSeat(seat) ? seat : 0;
     row.buttonShown = row.barShown = true;
-    row.buttonFlag = row.barFlag = "t";
+    row.buttonChoosable = row.barChoosable = true;
 }
 
 void TableLogic::choose(int category)
@@ -70,7 +69,7 @@ void TableLogic::categoryButtonClick(int category)
 {
     if (Board::isCategory(category)) {
         const CategoryRow& row = board_.category(category);
-        if (row.buttonShown && row.buttonFlag == "t")
+        if (row.buttonShown && row.buttonChoosable)
             choose(category);
     }
 }
@@ -79,7 +78,7 @@ void TableLogic::categoryBarClick(int category)
 {
     if (Board::isCategory(category)) {
         const CategoryRow& row = board_.category(category);
-        if (row.barShown && row.barFlag == "t")
+        if (row.barShown && row.barChoosable)
             choose(category);
     }
 }
@@ -96,7 +95,7 @@ HandlerResult TableLogic::selectedcat(const msg::Decoded<msg::SelectedCat>& m)
     board_.turnMarker.selectedCategory = category;
     for (int c = 1; c <= kCategoryCount; ++c) {
         CategoryRow& row = board_.category(c);
-        row.buttonFlag = row.barFlag = "f";
+        row.buttonChoosable = row.barChoosable = false;
         // The bar keeps the width the turn highlight gave it. A choice the
         // host makes over the player's replaces the shown one, marker too.
         row.buttonShown = row.barShown = row.chosenMarker = c == category;
@@ -119,7 +118,7 @@ HandlerResult TableLogic::needcat(const msg::Decoded<msg::NeedCat>& m)
         return HandlerResult::Malformed;
     if (m->seat != state_.ownSeat)
         return HandlerResult::Ignored;
-    board_.panelError1Shown = true;
+    board_.thirdRollPromptShown = true;
     state_.currentSeat = m->seat;
     board_.rollButtonShown = true;
     eventSound("error");

@@ -57,7 +57,7 @@ HandlerResult TableLogic::loadstats(const msg::Decoded<msg::LoadStats>& m)
 
     if (Board::isCategory(selected)) {
         CategoryRow& row = board_.category(selected);
-        row.buttonFlag = row.barFlag = "f";
+        row.buttonChoosable = row.barChoosable = false;
         row.buttonShown = row.barShown = true;
     }
     board_.turnMarker.shown = true;
@@ -84,7 +84,7 @@ HandlerResult TableLogic::loadscores(const msg::Decoded<msg::LoadScores>& m)
         showSnapshotTotal(group);
         if (!m.reached(Field::Groups + static_cast<int>(i)))
             return HandlerResult::Malformed; // stopped inside this group
-        if (group.flag != "f" || group.seat < 3 || !Board::isSeat(group.seat))
+        if (group.flag != "f" || group.seat < kFirstOptionalSeat || !Board::isSeat(group.seat))
             continue;
         board_.seat(group.seat).notPlaying = true;
         if (group.seat == state_.ownSeat)
@@ -119,9 +119,9 @@ void TableLogic::showSnapshotTotal(const msg::ScoreGroup& group)
                 continue;
             offered_[static_cast<std::size_t>(row - 1)] = false;
             CategoryRow& category = board_.category(row);
-            if (category.buttonFlag == "t") {
+            if (category.buttonChoosable) {
                 category.buttonShown = category.barShown = false;
-                category.buttonFlag = category.barFlag = "f";
+                category.buttonChoosable = category.barChoosable = false;
             }
         }
     }

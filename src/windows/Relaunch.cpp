@@ -69,7 +69,8 @@ QStringList relaunchArguments(const HostJoinChoice& choice)
 {
     QString address = choice.address.trimmed();
     if (choice.host && address.isEmpty())
-        address = QString::fromLatin1(kOwnHostAddress);
+        // The new copy connects to itself.
+        address = QString::fromLatin1(kLocalHostAddress.data(), static_cast<qsizetype>(kLocalHostAddress.size()));
     return {choice.name.trimmed(), address,
             choice.host ? QStringLiteral("true") : QStringLiteral("false")};
 }

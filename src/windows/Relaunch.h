@@ -10,12 +10,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "game/Game.h" // kLocalHostAddress
+
 namespace zk {
 
 // Longest player name accepted: the board shows names in narrow labels.
 inline constexpr int kMaxPlayerNameLength = 30;
-// The address given to the new copy when hosting: it connects to itself.
-inline constexpr const char* kOwnHostAddress = "127.0.0.1";
 
 struct HostJoinChoice {
     QString name;
@@ -36,7 +36,7 @@ QString hostJoinProblem(const HostJoinChoice& choice);
 bool fitsWireCodePage(const QString& text);
 
 // The arguments after the program: name, address, "true" or "false". Names
-// and addresses are trimmed; hosting passes kOwnHostAddress when no address
+// and addresses are trimmed; hosting passes kLocalHostAddress when no address
 // was given.
 QStringList relaunchArguments(const HostJoinChoice& choice);
 // The program followed by relaunchArguments().

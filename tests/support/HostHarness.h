@@ -249,7 +249,7 @@ private:
     }
 
     int lastId = 0;
-    std::array<int, kSlotRecords + 1> conn{}; // slot -> live connection id
+    std::array<int, kRefusalSlot + 1> conn{}; // slot -> live connection id
     std::uint64_t generation_ = 0;
     std::int64_t nextFireMs_ = 0;
 };

@@ -85,7 +85,7 @@ private:
     Connection* live(int slot, int id);
 
     HostEngine engine_;
-    std::array<Connection, kSlotRecords + 1> conns_; // index = slot
+    std::array<Connection, kRefusalSlot + 1> conns_; // index = slot
     int nextConnectionId_ = 0;
     std::unordered_map<int, int> queued_; // connection id -> messages waiting
     std::uint64_t timerGeneration_ = 0;

@@ -114,9 +114,19 @@ inline QRect categoryButtonRect(int category)
 {
     return {QPoint(kButtonLeft, kButtonTops[static_cast<std::size_t>(category - 1)]), kButtonSize};
 }
-inline QRect barRect(int category, int width)
+// The turn column marker's left edge and the bars' width by the seat on
+// turn: a bar reaches from its button to the right edge of that column. A
+// closed bar (seat 0) is 11 wide.
+inline constexpr std::array<int, 6> kTurnMarkerLefts = {94, 136, 178, 220, 262, 304};
+inline constexpr std::array<int, 6> kBarWidths = {50, 91, 133, 175, 217, 259};
+inline constexpr int kClosedBarWidth = 11;
+inline int barWidth(int seat)
 {
-    return {kBarLeft, kBarTops[static_cast<std::size_t>(category - 1)], width, kBarHeight};
+    return seat >= 1 && seat <= 6 ? kBarWidths[static_cast<std::size_t>(seat - 1)] : kClosedBarWidth;
+}
+inline QRect barRect(int category, int seat)
+{
+    return {kBarLeft, kBarTops[static_cast<std::size_t>(category - 1)], barWidth(seat), kBarHeight};
 }
 // The chosen-category arrow sits on the button's right end, centred on it.
 inline QRect arrowRect(int category)
@@ -125,8 +135,9 @@ inline QRect arrowRect(int category)
     return {QPoint(kArrowLeft, button.top() + (button.height() - kArrowSize.height()) / 2),
             kArrowSize};
 }
-inline QRect turnFrameRect(int left)
+inline QRect turnFrameRect(int seat)
 {
+    const int left = seat >= 1 && seat <= 6 ? kTurnMarkerLefts[static_cast<std::size_t>(seat - 1)] : 0;
     return {QPoint(left, kTurnFrameTop), kTurnFrameSize};
 }
 inline QRect eyesRect(int seat)

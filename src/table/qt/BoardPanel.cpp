@@ -54,11 +54,11 @@ BoardPanel::Hit BoardPanel::hitAt(QPoint pos) const
     using layout::onPrompt;
 
     // The prompts lie over the title and the dice and take every click there.
-    if (b.panelError1Shown && layout::kPromptPanel.contains(pos)) {
+    if (b.thirdRollPromptShown && layout::kPromptPanel.contains(pos)) {
         const QRect ok = onPrompt(layout::kOkButton);
         return ok.contains(pos) ? Hit{Element::Ok, 0, ok} : Hit{};
     }
-    if (b.panelErrorShown && layout::kPromptPanel.contains(pos)) {
+    if (b.rollPromptShown && layout::kPromptPanel.contains(pos)) {
         const QRect yes = onPrompt(layout::kYesButton);
         const QRect no = onPrompt(layout::kNoButton);
         if (yes.contains(pos))
@@ -93,7 +93,7 @@ BoardPanel::Hit BoardPanel::hitAt(QPoint pos) const
     }
     for (int c = 1; c <= kCategoryCount; ++c) {
         const CategoryRow& row = b.category(c);
-        const QRect r = onCard(layout::barRect(c, row.barWidth));
+        const QRect r = onCard(layout::barRect(c, row.barSeat));
         if (row.barShown && r.contains(pos))
             return {Element::CategoryBar, c, r};
     }
@@ -247,13 +247,13 @@ void BoardPanel::paintCard(QPainter& p, const Board& b) const
     for (int c = 1; c <= kCategoryCount; ++c) {
         const CategoryRow& row = b.category(c);
         if (row.barShown)
-            put(p, onCard(layout::barRect(c, row.barWidth)), ArtId::Bar);
+            put(p, onCard(layout::barRect(c, row.barSeat)), ArtId::Bar);
     }
     for (int c = 1; c <= kCategoryCount; ++c) {
         const CategoryRow& row = b.category(c);
         if (row.buttonShown) {
             // Only a button that can be chosen now answers the mouse.
-            const Look look = row.buttonFlag == "t" ? lookOf(Element::CategoryButton, c)
+            const Look look = row.buttonChoosable ? lookOf(Element::CategoryButton, c)
                                                     : Look::Normal;
             put(p, onCard(layout::categoryButtonRect(c)), art::categoryButton(c), look);
         }
@@ -261,7 +261,7 @@ void BoardPanel::paintCard(QPainter& p, const Board& b) const
             put(p, onCard(layout::arrowRect(c)), ArtId::CategoryArrow);
     }
     if (b.turnMarker.shown)
-        put(p, onCard(layout::turnFrameRect(b.turnMarker.left)), ArtId::TurnFrame);
+        put(p, onCard(layout::turnFrameRect(b.turnMarker.seat)), ArtId::TurnFrame);
 
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         const SeatColumn& column = b.seat(seat);
@@ -306,7 +306,7 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b) const
         p.drawText(layout::kWinnerPanel, Qt::AlignCenter, line);
     }
     using layout::onPrompt;
-    if (b.panelErrorShown) {
+    if (b.rollPromptShown) {
         put(p, layout::kPromptPanel, ArtId::PromptPanel);
         p.setPen(art::boardInk());
         p.setFont(art::sansFont(13, false));
@@ -318,7 +318,7 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b) const
         put(p, onPrompt(layout::kYesButton), ArtId::ButtonYes, lookOf(Element::Yes));
         put(p, onPrompt(layout::kNoButton), ArtId::ButtonNo, lookOf(Element::No));
     }
-    if (b.panelError1Shown) {
+    if (b.thirdRollPromptShown) {
         put(p, layout::kPromptPanel, ArtId::PromptPanel);
         p.setPen(art::boardInk());
         p.setFont(art::sansFont(14, true));

@@ -225,7 +225,7 @@ void Tchat::buildMenus()
 
 void Tchat::buildBoardWidgets()
 {
-    for (int n = 1; n <= 10; ++n) {
+    for (int n = 1; n <= kPhraseButtonCount; ++n) {
         auto* button = new PictureButton(art::phraseButton(n), board_);
         button->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         button->setGeometry(layout::phraseRect(n));

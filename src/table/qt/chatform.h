@@ -104,7 +104,7 @@ private:
     BoardPanel* board_ = nullptr;
     ChatView* mainchat_ = nullptr;
     ChatEntry* mychat_ = nullptr;
-    std::array<PictureButton*, 10> phrases_{};
+    std::array<PictureButton*, kPhraseButtonCount> phrases_{};
     QTimer* dicetimer_ = nullptr;
     bool shownBefore_ = false;
 

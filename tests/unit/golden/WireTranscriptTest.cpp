@@ -74,7 +74,7 @@ public:
             return false;
         if (b.rollCount >= 1 && b.turnMarker.selectedCategory == 0) {
             for (int c = 1; c <= kCategoryCount; ++c) {
-                if (b.category(c).buttonShown && b.category(c).buttonFlag == "t") {
+                if (b.category(c).buttonShown && b.category(c).buttonChoosable) {
                     logic.categoryButtonClick(c);
                     return true;
                 }

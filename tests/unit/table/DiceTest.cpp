@@ -104,14 +104,14 @@ void expectThirdRollRefused(TableLogic& logic, Outbox& env, const Board& board)
     logic.handleMessage(host::createdice(3, 2, faces({1, 1, 1, 1, 1})));
     env.clear();
     logic.rollClick();
-    EXPECT_TRUE(board.panelError1Shown);
-    EXPECT_FALSE(board.panelErrorShown);
+    EXPECT_TRUE(board.thirdRollPromptShown);
+    EXPECT_FALSE(board.rollPromptShown);
     EXPECT_TRUE(env.sent.empty());
     EXPECT_EQ(env.sounds, std::vector<std::string>{"error"});
     EXPECT_TRUE(board.rollButtonShown);
     EXPECT_EQ(logic.state().currentSeat, 3);
     logic.okClick();
-    EXPECT_FALSE(board.panelError1Shown);
+    EXPECT_FALSE(board.thirdRollPromptShown);
 }
 
 TEST_F(Dice, ThirdRollWithoutCategoryIsRefusedWithTheReminderOn)
@@ -134,17 +134,17 @@ TEST_F(Dice, SecondRollWithoutCategoryAsksWhenTheReminderIsOn)
     logic.dieRelease(2, MouseButton::Left);
     env.clear();
     logic.rollClick();
-    EXPECT_TRUE(board().panelErrorShown);
+    EXPECT_TRUE(board().rollPromptShown);
     EXPECT_TRUE(env.sent.empty());
     EXPECT_EQ(env.sounds, std::vector<std::string>{"error"});
     logic.noClick();
-    EXPECT_FALSE(board().panelErrorShown);
+    EXPECT_FALSE(board().rollPromptShown);
     EXPECT_TRUE(board().rollButtonShown);
 
     logic.rollClick();
     logic.yesClick();
     EXPECT_EQ(env.lastSent(), "CMD_rollthedice+3+1+2+3+4+5");
-    EXPECT_FALSE(board().panelErrorShown);
+    EXPECT_FALSE(board().rollPromptShown);
     EXPECT_FALSE(board().rollButtonShown);
     EXPECT_FALSE(board().die(2).raised);
     EXPECT_EQ(state().currentSeat, 0);
@@ -157,7 +157,7 @@ TEST_F(Dice, SecondRollWithoutCategoryAndReminderOffRollsAllFive)
     logic.dieRelease(2, MouseButton::Left);
     logic.dieRelease(4, MouseButton::Left);
     logic.rollClick();
-    EXPECT_FALSE(board().panelErrorShown);
+    EXPECT_FALSE(board().rollPromptShown);
     EXPECT_EQ(env.lastSent(), "CMD_rollthedice+3+1+2+3+4+5");
     for (int n = 1; n <= 5; ++n)
         EXPECT_FALSE(board().die(n).held || board().die(n).raised);
@@ -208,10 +208,10 @@ TEST_F(Dice, TheThirdRollPostsScoresOnEveryTable)
 TEST_F(Dice, NeedcatShowsThePromptOnlyToItsSeat)
 {
     host(host::needcat(4));
-    EXPECT_FALSE(board().panelError1Shown);
+    EXPECT_FALSE(board().thirdRollPromptShown);
     logic.rollClick();
     host(host::needcat(3));
-    EXPECT_TRUE(board().panelError1Shown);
+    EXPECT_TRUE(board().thirdRollPromptShown);
     EXPECT_TRUE(board().rollButtonShown);
     EXPECT_EQ(state().currentSeat, 3);
     EXPECT_EQ(env.sounds, std::vector<std::string>{"error"});

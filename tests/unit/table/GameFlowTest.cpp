@@ -124,28 +124,28 @@ TEST_F(GameFlow, TheFirstTurnGreysEveryColumn)
         }
     }
     EXPECT_TRUE(board().turnMarker.shown);
-    EXPECT_EQ(board().turnMarker.left, 94);
+    EXPECT_EQ(board().turnMarker.seat, 1);
     EXPECT_EQ(board().round, "Round: 1");
     EXPECT_EQ(board().status, "Ann's turn");
     EXPECT_FALSE(board().rollButtonShown);
     EXPECT_TRUE(board().dicetimerRunning);
     for (int c = 1; c <= 6; ++c) {
         EXPECT_TRUE(board().category(c).buttonShown);
-        EXPECT_EQ(board().category(c).buttonFlag, "t");
-        EXPECT_EQ(board().category(c).barFlag, "t");
-        EXPECT_EQ(board().category(c).barWidth, 50);
+        EXPECT_TRUE(board().category(c).buttonChoosable);
+        EXPECT_TRUE(board().category(c).barChoosable);
+        EXPECT_EQ(board().category(c).barSeat, 1);
     }
     EXPECT_FALSE(board().category(7).buttonShown);
-    EXPECT_EQ(board().category(7).barWidth, 11);
+    EXPECT_EQ(board().category(7).barSeat, 0);
     EXPECT_TRUE(env.sounds.empty()) << "no turn sound for another's turn";
 
     host(host::nextplayer(3, 1, {7}));
     EXPECT_EQ(board().seat(1).cell(4).colour, CellColour::Grey);
     EXPECT_TRUE(board().seat(3).cell(8).bold);
-    EXPECT_EQ(board().turnMarker.left, 178);
-    EXPECT_EQ(board().category(7).barWidth, 133);
+    EXPECT_EQ(board().turnMarker.seat, 3);
+    EXPECT_EQ(board().category(7).barSeat, 3);
     EXPECT_FALSE(board().category(1).buttonShown);
-    EXPECT_EQ(board().category(1).buttonFlag, "f");
+    EXPECT_FALSE(board().category(1).buttonChoosable);
     EXPECT_EQ(board().status, "Your Turn");
     EXPECT_TRUE(board().rollButtonShown);
     EXPECT_EQ(env.sounds, std::vector<std::string>{"turn"});

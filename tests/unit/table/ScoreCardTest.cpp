@@ -53,10 +53,10 @@ TEST_F(ScoreCard, TheChoiceShowsOnlyTheChosenRow)
         EXPECT_EQ(row.buttonShown, c == 5);
         EXPECT_EQ(row.barShown, c == 5);
         EXPECT_EQ(row.chosenMarker, c == 5);
-        EXPECT_EQ(row.buttonFlag, "f");
-        EXPECT_EQ(row.barFlag, "f");
+        EXPECT_FALSE(row.buttonChoosable);
+        EXPECT_FALSE(row.barChoosable);
     }
-    EXPECT_EQ(board().category(5).barWidth, 133) << "the bar keeps its width";
+    EXPECT_EQ(board().category(5).barSeat, 3) << "the bar keeps its width";
     EXPECT_EQ(env.sounds, std::vector<std::string>{"select"});
 
     logic.categoryButtonClick(5);

@@ -52,9 +52,9 @@ TEST_F(Snapshot, BeforeTheFirstRollTheDiceShowOnes)
     EXPECT_FALSE(board().dicetimerRunning);
     EXPECT_EQ(board().status, "Ann's turn");
     EXPECT_TRUE(board().turnMarker.shown);
-    EXPECT_EQ(board().turnMarker.left, 94);
+    EXPECT_EQ(board().turnMarker.seat, 1);
     for (int c = 1; c <= 7; ++c)
-        EXPECT_EQ(board().category(c).buttonFlag, "t");
+        EXPECT_TRUE(board().category(c).buttonChoosable);
     EXPECT_TRUE(env.sounds.empty());
 }
 
@@ -66,9 +66,9 @@ TEST_F(Snapshot, AChosenCategoryIsClosedWithoutItsMarker)
     for (int c = 1; c <= 7; ++c) {
         const CategoryRow& row = board().category(c);
         EXPECT_TRUE(row.buttonShown && row.barShown);
-        EXPECT_EQ(row.buttonFlag, c == 3 ? "f" : "t");
-        EXPECT_EQ(row.barFlag, c == 3 ? "f" : "t");
-        EXPECT_EQ(row.barWidth, 91);
+        EXPECT_EQ(row.buttonChoosable, c != 3);
+        EXPECT_EQ(row.barChoosable, c != 3);
+        EXPECT_EQ(row.barSeat, 2);
         EXPECT_FALSE(row.chosenMarker);
     }
     EXPECT_EQ(board().die(5).face, 6);
@@ -92,7 +92,7 @@ TEST_F(Snapshot, ANewcomerWhoContinuesATurnKeepsItsCategory)
     // Two rolls used and a category on record: the third roll goes out.
     logic.dieRelease(1, MouseButton::Left);
     logic.rollClick();
-    EXPECT_FALSE(board().panelError1Shown);
+    EXPECT_FALSE(board().thirdRollPromptShown);
     EXPECT_EQ(env.lastSent(), "CMD_rollthedice+4+2+3+4+5");
 }
 

@@ -16,7 +16,7 @@ protected:
     {
         const Board& b = board();
         return state().currentSeat == state().ownSeat && b.rollButtonShown && b.rollCount < 3 &&
-               !b.panelErrorShown && !b.panelError1Shown;
+               !b.rollPromptShown && !b.thirdRollPromptShown;
     }
     bool gameOver() { return board().status == "Game Over!"; }
 
@@ -28,7 +28,7 @@ protected:
         if (b.rollCount >= 1 && b.turnMarker.selectedCategory == 0) {
             int offered = 0;
             for (int c = 1; c <= kCategoryCount && offered == 0; ++c) {
-                if (b.category(c).buttonShown && b.category(c).buttonFlag == "t")
+                if (b.category(c).buttonShown && b.category(c).buttonChoosable)
                     offered = c;
             }
             ASSERT_NE(offered, 0) << "a category is offered after the first roll";

@@ -36,7 +36,7 @@ TEST_F(Sounds, EventsReachThePlayerAndPlaySoundsOffSilencesThemButNotChatter)
     if (board().turnMarker.selectedCategory == 0) {
         int offered = 0;
         for (int c = 1; c <= kCategoryCount && offered == 0; ++c) {
-            if (board().category(c).buttonShown && board().category(c).buttonFlag == "t")
+            if (board().category(c).buttonShown && board().category(c).buttonChoosable)
                 offered = c;
         }
         ASSERT_NE(offered, 0);

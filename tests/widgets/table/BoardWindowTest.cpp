@@ -101,7 +101,7 @@ TEST_F(BoardWindow, PromptPanelsTakeClicksOverTheDiceAndAnswerWithTheirButtons)
 
     // A second roll without a category asks first (the reminder is on).
     clickBoard(centre(80, 198, 154, 36));
-    ASSERT_TRUE(board().panelErrorShown);
+    ASSERT_TRUE(board().rollPromptShown);
     EXPECT_TRUE(env.sent.empty());
     // The panel (8, 22, 305 x 146) lies over the dice: die 3 takes no click.
     clickBoard(centre(131, 110, 48, 48));
@@ -109,21 +109,21 @@ TEST_F(BoardWindow, PromptPanelsTakeClicksOverTheDiceAndAnswerWithTheirButtons)
 
     const QPoint no = layout::onPrompt(layout::kNoButton).center();
     clickBoard(no);
-    EXPECT_FALSE(board().panelErrorShown);
+    EXPECT_FALSE(board().rollPromptShown);
     clickBoard(centre(80, 198, 154, 36));
-    ASSERT_TRUE(board().panelErrorShown);
+    ASSERT_TRUE(board().rollPromptShown);
     clickBoard(layout::onPrompt(layout::kYesButton).center());
     EXPECT_EQ(lastSent(), "CMD_rollthedice+1+1+2+3+4+5");
-    EXPECT_FALSE(board().panelErrorShown);
+    EXPECT_FALSE(board().rollPromptShown);
 
     // The third roll without a category: the other panel, and OK closes it.
     host(host::createdice(1, 2, faces({1, 1, 2, 2, 3})));
     env.clear();
     clickBoard(centre(80, 198, 154, 36));
-    ASSERT_TRUE(board().panelError1Shown);
+    ASSERT_TRUE(board().thirdRollPromptShown);
     EXPECT_TRUE(env.sent.empty());
     clickBoard(layout::onPrompt(layout::kOkButton).center());
-    EXPECT_FALSE(board().panelError1Shown);
+    EXPECT_FALSE(board().thirdRollPromptShown);
 }
 
 TEST_F(BoardWindow, CategoryButtonsAndBarsChooseWhereTheCardShowsThem)
