@@ -143,7 +143,7 @@ QJsonObject boardJson(GameSession& session)
     o["listeningPort"] = session.server().listeningPort();
     o["lobbyConnection"] = session.lobbyConnectionOpened();
 
-    const Tally& tally = session.tallyWindow().tally();
+    const Tally& tally = session.tally().tally();
     QJsonArray own;
     for (int column = Tally::kGames; column <= Tally::kZonkards; ++column)
         own.append(toQt(tally.own(column)));

@@ -10,7 +10,8 @@
 #include <climits>
 
 #include "protocol/Port.h"
-#include "protocol/qt/QtText.h"
+#include "kit/QtText.h"
+#include "kit/WindowKit.h"
 #include "protocol/Text.h"
 #include "records/qt/DataPaths.h"
 #include "records/FileIO.h"
@@ -40,13 +41,14 @@ GameSession::GameSession(Options options)
     : options_(std::move(options)),
       sounds_(options_.sounds ? std::move(options_.sounds) : SoundPlayer::withDefaultOutput()),
       logic_(*this),
-      chat_(logic_),
-      tally_([this] {
+      tallyRecords_([this] {
           std::array<std::string, kSeatCount> names;
           for (int seat = 1; seat <= kSeatCount; ++seat)
               names[static_cast<std::size_t>(seat - 1)] = logic_.board().seat(seat).name;
           return seatedOpponents(names, logic_.state().ownSeat);
       }),
+      chat_(logic_),
+      tally_(tallyRecords_),
       server_([this] { return logic_.board().menu.botSpeed; },
               [this](const std::string& text) { notice(toQt(text)); },
               std::move(options_.dice)),
@@ -63,7 +65,6 @@ void GameSession::wireWindows()
 {
     const QPixmap background = backgroundPicture();
     tally_.setBackground(background);
-    tally_.setNotify([this](const std::string& message) { notice(QString::fromStdString(message)); });
     about_.setBackground(background);
     about_.setPicture(art::pixmap(ArtId::About, qApp->devicePixelRatio()));
     download_.setBackground(background);
@@ -133,7 +134,8 @@ void GameSession::start()
     // under way while this copy holds the single-instance lock.
     removeStaleTemporaries(settingsFilePath());
     removeStaleTemporaries(tallyFilePath());
-    tally_.loadFrom(tallyFilePath());
+    if (const auto error = tallyRecords_.loadFrom(tallyFilePath()))
+        notice(QString::fromStdString(*error));
     chat_.show();
 }
 
@@ -145,7 +147,7 @@ void GameSession::finish()
     if (!closing_)
         chat_.close();
     tableClosing(); // does nothing when the close already ran it
-    tally_.saveTo(tallyFilePath());
+    tallyRecords_.saveTo(tallyFilePath());
 }
 
 void GameSession::comeForward()
@@ -179,13 +181,7 @@ QStringList GameSession::openMessages() const
 
 QMessageBox* GameSession::notice(const QString& text)
 {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Zonkards"), text,
-                                QMessageBox::Ok, &chat_);
-    box->setObjectName(QStringLiteral("zk_message"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
-    return box;
+    return zk::showMessage(&chat_, text, Blocking::Nothing);
 }
 
 QString GameSession::installDirectory() const
@@ -204,7 +200,7 @@ void GameSession::openHostJoin()
         hostJoin_->setReleaseInstanceLock([this] {
             // The new copy reads the files at once: give it ours first.
             applyCloseRule();
-            tally_.saveTo(tallyFilePath());
+            tallyRecords_.saveTo(tallyFilePath());
             server_.stopListening();
             if (options_.releaseInstance)
                 options_.releaseInstance();
@@ -399,22 +395,22 @@ void GameSession::loadSettings()
 
 void GameSession::recordGame(const GameOutcome& outcome)
 {
-    tally_.recordGame(outcome);
+    tallyRecords_.recordGame(outcome);
 }
 
 void GameSession::offerHighestScore(std::string_view total)
 {
-    tally_.offerHighestScore(total);
+    tallyRecords_.offerHighestScore(total);
 }
 
 void GameSession::countOwnZonkard()
 {
-    tally_.countOwnZonkard();
+    tallyRecords_.countOwnZonkard();
 }
 
 void GameSession::countOwnBonusMode()
 {
-    tally_.countOwnBonusMode();
+    tallyRecords_.countOwnBonusMode();
 }
 
 } // namespace zk

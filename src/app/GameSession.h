@@ -85,6 +85,7 @@ public:
     TableLogic& logic() { return logic_; }
     Tchat& chat() { return chat_; }
     Ttallylist& tallyWindow() { return tally_; }
+    const TallyService& tally() const { return tallyRecords_; }
     Tdownload& downloadWindow() { return download_; }
     Tphrases& phraseEditor() { return phrasesEditor_; }
     TServer& server() { return server_; }
@@ -144,6 +145,7 @@ private:
     Options options_;
     std::unique_ptr<SoundPlayer> sounds_;
     TableLogic logic_;
+    TallyService tallyRecords_; // the win tally of this run, shown by Ttallylist
 
     // The nine windows, in the order they are made.
     Tchat chat_;

@@ -11,7 +11,7 @@
 #include "app/GameSession.h"
 #include "host/qt/QuitSignals.h"
 #include "protocol/Commands.h"
-#include "protocol/qt/QtText.h"
+#include "kit/QtText.h"
 #include "table/qt/PREVINST.h"
 
 namespace {

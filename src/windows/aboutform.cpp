@@ -1,9 +1,9 @@
 #include "windows/aboutform.h"
 
 #include "protocol/Commands.h"
-#include "protocol/qt/QtText.h"
+#include "kit/QtText.h"
 #include "windows/Maker.h"
-#include "windows/WindowKit.h"
+#include "kit/WindowKit.h"
 
 #include <QFont>
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "windows/JpegImage.h"
 #include "windows/Launch.h"
 #include "windows/LobbyAddress.h"
-#include "windows/WindowKit.h"
+#include "kit/WindowKit.h"
 
 #include <QCoreApplication>
 #include <QDir>

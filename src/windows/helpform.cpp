@@ -1,7 +1,7 @@
 #include "windows/helpform.h"
 
 #include "windows/Maker.h"
-#include "windows/WindowKit.h"
+#include "kit/WindowKit.h"
 
 #include <QFont>
 #include <QFrame>

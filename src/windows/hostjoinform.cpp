@@ -1,7 +1,7 @@
 #include "windows/hostjoinform.h"
 
 #include "windows/Launch.h"
-#include "windows/WindowKit.h"
+#include "kit/WindowKit.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "protocol/qt/QtText.h"
+#include "kit/QtText.h"
 #include "records/qt/DataPaths.h"
 #include "records/Settings.h"
-#include "records/qt/WindowLook.h"
+#include "kit/WindowKit.h"
 
 namespace zk {
 
@@ -54,7 +54,7 @@ Tphrases::Tphrases(QWidget* parent)
 
 void Tphrases::setBackground(const QPixmap& picture)
 {
-    setTiledBackground(this, picture);
+    applyBackground(this, picture);
 }
 
 void Tphrases::setSettingsFile(std::filesystem::path file, std::string section)

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "protocol/qt/QtText.h"
-#include "records/qt/WindowLook.h"
+#include "kit/QtText.h"
+#include "kit/WindowKit.h"
 
 namespace zk {
 namespace {
@@ -59,10 +59,10 @@ std::optional<std::size_t> indexOf(const std::vector<Tally::Entry>& entries, con
 
 } // namespace
 
-Ttallylist::Ttallylist(NamesProvider seatedNames, QWidget* parent)
+Ttallylist::Ttallylist(TallyService& tally, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      seatedNames_(std::move(seatedNames))
+      service_(tally), tally_(tally.tally())
 {
     setObjectName(QStringLiteral("Ttallylist"));
     setWindowTitle(QStringLiteral("Zonkards - Tally List"));
@@ -71,9 +71,6 @@ Ttallylist::Ttallylist(NamesProvider seatedNames, QWidget* parent)
     confirm_ = [this](const std::string& question) {
         return QMessageBox::question(this, QStringLiteral("Confirm"), toQt(question),
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
-    notify_ = [this](const std::string& message) {
-        QMessageBox::warning(this, QStringLiteral("Zonkards"), QString::fromStdString(message));
     };
 
     // Your Total Tally
@@ -188,12 +185,18 @@ Ttallylist::Ttallylist(NamesProvider seatedNames, QWidget* parent)
     connect(resetButton_, &QPushButton::clicked, this, &Ttallylist::resetClicked);
     connect(doneButton_, &QPushButton::clicked, this, &QDialog::close);
 
+    service_.onChanged = [this] { refresh(); };
     refresh();
+}
+
+Ttallylist::~Ttallylist()
+{
+    service_.onChanged = nullptr;
 }
 
 void Ttallylist::setBackground(const QPixmap& picture)
 {
-    setTiledBackground(this, picture);
+    applyBackground(this, picture);
 }
 
 void Ttallylist::setConfirm(Tally::Confirm confirm)
@@ -201,70 +204,13 @@ void Ttallylist::setConfirm(Tally::Confirm confirm)
     confirm_ = std::move(confirm);
 }
 
-void Ttallylist::setNotify(Notify notify)
-{
-    notify_ = std::move(notify);
-}
-
-bool Ttallylist::loadFrom(const std::filesystem::path& file)
-{
-    TallyLoad load = loadTallyFile(file);
-    tally_ = std::move(load.tally);
-    refresh();
-    if (!load.error.empty()) {
-        if (notify_)
-            notify_(load.error);
-        return false;
-    }
-    return true;
-}
-
-bool Ttallylist::saveTo(const std::filesystem::path& file) const
-{
-    return !saveTallyFile(file, tally_).has_value();
-}
-
 void Ttallylist::viewTally()
 {
-    tally_.rebuildCurrentPlayers(seatedNames_ ? seatedNames_() : std::vector<std::string>{});
+    tally_.rebuildCurrentPlayers(service_.seatedNames());
     refresh();
     show();
     raise();
     activateWindow();
-}
-
-void Ttallylist::gameOver(int ownSeat, bool ownSeatWon, std::string_view resultText,
-                          std::string_view ownTotal)
-{
-    if (ownSeat < 1 || ownSeat > kSeatCount)
-        return;
-    if (const auto outcome = gameOutcomeToRecord(ownSeat, ownSeatWon, resultText))
-        recordGame(*outcome);
-    offerHighestScore(ownTotal);
-}
-
-void Ttallylist::recordGame(const GameOutcome& outcome)
-{
-    tally_.recordGame(outcome, seatedNames_ ? seatedNames_() : std::vector<std::string>{});
-    refresh();
-}
-
-void Ttallylist::countOwnZonkard()
-{
-    tally_.countOwnZonkard();
-    refresh();
-}
-
-void Ttallylist::countOwnBonusMode()
-{
-    tally_.countOwnBonusMode();
-    refresh();
-}
-
-void Ttallylist::offerHighestScore(std::string_view ownTotal)
-{
-    if (tally_.offerHighestScore(ownTotal))
-        refresh();
 }
 
 void Ttallylist::currentPlayerClicked(const std::string& name)

@@ -16,7 +16,7 @@
 #include <QRect>
 
 #include "game/Colour.h"
-#include "protocol/qt/QtText.h" // toQt, fromQt
+#include "kit/QtText.h" // toQt, fromQt
 #include "game/Options.h"
 
 namespace zk {

@@ -106,7 +106,7 @@ TEST_F(SoloGame, PlayedWithTheMouseToGameOverTheBoardMatchesTheEngine)
     EXPECT_TRUE(board().startButtonShown) << "the host may start again";
 
     // The tally took the game, and it is in the file at the end.
-    const Tally& tally = session->tallyWindow().tally();
+    const Tally& tally = session->tally().tally();
     EXPECT_EQ(tally.own(Tally::kGames), "1");
     EXPECT_EQ(tally.own(Tally::kWins), mine >= klot ? "1" : "0");
     EXPECT_EQ(tally.own(Tally::kHighestScore), std::to_string(mine));

@@ -18,13 +18,11 @@ namespace {
 class TallyWindow : public ::testing::Test {
 protected:
     TallyWindow()
-        : window([this] { return seated; })
     {
         window.setConfirm([this](const std::string& q) {
             questions.push_back(q);
             return answer;
         });
-        window.setNotify([this](const std::string& m) { messages.push_back(m); });
     }
 
     QLabel* label(const char* name) { return window.findChild<QLabel*>(QString::fromLatin1(name)); }
@@ -47,8 +45,8 @@ protected:
     std::vector<std::string> seated;
     bool answer = true;
     std::vector<std::string> questions;
-    std::vector<std::string> messages;
-    Ttallylist window;
+    TallyService tally{[this] { return seated; }};
+    Ttallylist window{tally};
 };
 
 TEST_F(TallyWindow, ShowsItsPanelsCaptionsAndZeroesBeforeAnything)
@@ -99,11 +97,11 @@ TEST_F(TallyWindow, TickingFollowsAPlayerAndUntickingAsksBeforeDeleting)
     EXPECT_EQ(test::entryTexts(tallied()), (QStringList{"Bob", QString::fromUtf8("Émile")}));
     EXPECT_EQ(test::entryTicks(tallied()), (QList<bool>{true, true}));
     EXPECT_EQ(test::entryTicks(current()), (QList<bool>{false, true, true}));
-    EXPECT_EQ(window.tally().rowCount(), 3);
+    EXPECT_EQ(tally.tally().rowCount(), 3);
 
     // Clicking the tick of someone already tallied changes nothing.
     test::clickTickBox(current(), 1);
-    EXPECT_EQ(window.tally().rowCount(), 3);
+    EXPECT_EQ(tally.tally().rowCount(), 3);
     EXPECT_EQ(test::entryTicks(current()), (QList<bool>{false, true, true}));
 
     // No: the tick comes back. Yes: Bob's entry and row go.
@@ -116,7 +114,7 @@ TEST_F(TallyWindow, TickingFollowsAPlayerAndUntickingAsksBeforeDeleting)
     test::clickTickBox(tallied(), 0);
     EXPECT_EQ(test::entryTexts(tallied()), (QStringList{QString::fromUtf8("Émile")}));
     EXPECT_EQ(test::entryTicks(current()), (QList<bool>{false, false, true}));
-    EXPECT_EQ(window.tally().cell(0, 1), "\xC9mile");
+    EXPECT_EQ(tally.tally().cell(0, 1), "\xC9mile");
 }
 
 TEST_F(TallyWindow, GamesShowAtOnceAndSelectingShowsAnOpponent)
@@ -126,13 +124,13 @@ TEST_F(TallyWindow, GamesShowAtOnceAndSelectingShowsAnOpponent)
     test::clickTickBox(current(), 0);
     test::clickTickBox(current(), 1);
 
-    window.gameOver(1, true, "You", "71");            // the player wins
-    window.gameOver(1, false, "Ann", "40");           // Ann wins
-    window.gameOver(1, false, "Ann and Bob", "30");   // shared by others: not recorded
-    window.gameOver(8, true, "You", "200");           // a spectator records nothing
-    window.countOwnZonkard();
-    window.countOwnBonusMode();
-    window.countOwnBonusMode();
+    tally.recordGame(GameOutcome::ownWin()); // the player wins
+    tally.offerHighestScore("71");
+    tally.recordGame(GameOutcome::wonBy("Ann"));
+    tally.offerHighestScore("40");
+    tally.countOwnZonkard();
+    tally.countOwnBonusMode();
+    tally.countOwnBonusMode();
     EXPECT_EQ(text("label_totalgames"), "2");
     EXPECT_EQ(text("label_yourwins"), "1");
     EXPECT_EQ(text("label_highscore"), "71");
@@ -145,7 +143,7 @@ TEST_F(TallyWindow, GamesShowAtOnceAndSelectingShowsAnOpponent)
     EXPECT_EQ(panelValues(), (QStringList{"2", "1", "1", "0", "2", "1", "1", "0"}));
 
     // A game while Ann is selected shows her new values.
-    window.gameOver(1, false, "Bob", "12");
+    tally.recordGame(GameOutcome::wonBy("Bob"));
     EXPECT_EQ(panelValues(), (QStringList{"3", "1", "1", "1", "3", "1", "1", "1"}));
 
     // Reset Tally: No keeps everything, Yes clears it.
@@ -170,32 +168,29 @@ TEST_F(TallyWindow, LoadsAtStartSavesAtExitAndReportsABadFile)
     seated = {"Ann"};
     window.viewTally();
     test::clickTickBox(current(), 0);
-    window.gameOver(2, true, "Ann and You", "64");
-    ASSERT_TRUE(window.saveTo(file));
+    tally.recordGame(GameOutcome::ownWin()); // shared with Ann
+    tally.offerHighestScore("64");
+    ASSERT_TRUE(tally.saveTo(file));
 
     // The next run: totals back, Ann tallied, her session columns at 0.
-    Ttallylist next([] { return std::vector<std::string>{}; });
-    next.setNotify([this](const std::string& m) { messages.push_back(m); });
-    EXPECT_TRUE(next.loadFrom(file));
+    TallyService nextTally([] { return std::vector<std::string>{}; });
+    Ttallylist next(nextTally);
+    EXPECT_EQ(nextTally.loadFrom(file), std::nullopt);
     EXPECT_EQ(next.findChild<QLabel*>("label_highscore")->text(), "64");
     EXPECT_EQ(next.findChild<QLabel*>("label_yourwins")->text(), "1");
     auto* list = next.findChild<QListWidget*>("list_tallied");
     EXPECT_EQ(test::entryTexts(list), QStringList{"Ann"});
     EXPECT_EQ(test::entryTicks(list), QList<bool>{true});
-    EXPECT_EQ(next.tally().cell(3, 1), "1");
-    EXPECT_EQ(next.tally().cell(7, 1), "0");
-    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(nextTally.tally().cell(3, 1), "1");
+    EXPECT_EQ(nextTally.tally().cell(7, 1), "0");
 
     test::writeBytes(file, "WRZL\x10");
-    EXPECT_FALSE(next.loadFrom(file));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "Lzrw1 : Error reading from input file : " + file.string());
+    EXPECT_EQ(nextTally.loadFrom(file), "Lzrw1 : Error reading from input file : " + file.string());
     EXPECT_EQ(list->count(), 0);
     EXPECT_EQ(next.findChild<QLabel*>("label_highscore")->text(), "0");
 
     // Saving at exit into a place that cannot take it fails quietly.
-    EXPECT_FALSE(next.saveTo(dir / "missing-folder" / "agametally.tld"));
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(nextTally.saveTo(dir / "missing-folder" / "agametally.tld"));
 }
 
 } // namespace

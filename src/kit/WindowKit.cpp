@@ -1,4 +1,4 @@
-#include "windows/WindowKit.h"
+#include "kit/WindowKit.h"
 
 #include <QMessageBox>
 #include <QPalette>
@@ -19,13 +19,18 @@ void applyBackground(QWidget* window, const QPixmap& picture)
     window->setAutoFillBackground(true);
 }
 
-QMessageBox* showMessage(QWidget* parent, const QString& text)
+QMessageBox* showMessage(QWidget* parent, const QString& text, Blocking blocking)
 {
     auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Zonkards"), text,
                                 QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setObjectName(QStringLiteral("zk_message"));
-    box->open();
+    if (blocking == Blocking::Window) {
+        box->open();
+    } else {
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    }
     return box;
 }
 

@@ -1,4 +1,4 @@
-#include "protocol/qt/QtText.h"
+#include "kit/QtText.h"
 
 #include "protocol/Text.h"
 
