@@ -242,9 +242,15 @@ void writeFields(MessageWriter& w, const LoadScores& m)
 {
     w.field(m.addressee);
     for (const ScoreGroup& g : m.groups) {
-        std::string group = std::to_string(g.seat) + "*" + g.flag;
-        for (const auto& [row, value] : g.rows)
-            group += "*" + std::to_string(row) + "*" + std::to_string(value);
+        std::string group = std::to_string(g.seat);
+        group += '*';
+        group += g.flag;
+        for (const auto& [row, value] : g.rows) {
+            group += '*';
+            group += std::to_string(row);
+            group += '*';
+            group += std::to_string(value);
+        }
         w.field(group);
     }
 }

@@ -115,7 +115,7 @@ void Tally::recordGame(const GameOutcome& outcome, const std::vector<std::string
         Row& cells = rows_[static_cast<std::size_t>(row)];
         for (int c = 1; c < kColumns; ++c) {
             if (cells[static_cast<std::size_t>(c)].empty())
-                cells[static_cast<std::size_t>(c)] = "0";
+                cells[static_cast<std::size_t>(c)].assign(1, '0');
         }
         addOne(1, row);
         addOne(5, row);
@@ -254,7 +254,7 @@ std::optional<Tally> Tally::fromText(std::string_view text)
     }
     for (std::size_t r = 1; r < n; ++r) {
         for (std::size_t c = 5; c < static_cast<std::size_t>(kColumns); ++c)
-            t.rows_[r][c] = "0";
+            t.rows_[r][c].assign(1, '0');
         t.tallied_.push_back({t.rows_[r][0], true});
     }
     return t;
