@@ -32,7 +32,8 @@ void BM_ComputerGame(benchmark::State& state)
         ++games;
     }
     state.SetItemsProcessed(games);
-    state.counters["games_per_s"] = benchmark::Counter(static_cast<double>(games), benchmark::Counter::kIsRate);
+    state.counters["games_per_s"] =
+        benchmark::Counter(static_cast<double>(games), benchmark::Counter::kIsRate);
     state.counters["msgs_per_game"] = games ? static_cast<double>(messages) / static_cast<double>(games) : 0;
 }
 BENCHMARK(BM_ComputerGame)->Arg(2)->Arg(6)->Unit(benchmark::kMicrosecond);

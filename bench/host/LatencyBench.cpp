@@ -92,7 +92,8 @@ void BM_RollToCreateDiceAtNineClients(benchmark::State& state)
     if (!samples.empty()) {
         std::sort(samples.begin(), samples.end());
         auto at = [&](double q) {
-            return samples[std::min(samples.size() - 1, static_cast<std::size_t>(q * static_cast<double>(samples.size())))];
+            return samples[std::min(samples.size() - 1,
+                                    static_cast<std::size_t>(q * static_cast<double>(samples.size())))];
         };
         state.counters["p50_ms"] = at(0.50);
         state.counters["p99_ms"] = at(0.99);

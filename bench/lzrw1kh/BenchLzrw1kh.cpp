@@ -38,10 +38,10 @@ std::string tallyText()
 
 std::string textLike(std::size_t n)
 {
-    static const char* words[] = {"the", "dice", "roll", "zonkard", "bonus", "player", "wins",
-                                  "game", "score", "round", "Bob", "Ann", "table", "and", "turn",
-                                  "seven", "category", "straight", "host", "chat", "says:", "Way",
-                                  "To", "Go!", "Nice", "Try!", "has", "Won", "the", "Game!"};
+    static const char* words[] = {
+        "the",   "dice", "roll",  "zonkard", "bonus", "player", "wins",     "game",     "score", "round",
+        "Bob",   "Ann",  "table", "and",     "turn",  "seven",  "category", "straight", "host",  "chat",
+        "says:", "Way",  "To",    "Go!",     "Nice",  "Try!",   "has",      "Won",      "the",   "Game!"};
     std::mt19937 rng(7);
     std::string s;
     while (s.size() < n) {
@@ -97,7 +97,8 @@ Pieces lz4Pieces(const std::string& in)
     std::string dst(static_cast<std::size_t>(LZ4_compressBound(static_cast<int>(kPieceSize))), '\0');
     for (std::size_t pos = 0; pos < in.size(); pos += kPieceSize) {
         const int n = static_cast<int>(std::min(kPieceSize, in.size() - pos));
-        const int written = LZ4_compress_default(in.data() + pos, dst.data(), n, static_cast<int>(dst.size()));
+        const int written =
+            LZ4_compress_default(in.data() + pos, dst.data(), n, static_cast<int>(dst.size()));
         p.blocks.emplace_back(dst.data(), static_cast<std::size_t>(written));
         p.total += static_cast<std::size_t>(written);
     }
@@ -136,8 +137,8 @@ void BM_Lzrw1khDecompress(benchmark::State& state)
     std::vector<unsigned char> out(kPieceSize);
     for (auto _ : state) {
         for (const std::string& b : pieces.blocks) {
-            const auto n = zk::lzrw1kh::decompressBlock(
-                reinterpret_cast<const unsigned char*>(b.data()), b.size(), out.data());
+            const auto n = zk::lzrw1kh::decompressBlock(reinterpret_cast<const unsigned char*>(b.data()),
+                                                        b.size(), out.data());
             benchmark::DoNotOptimize(n);
         }
         benchmark::ClobberMemory();

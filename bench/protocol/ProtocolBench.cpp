@@ -50,8 +50,8 @@ std::string makeStream(int count)
                     m.dice.push_back({d, pick(1, 6)});
             out += msg::encode(m);
         } else if (kind < 67) {
-            out += msg::encode(msg::ChatLine{{std::string("Player") + std::to_string(seat) + " chats: " +
-                                              lines[pick(0, 4)] + "|" + colours[pick(0, 3)]}});
+            out += msg::encode(msg::ChatLine{{std::string("Player") + std::to_string(seat) +
+                                              " chats: " + lines[pick(0, 4)] + "|" + colours[pick(0, 3)]}});
         } else if (kind < 77) {
             msg::NextPlayer m{seat, std::to_string(pick(1, 7)), {}};
             for (int c = 1; c <= 7; ++c)

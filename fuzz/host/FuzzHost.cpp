@@ -51,7 +51,7 @@ private:
 };
 
 const char* const kCommands[] = {
-    "CMD_logininfo", "CMD_kickhim",   "CMD_chat",      "CMD_action",     "CMD_startgame",
+    "CMD_logininfo", "CMD_kickhim",     "CMD_chat",      "CMD_action",     "CMD_startgame",
     "CMD_justwatch", "CMD_rollthedice", "CMD_selectcat", "CMD_playasound", "CMD_nextplayer",
 };
 

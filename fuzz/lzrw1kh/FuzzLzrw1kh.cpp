@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const zk::lzrw1kh::Result read = zk::lzrw1kh::decompress(bytes, "fuzz");
     if (read.ok()) {
-        const zk::lzrw1kh::Result again =
-            zk::lzrw1kh::decompress(zk::lzrw1kh::compress(read.text), "fuzz");
+        const zk::lzrw1kh::Result again = zk::lzrw1kh::decompress(zk::lzrw1kh::compress(read.text), "fuzz");
         if (!again.ok() || again.text != read.text)
             std::abort();
         if (const auto tally = zk::Tally::fromText(read.text)) {

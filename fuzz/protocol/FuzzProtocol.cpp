@@ -26,12 +26,12 @@ namespace {
 
 using namespace zk;
 
-#define CHECK(cond)                                                                   \
-    do {                                                                              \
-        if (!(cond)) {                                                                \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                             \
-        }                                                                             \
+#define CHECK(cond)                                                                                          \
+    do {                                                                                                     \
+        if (!(cond)) {                                                                                       \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);                    \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)
 
 std::vector<std::string> drain(ReceiveQueue& q)
@@ -75,29 +75,29 @@ void readEveryWay(std::string_view message)
         CHECK(split.name.find('+') == std::string_view::npos);
     const std::string_view args = split.args;
 
-    {   // Field by field: no field holds "+".
+    { // Field by field: no field holds "+".
         FieldReader r(args);
         while (!r.atEnd())
             CHECK(r.text().find('+') == std::string_view::npos);
     }
     // Every message of both directions, whatever the command said.
-    decodeAsEach<msg::LoginInfo, msg::KickHim, msg::Chat, msg::StartGame, msg::JustWatch,
-                 msg::SelectCat, msg::PlayASound, msg::SendLoginInfo, msg::NewPlayerInfo,
-                 msg::HaveWrongVersion, msg::LoadStats, msg::LoadScores, msg::JustWatching,
-                 msg::NextPlayer, msg::SelectedCat, msg::NeedCat, msg::CreateDice, msg::Zonkard,
-                 msg::PostScores, msg::GotBonus, msg::BonusEnd, msg::Winner, msg::ChatLine>(args);
-    {   // A roll request with nothing after the seat is no list; any other
+    decodeAsEach<msg::LoginInfo, msg::KickHim, msg::Chat, msg::StartGame, msg::JustWatch, msg::SelectCat,
+                 msg::PlayASound, msg::SendLoginInfo, msg::NewPlayerInfo, msg::HaveWrongVersion,
+                 msg::LoadStats, msg::LoadScores, msg::JustWatching, msg::NextPlayer, msg::SelectedCat,
+                 msg::NeedCat, msg::CreateDice, msg::Zonkard, msg::PostScores, msg::GotBonus, msg::BonusEnd,
+                 msg::Winner, msg::ChatLine>(args);
+    { // A roll request with nothing after the seat is no list; any other
         // reads back as it was.
         const auto roll = msg::decode<msg::RollTheDice>(args);
         if (roll.reached(msg::RollTheDice::Dice))
             decodeAs<msg::RollTheDice>(args);
     }
-    {   // Text meets a person and comes back unchanged.
+    { // Text meets a person and comes back unchanged.
         const std::string utf8 = fromCp1252(message);
         CHECK(toCp1252(utf8) == message);
         CHECK(toCp1252(message).find(kTerminator) == std::string::npos);
     }
-    {   // A chat line's colour, as the table reads it.
+    { // A chat line's colour, as the table reads it.
         const auto [text, colour] = msg::ColouredText::parse(args);
         CHECK(text.size() <= args.size());
         if (colour)

@@ -254,8 +254,7 @@ std::unique_ptr<Automation> Automation::fromEnvironment(GameSession& session)
     return std::make_unique<Automation>(session, socket);
 }
 
-Automation::Automation(GameSession& session, QLocalSocket* socket)
-    : session_(session), socket_(socket)
+Automation::Automation(GameSession& session, QLocalSocket* socket) : session_(session), socket_(socket)
 {
     socket_->setParent(this);
     connect(socket_, &QLocalSocket::readyRead, this, &Automation::readCommands);
@@ -294,8 +293,8 @@ QByteArray Automation::obey(const QByteArray& line)
         ChatEntry* entry = chat.chatEntry();
         entry->setFocus();
         for (const QChar c : rest) {
-            const int key = c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode()
-                                                                      : int(Qt::Key_unknown);
+            const int key =
+                c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode() : int(Qt::Key_unknown);
             typeKey(entry, key, QString(c));
         }
         typeKey(entry, Qt::Key_Return, QStringLiteral("\r"));

@@ -39,22 +39,17 @@ QPixmap backgroundPicture()
 
 GameSession::GameSession(Options options)
     : options_(std::move(options)),
-      sounds_(options_.sounds ? std::move(options_.sounds) : SoundPlayer::withDefaultOutput()),
-      logic_(*this),
+      sounds_(options_.sounds ? std::move(options_.sounds) : SoundPlayer::withDefaultOutput()), logic_(*this),
       tallyRecords_([this] {
           std::array<std::string, kSeatCount> names;
           for (int seat = 1; seat <= kSeatCount; ++seat)
               names[static_cast<std::size_t>(seat - 1)] = logic_.board().seat(seat).name;
           return seatedOpponents(names, logic_.state().ownSeat);
       }),
-      chat_(logic_),
-      tally_(tallyRecords_),
+      chat_(logic_), tally_(tallyRecords_),
       server_([this] { return logic_.board().menu.botSpeed; },
-              [this](const std::string& text) { notice(toQt(text)); },
-              std::move(options_.dice)),
-      spies_(logic_),
-      gamestart_(logic_),
-      connection_(logic_, [this] { refreshTable(); })
+              [this](const std::string& text) { notice(toQt(text)); }, std::move(options_.dice)),
+      spies_(logic_), gamestart_(logic_), connection_(logic_, [this] { refreshTable(); })
 {
     wireWindows();
 }
@@ -76,8 +71,7 @@ void GameSession::wireWindows()
     download_.setExitRequest([this] { closeProgram(); });
     help_.setBackground(background);
     phrasesEditor_.setBackground(background);
-    phrasesEditor_.setNotify(
-        [this](const std::string& message) { notice(QString::fromStdString(message)); });
+    phrasesEditor_.setNotify([this](const std::string& message) { notice(QString::fromStdString(message)); });
 
     connect(&chat_, &Tchat::firstShown, this, [this] {
         logic_.processParams(wireArguments(options_.arguments));
@@ -122,9 +116,7 @@ void GameSession::wireWindows()
 #ifndef QT_NO_SESSIONMANAGER
     // The desktop session ending closes the table the normal way, so the
     // bounds and the tally are saved.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-        closeProgram();
-    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { closeProgram(); });
 #endif
 }
 
@@ -258,7 +250,7 @@ void GameSession::tableClosing()
     closing_ = true;
     applyCloseRule();
     for (QWidget* window : std::initializer_list<QWidget*>{&tally_, &about_, &download_, &help_,
-                                                          &phrasesEditor_, &spies_, &gamestart_})
+                                                           &phrasesEditor_, &spies_, &gamestart_})
         window->hide();
     if (hostJoin_)
         hostJoin_->hide();

@@ -16,19 +16,18 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: zonkards [NAME HOST-ADDRESS true|false]\n"
-    "\n"
-    "  (no arguments)            play a solo game against the computer\n"
-    "  NAME HOST-ADDRESS true    host a game as NAME (HOST-ADDRESS is not used)\n"
-    "  NAME HOST-ADDRESS false   join the game hosted at HOST-ADDRESS as NAME\n"
-    "\n"
-    "Only one copy runs per user session; starting another brings the running\n"
-    "one forward. ZONKARDS_PORT sets the TCP port (default 7772) and\n"
-    "ZONKARDS_DATA_DIR where the settings and the tally are kept.\n"
-    "\n"
-    "  --help      this text\n"
-    "  --version   the version\n";
+constexpr const char* kUsage = "usage: zonkards [NAME HOST-ADDRESS true|false]\n"
+                               "\n"
+                               "  (no arguments)            play a solo game against the computer\n"
+                               "  NAME HOST-ADDRESS true    host a game as NAME (HOST-ADDRESS is not used)\n"
+                               "  NAME HOST-ADDRESS false   join the game hosted at HOST-ADDRESS as NAME\n"
+                               "\n"
+                               "Only one copy runs per user session; starting another brings the running\n"
+                               "one forward. ZONKARDS_PORT sets the TCP port (default 7772) and\n"
+                               "ZONKARDS_DATA_DIR where the settings and the tally are kept.\n"
+                               "\n"
+                               "  --help      this text\n"
+                               "  --version   the version\n";
 
 } // namespace
 

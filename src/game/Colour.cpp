@@ -71,8 +71,7 @@ bool equalsNoCase(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;
@@ -119,8 +118,8 @@ std::optional<ColourValue> parseNumber(std::string_view t)
         if (v > 0xFFFFFFFFull)
             return std::nullopt;
     }
-    if (!hex && v > static_cast<unsigned long long>(std::numeric_limits<std::int32_t>::max()) +
-                        (negative ? 1 : 0))
+    if (!hex &&
+        v > static_cast<unsigned long long>(std::numeric_limits<std::int32_t>::max()) + (negative ? 1 : 0))
         return std::nullopt;
     auto u = static_cast<std::uint32_t>(v);
     return negative ? static_cast<ColourValue>(0u - u) : u;

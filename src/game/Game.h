@@ -11,15 +11,15 @@
 
 namespace zk {
 
-inline constexpr int kSeatCount = 6;     // slots 1-6 play
-inline constexpr int kSlotCount = 9;     // slots 7-9 only watch (spies)
+inline constexpr int kSeatCount = 6; // slots 1-6 play
+inline constexpr int kSlotCount = 9; // slots 7-9 only watch (spies)
 inline constexpr int kDiceCount = 5;
 inline constexpr int kFaceCount = 6;     // faces 1 to 6; 0 is a die not rolled yet
 inline constexpr int kCategoryCount = 7; // 1-6 ones to sixes, 7 the straight
 inline constexpr int kStraight = 7;      // the straight's category (captioned Zonkard)
 inline constexpr int kScoreRows = 8;     // rows 1-7 the categories, row 8 the total
 inline constexpr int kTotalRow = 8;
-inline constexpr int kRollsPerTurn = 3;  // a category is chosen before the third
+inline constexpr int kRollsPerTurn = 3; // a category is chosen before the third
 inline constexpr int kRounds = 7;
 inline constexpr int kUnscored = -1;     // a category row not filled yet
 inline constexpr int kZonkardBonus = 20; // a straight on the first roll: its sum plus 20

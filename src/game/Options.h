@@ -59,9 +59,8 @@ struct PlayerOptions {
 // file is applied; a key missing from that file gives chatter sounds on and
 // the Normal speed, 650 ms.
 inline constexpr PlayerOptions kOptionsAtStart{};
-inline constexpr PlayerOptions kOptionsForMissingKeys{true, true, TurnSound::Classic, true,
-                                                      kBotSpeedNormal, 8, colour::clBlack,
-                                                      colour::clBlack};
+inline constexpr PlayerOptions kOptionsForMissingKeys{
+    true, true, TurnSound::Classic, true, kBotSpeedNormal, 8, colour::clBlack, colour::clBlack};
 
 // Ten buttons under the chat: nine phrases, and the tenth opens the chatter
 // sounds.

@@ -4,8 +4,7 @@
 
 namespace zk {
 
-std::optional<GameOutcome> gameOutcomeToRecord(int ownSeat, bool ownSeatWon,
-                                               std::string_view resultText)
+std::optional<GameOutcome> gameOutcomeToRecord(int ownSeat, bool ownSeatWon, std::string_view resultText)
 {
     if (ownSeat < 1 || ownSeat > kSeatCount)
         return std::nullopt;

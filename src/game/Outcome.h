@@ -26,7 +26,6 @@ struct GameOutcome {
 // seat is among the winners, else the single winner named by the result text
 // (no " and " in it); nullopt when nothing is recorded (a spectator, whose
 // seat is above kSeatCount, or a win shared by others).
-std::optional<GameOutcome> gameOutcomeToRecord(int ownSeat, bool ownSeatWon,
-                                               std::string_view resultText);
+std::optional<GameOutcome> gameOutcomeToRecord(int ownSeat, bool ownSeatWon, std::string_view resultText);
 
 } // namespace zk

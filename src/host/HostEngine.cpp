@@ -33,8 +33,7 @@ private:
 };
 
 HostEngine::HostEngine(HostOutbox& outbox, NoticeSink notices, DieSource dice, BotSpeed botSpeed)
-    : outbox_(outbox), notices_(std::move(notices)), drawDie_(std::move(dice)),
-      botSpeed_(std::move(botSpeed))
+    : outbox_(outbox), notices_(std::move(notices)), drawDie_(std::move(dice)), botSpeed_(std::move(botSpeed))
 {
     // The computer players' names for seats 2 to 6; seat 2's is the one its label shows.
     static constexpr std::string_view kBotNames[] = {kComputerName, "Klock", "Kling", "Klick", "Krazy"};

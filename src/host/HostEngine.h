@@ -38,7 +38,7 @@
 namespace zk {
 
 // Slots 1 to kSeatCount (Commands.h) are the seats of the game.
-inline constexpr int kMaxConnections = kSlotCount; // slots 7-9 only watch
+inline constexpr int kMaxConnections = kSlotCount;  // slots 7-9 only watch
 inline constexpr int kRefusalSlot = kSlotCount + 1; // receives "CMD_full+" and is closed
 
 // The fixed texts the host shows on its own screen; they never stall the game.
@@ -67,12 +67,12 @@ struct tplayer {
     bool connected = false; // the slot holds a live connection
     int connectionId = 0;   // which connection (0: none); stands for playersock
     int total = 0;
-    bool watching = false;  // the player just watches: the computer plays the seat
-    std::string botname;    // the computer player's name for seats 2-6; never sent
-    bool playing = false;   // the seat takes part in the current game
-    int rolls = 0;          // rolls used in the current turn, 0 to 3
+    bool watching = false; // the player just watches: the computer plays the seat
+    std::string botname;   // the computer player's name for seats 2-6; never sent
+    bool playing = false;  // the seat takes part in the current game
+    int rolls = 0;         // rolls used in the current turn, 0 to 3
     ScoreRows scores = kFreshScores;
-    int category = 0;       // chosen for the current turn; 0 while none
+    int category = 0; // chosen for the current turn; 0 while none
     bool turnactive = false;
 
     int row(int r) const { return scores[static_cast<std::size_t>(r - 1)]; }

@@ -14,7 +14,7 @@ namespace zk {
 struct HostOptions {
     enum class Action { Run, Help, Version, Usage };
     Action action = Action::Run;
-    int port = 0;      // 0: any free port
+    int port = 0; // 0: any free port
     int botSpeedMs = 650;
     std::string error; // what was wrong, for Action::Usage
 };

@@ -15,14 +15,13 @@
 
 namespace zk {
 
-
 // Faces of dice 1 to 5 (index 0 is die 1); 0 for a die not rolled this turn.
 using Faces = std::array<int, kDiceCount>;
 // Score rows 1 to 8 (index 0 is row 1).
 using ScoreRows = std::array<int, kScoreRows>;
 // A seat's rows at the start of a game: every category open, the total 0.
 inline constexpr ScoreRows kFreshScores{kUnscored, kUnscored, kUnscored, kUnscored,
-                                       kUnscored, kUnscored, kUnscored, 0};
+                                        kUnscored, kUnscored, kUnscored, 0};
 // Totals of seats 1 to 6 (index 0 is seat 1).
 using SeatTotals = std::array<int, kSeatCount>;
 

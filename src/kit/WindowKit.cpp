@@ -11,8 +11,8 @@ void applyBackground(QWidget* window, const QPixmap& picture)
 {
     QPalette palette = window->palette();
     if (picture.isNull())
-        palette.setBrush(QPalette::Window, window->style() ? window->style()->standardPalette().window()
-                                                           : QBrush());
+        palette.setBrush(QPalette::Window,
+                         window->style() ? window->style()->standardPalette().window() : QBrush());
     else
         palette.setBrush(QPalette::Window, QBrush(picture));
     window->setPalette(palette);
@@ -21,8 +21,8 @@ void applyBackground(QWidget* window, const QPixmap& picture)
 
 QMessageBox* showMessage(QWidget* parent, const QString& text, Blocking blocking)
 {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Zonkards"), text,
-                                QMessageBox::Ok, parent);
+    auto* box =
+        new QMessageBox(QMessageBox::Information, QStringLiteral("Zonkards"), text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setObjectName(QStringLiteral("zk_message"));
     if (blocking == Blocking::Window) {

@@ -14,7 +14,9 @@ std::string sanitizeField(std::string_view text)
     return out;
 }
 
-MessageWriter::MessageWriter(std::string_view command) : text_(command) {}
+MessageWriter::MessageWriter(std::string_view command) : text_(command)
+{
+}
 
 MessageWriter& MessageWriter::field(std::string_view text)
 {

@@ -196,7 +196,7 @@ void writeFields(MessageWriter& w, const StartGame& m)
 }
 void writeFields(MessageWriter& w, const JustWatch& m)
 {
-    w.field(m.seat).field(m.mode == JustWatch::Mode::Watch ? "1"
+    w.field(m.seat).field(m.mode == JustWatch::Mode::Watch  ? "1"
                           : m.mode == JustWatch::Mode::Play ? "2"
                                                             : "");
 }
@@ -235,7 +235,12 @@ void writeFields(MessageWriter& w, const WrongVersion&)
 }
 void writeFields(MessageWriter& w, const LoadStats& m)
 {
-    w.field(m.addressee).field(m.seat).field(m.limit.text).field(m.rolls).field(m.round.text).field(m.category);
+    w.field(m.addressee)
+        .field(m.seat)
+        .field(m.limit.text)
+        .field(m.rolls)
+        .field(m.round.text)
+        .field(m.category);
     writePairs(w, m.dice);
 }
 void writeFields(MessageWriter& w, const LoadScores& m)
@@ -343,7 +348,9 @@ int readFields(FieldReader& r, JustWatch& m, bool& complete)
     f.number(m.seat);
     std::string mode;
     f.rest(mode);
-    m.mode = mode == "1" ? JustWatch::Mode::Watch : mode == "2" ? JustWatch::Mode::Play : JustWatch::Mode::Other;
+    m.mode = mode == "1"   ? JustWatch::Mode::Watch
+             : mode == "2" ? JustWatch::Mode::Play
+                           : JustWatch::Mode::Other;
     return f.finish(complete);
 }
 int readFields(FieldReader& r, RollTheDice& m, bool& complete)

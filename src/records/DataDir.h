@@ -26,8 +26,7 @@ inline constexpr const char* kDataDirVariable = "ZONKARDS_DATA_DIR";
 // The rule itself, free of the environment: the override when it is set and
 // not empty, else the program's directory when writable, else the per-user one.
 std::filesystem::path chooseDataDirectory(const std::optional<std::filesystem::path>& override,
-                                          const std::filesystem::path& programDir,
-                                          bool programDirWritable,
+                                          const std::filesystem::path& programDir, bool programDirWritable,
                                           const std::filesystem::path& userDataDir);
 
 } // namespace zk

@@ -68,8 +68,14 @@ int openExclusive(const std::filesystem::path& p)
 {
     return ::_wopen(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
-int syncFile(int fd) { return ::_commit(fd); }
-int closeFile(int fd) { return ::_close(fd); }
+int syncFile(int fd)
+{
+    return ::_commit(fd);
+}
+int closeFile(int fd)
+{
+    return ::_close(fd);
+}
 long long writeSome(int fd, const char* data, std::size_t size)
 {
     return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
@@ -79,9 +85,18 @@ int openExclusive(const std::filesystem::path& p)
 {
     return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
-int syncFile(int fd) { return ::fsync(fd); }
-int closeFile(int fd) { return ::close(fd); }
-long long writeSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
+int syncFile(int fd)
+{
+    return ::fsync(fd);
+}
+int closeFile(int fd)
+{
+    return ::close(fd);
+}
+long long writeSome(int fd, const char* data, std::size_t size)
+{
+    return ::write(fd, data, size);
+}
 #endif
 
 // Makes a rename in the folder last through a power cut, where the system
@@ -152,16 +167,17 @@ WriteStatus writeFileAtomically(const std::filesystem::path& path, std::string_v
 
 int removeStaleTemporaries(const std::filesystem::path& file)
 {
-        const std::string prefix = file.filename().string() + ".";
+    const std::string prefix = file.filename().string() + ".";
     std::error_code ec;
     std::filesystem::directory_iterator it(file.parent_path().empty() ? "." : file.parent_path(), ec);
     int removed = 0;
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() != prefix.size() + kTemporarySuffixLength || name.compare(0, prefix.size(), prefix) != 0)
+        if (name.size() != prefix.size() + kTemporarySuffixLength ||
+            name.compare(0, prefix.size(), prefix) != 0)
             continue;
-        const bool random = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()),
-                                        name.end(), [](unsigned char c) { return std::isalnum(c); });
+        const bool random = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                                        [](unsigned char c) { return std::isalnum(c); });
         std::error_code typeError;
         if (random && it->is_regular_file(typeError) && std::filesystem::remove(it->path(), typeError))
             ++removed;

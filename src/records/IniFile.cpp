@@ -86,8 +86,7 @@ std::optional<SectionRange> findSection(const std::vector<Line>& lines, std::str
     return std::nullopt;
 }
 
-std::optional<std::size_t> findKey(const std::vector<Line>& lines, SectionRange range,
-                                   std::string_view key)
+std::optional<std::size_t> findKey(const std::vector<Line>& lines, SectionRange range, std::string_view key)
 {
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
         const auto name = keyName(lines[i].text);
@@ -117,8 +116,7 @@ std::string_view lineEndingOf(std::string_view content)
 
 } // namespace
 
-std::optional<std::string> findValue(std::string_view content, std::string_view section,
-                                     std::string_view key)
+std::optional<std::string> findValue(std::string_view content, std::string_view section, std::string_view key)
 {
     const std::vector<Line> lines = splitLines(content);
     const auto range = findSection(lines, section);

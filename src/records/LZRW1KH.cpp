@@ -139,8 +139,7 @@ void compressBlock(std::string_view piece, std::string& out)
     out.resize(start + static_cast<std::size_t>(d - base));
 }
 
-std::optional<std::size_t> decompressBlock(const unsigned char* s, std::size_t size,
-                                           unsigned char* dst)
+std::optional<std::size_t> decompressBlock(const unsigned char* s, std::size_t size, unsigned char* dst)
 {
     if (size == 0)
         return std::nullopt;
@@ -203,8 +202,8 @@ std::optional<std::size_t> decompressBlock(const unsigned char* s, std::size_t s
 bool decompressBlock(std::string_view block, std::string& out)
 {
     unsigned char buffer[kPieceSize];
-    const auto produced = decompressBlock(reinterpret_cast<const unsigned char*>(block.data()),
-                                          block.size(), buffer);
+    const auto produced =
+        decompressBlock(reinterpret_cast<const unsigned char*>(block.data()), block.size(), buffer);
     if (!produced)
         return false;
     out.append(reinterpret_cast<const char*>(buffer), *produced);

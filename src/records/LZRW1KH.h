@@ -43,8 +43,7 @@ void compressBlock(std::string_view piece, std::string& out);
 // Decodes one block of size bytes into dst, which has room for kPieceSize
 // bytes; the number of bytes produced, or nullopt when the block is malformed
 // or would give more than kPieceSize bytes.
-std::optional<std::size_t> decompressBlock(const unsigned char* block, std::size_t size,
-                                           unsigned char* dst);
+std::optional<std::size_t> decompressBlock(const unsigned char* block, std::size_t size, unsigned char* dst);
 
 // Appends what one block stands for. False, with out unchanged, when the
 // block is malformed or would give more than kPieceSize bytes.

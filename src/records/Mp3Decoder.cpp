@@ -75,7 +75,8 @@ std::optional<DecodedAudio> decodeMpegLayer3(std::span<const std::uint8_t> data,
         if (done > 0 && audio.channels != 0) {
             const std::size_t old = audio.samples.size();
             audio.samples.resize(old + done / sizeof(std::int16_t));
-            std::memcpy(audio.samples.data() + old, buffer.data(), done / sizeof(std::int16_t) * sizeof(std::int16_t));
+            std::memcpy(audio.samples.data() + old, buffer.data(),
+                        done / sizeof(std::int16_t) * sizeof(std::int16_t));
             if (static_cast<double>(audio.samples.size()) > maxSamples)
                 return std::nullopt;
         }

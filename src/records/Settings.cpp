@@ -58,8 +58,7 @@ std::optional<std::string> readSetting(const std::filesystem::path& file, std::s
     return ini::readKey(file, section, key);
 }
 
-void loadSettings(const std::filesystem::path& file, std::string_view section,
-                  SettingsValues& values)
+void loadSettings(const std::filesystem::path& file, std::string_view section, SettingsValues& values)
 {
     auto read = [&](std::string_view key) { return ini::readKey(file, section, key); };
 
@@ -124,9 +123,8 @@ std::string unableToWriteMessage(const std::filesystem::path& file)
     return "Unable to write to " + pathText(file);
 }
 
-std::optional<std::string> saveSettings(const std::filesystem::path& file,
-                                        std::string_view section, const SettingsValues& values,
-                                        const KeyWriter& writer)
+std::optional<std::string> saveSettings(const std::filesystem::path& file, std::string_view section,
+                                        const SettingsValues& values, const KeyWriter& writer)
 {
     const KeyWriter write = realWriter(writer);
     struct Item {
@@ -157,9 +155,8 @@ std::optional<std::string> saveSettings(const std::filesystem::path& file,
     return std::nullopt;
 }
 
-std::optional<std::string> savePhrases(const std::filesystem::path& file,
-                                       std::string_view section, const PhraseList& phrases,
-                                       const KeyWriter& writer)
+std::optional<std::string> savePhrases(const std::filesystem::path& file, std::string_view section,
+                                       const PhraseList& phrases, const KeyWriter& writer)
 {
     const KeyWriter write = realWriter(writer);
     for (int n = 1; n <= kPhraseCount; ++n) {
@@ -169,9 +166,8 @@ std::optional<std::string> savePhrases(const std::filesystem::path& file,
     return std::nullopt;
 }
 
-std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window,
-                                                const WindowBounds& remembered, int workAreaWidth,
-                                                int workAreaHeight)
+std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window, const WindowBounds& remembered,
+                                                int workAreaWidth, int workAreaHeight)
 {
     if (window == remembered)
         return std::nullopt;
@@ -183,8 +179,8 @@ std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window,
     return saved;
 }
 
-WindowBounds fitToWorkArea(const WindowBounds& stored, const WindowBounds& workArea,
-                           int minimumWidth, int minimumHeight)
+WindowBounds fitToWorkArea(const WindowBounds& stored, const WindowBounds& workArea, int minimumWidth,
+                           int minimumHeight)
 {
     WindowBounds b = stored;
     b.width = std::max(std::min(b.width, workArea.width), minimumWidth);

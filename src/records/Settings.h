@@ -61,22 +61,35 @@ inline constexpr std::string_view Rolls = "Rolls";
 // The order in which Load settings reads and applies the keys. The window
 // is given its four bounds in one step after Height.
 inline constexpr std::array<std::string_view, 22> kLoadOrder = {
-    settingkey::Top,         settingkey::Left,       settingkey::Width,
-    settingkey::Height,      settingkey::Turnsound,  settingkey::ChatterSounds,
-    settingkey::Textsize,    settingkey::Textcolor,  settingkey::Actioncolor,
-    settingkey::Botspeed,    "Phrase1",              "Phrase2",
-    "Phrase3",               "Phrase4",              "Phrase5",
-    "Phrase6",               "Phrase7",              "Phrase8",
-    "Phrase9",               settingkey::Playsounds, settingkey::Remindme,
+    settingkey::Top,
+    settingkey::Left,
+    settingkey::Width,
+    settingkey::Height,
+    settingkey::Turnsound,
+    settingkey::ChatterSounds,
+    settingkey::Textsize,
+    settingkey::Textcolor,
+    settingkey::Actioncolor,
+    settingkey::Botspeed,
+    "Phrase1",
+    "Phrase2",
+    "Phrase3",
+    "Phrase4",
+    "Phrase5",
+    "Phrase6",
+    "Phrase7",
+    "Phrase8",
+    "Phrase9",
+    settingkey::Playsounds,
+    settingkey::Remindme,
     settingkey::Rolls,
 };
 
 // The order in which Save settings writes the keys.
 inline constexpr std::array<std::string_view, 13> kSaveOrder = {
-    settingkey::Textsize,  settingkey::Textcolor,     settingkey::Actioncolor,
-    settingkey::Botspeed,  settingkey::Rolls,         settingkey::Top,
-    settingkey::Left,      settingkey::Width,         settingkey::Height,
-    settingkey::Turnsound, settingkey::ChatterSounds, settingkey::Playsounds,
+    settingkey::Textsize, settingkey::Textcolor, settingkey::Actioncolor,   settingkey::Botspeed,
+    settingkey::Rolls,    settingkey::Top,       settingkey::Left,          settingkey::Width,
+    settingkey::Height,   settingkey::Turnsound, settingkey::ChatterSounds, settingkey::Playsounds,
     settingkey::Remindme,
 };
 
@@ -93,43 +106,39 @@ std::optional<std::string> readSetting(const std::filesystem::path& file, std::s
 // Load settings: every field of values except the phrases is set from the
 // file or to its default; a phrase is replaced only by a non-empty value, so
 // values.phrases should hold the buttons' current texts on entry.
-void loadSettings(const std::filesystem::path& file, std::string_view section,
-                  SettingsValues& values);
+void loadSettings(const std::filesystem::path& file, std::string_view section, SettingsValues& values);
 
 // Save settings: writes the keys of kSaveOrder from values, never the phrase
 // keys. A key that cannot be written stops the save and gives the message
 // "Unable to write to <path>" (UTF-8); a failure on Textcolor or Actioncolor
 // alone is passed over. nullopt when everything was written.
-std::optional<std::string> saveSettings(const std::filesystem::path& file,
-                                        std::string_view section, const SettingsValues& values,
-                                        const KeyWriter& write = {});
+std::optional<std::string> saveSettings(const std::filesystem::path& file, std::string_view section,
+                                        const SettingsValues& values, const KeyWriter& write = {});
 
 // Save phrases (the phrase editor's "Done"): writes Phrase1 to Phrase9 and
 // stops at the first key that cannot be written, with the same message.
-std::optional<std::string> savePhrases(const std::filesystem::path& file,
-                                       std::string_view section, const PhraseList& phrases,
-                                       const KeyWriter& write = {});
+std::optional<std::string> savePhrases(const std::filesystem::path& file, std::string_view section,
+                                       const PhraseList& phrases, const KeyWriter& write = {});
 
 // "Unable to write to <path>".
 std::string unableToWriteMessage(const std::filesystem::path& file);
 
 // The text written for each value.
-std::string botSpeedText(int delay);     // "1000", "350", anything else "650"
-std::string rollsText(int rolls);        // "1", "2", "5", anything else "0"
+std::string botSpeedText(int delay); // "1000", "350", anything else "650"
+std::string rollsText(int rolls);    // "1", "2", "5", anything else "0"
 
 // Closing the main window: nullopt when its bounds equal the remembered ones
 // (nothing is written). Otherwise the bounds to store and remember: the width
 // is reduced once by 15 pixels when it is greater than the work area's width,
 // and the height likewise.
-std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window,
-                                                const WindowBounds& remembered, int workAreaWidth,
-                                                int workAreaHeight);
+std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window, const WindowBounds& remembered,
+                                                int workAreaWidth, int workAreaHeight);
 
 // The bounds a window is given from the file: no wider or taller than the
 // work area and no smaller than the minimum, placed wholly inside the work
 // area (a window larger than the area sits at its top left corner), so no
 // stored value can make a window that cannot be drawn or cannot be seen.
-WindowBounds fitToWorkArea(const WindowBounds& stored, const WindowBounds& workArea,
-                           int minimumWidth, int minimumHeight);
+WindowBounds fitToWorkArea(const WindowBounds& stored, const WindowBounds& workArea, int minimumWidth,
+                           int minimumHeight);
 
 } // namespace zk

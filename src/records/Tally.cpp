@@ -50,7 +50,9 @@ Tally::Row Tally::zeroRow()
     return row;
 }
 
-Tally::Tally() : rows_{zeroRow()} {}
+Tally::Tally() : rows_{zeroRow()}
+{
+}
 
 const std::string& Tally::cell(int column, int row) const
 {
@@ -260,8 +262,7 @@ std::optional<Tally> Tally::fromText(std::string_view text)
     return t;
 }
 
-std::vector<std::string> seatedOpponents(const std::array<std::string, kSeatCount>& nameLabels,
-                                         int ownSeat)
+std::vector<std::string> seatedOpponents(const std::array<std::string, kSeatCount>& nameLabels, int ownSeat)
 {
     std::vector<std::string> names;
     for (int seat = 1; seat <= kSeatCount; ++seat) {

@@ -27,15 +27,15 @@
 #include <utility>
 #include <vector>
 
-#include "protocol/Commands.h"      // kSeatCount
-#include "game/Game.h"    // kSeatCount, kWaitingName
-#include "game/Outcome.h" // GameOutcome
+#include "protocol/Commands.h" // kSeatCount
+#include "game/Game.h"         // kSeatCount, kWaitingName
+#include "game/Outcome.h"      // GameOutcome
 
 namespace zk {
 
 // The opponent panel of the tally window.
 struct OpponentPanel {
-    std::string heading;                // name + "'s Tally", empty before a selection
+    std::string heading;                  // name + "'s Tally", empty before a selection
     std::string winsCaption = "XX Wins:"; // name + " Wins:"
     std::array<std::string, 4> total = {"0", "0", "0", "0"};
     std::array<std::string, 4> session = {"0", "0", "0", "0"};
@@ -133,8 +133,7 @@ private:
 // The other seated players as the tally takes them from the table's name
 // labels of seats 1 to 6: the own seat and every "<Waiting>" seat left out.
 // (Who won is decided by gameOutcomeToRecord, game/Outcome.h.)
-std::vector<std::string> seatedOpponents(const std::array<std::string, kSeatCount>& nameLabels,
-                                         int ownSeat);
+std::vector<std::string> seatedOpponents(const std::array<std::string, kSeatCount>& nameLabels, int ownSeat);
 
 // Load tally and Save tally on the tally file.
 struct TallyLoad {

@@ -2,7 +2,9 @@
 
 namespace zk {
 
-TallyService::TallyService(NamesProvider seatedNames) : seatedNames_(std::move(seatedNames)) {}
+TallyService::TallyService(NamesProvider seatedNames) : seatedNames_(std::move(seatedNames))
+{
+}
 
 std::vector<std::string> TallyService::seatedNames() const
 {

@@ -9,17 +9,26 @@ namespace zk {
 
 namespace {
 
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint16_t le16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 
 std::uint32_t le32(const std::uint8_t* p)
 {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8
-           | static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-bool isId(const std::uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+bool isId(const std::uint8_t* p, const char* id)
+{
+    return std::memcmp(p, id, 4) == 0;
+}
 
-ParsedWave fail(WaveError e) { return ParsedWave{{}, e}; }
+ParsedWave fail(WaveError e)
+{
+    return ParsedWave{{}, e};
+}
 
 WaveError checkFormat(const WaveInfo& w)
 {

@@ -48,8 +48,8 @@ inline constexpr std::array<int, 4> kLimitBoxes = {1, 2, 5, 0};
 
 // Captions of the chatter sound menu; item n (1-12) plays the sound "wave"n.
 inline constexpr std::array<std::string_view, kChatterSoundCount + 1> kChatterCaptions = {
-    "<Cancel>", "Doh",     "Cough",    "Hello", "Thank You", "Where have you been?", "Snoring",
-    "Sneezing", "Sorry",   "Welcome",  "Yeehaa", "Yippee",   "Oh No",
+    "<Cancel>", "Doh",     "Cough",  "Hello",  "Thank You", "Where have you been?", "Snoring", "Sneezing",
+    "Sorry",    "Welcome", "Yeehaa", "Yippee", "Oh No",
 };
 
 enum class CellColour { Black, Grey };
@@ -193,15 +193,15 @@ struct Board {
     std::array<Die, kDiceCount> dice{};
     int rollCount = 0; // image_rolls: rolls used this turn, 0-3
     bool dicetimerRunning = false;
-    bool rollButtonShown = false;  // button_roll
-    bool startButtonShown = false; // button_start
-    bool rollPromptShown = false;  // panel_error: "Roll Without Selecting A Category?"
+    bool rollButtonShown = false;      // button_roll
+    bool startButtonShown = false;     // button_start
+    bool rollPromptShown = false;      // panel_error: "Roll Without Selecting A Category?"
     bool thirdRollPromptShown = false; // panel_error1: "You must select a Category..."
-    bool winnerPanelShown = false; // panel_winner
-    std::string winnerText;        // label_winner1 and its shadow label_winner2
+    bool winnerPanelShown = false;     // panel_winner
+    std::string winnerText;            // label_winner1 and its shadow label_winner2
 
-    std::string status{"Welcome to Zonkards"};           // label_status
-    std::string round{"Round: 0"};                       // label_round
+    std::string status{"Welcome to Zonkards"};                  // label_status
+    std::string round{"Round: 0"};                              // label_round
     std::string bonusCaption{"Bonus Rolls Limited to 5 Rolls"}; // label_rl
 
     // Chat.

@@ -23,8 +23,8 @@ inline constexpr std::array<std::string_view, 8> kLinkPrefixes = {
 };
 
 struct ChatLink {
-    std::size_t start = 0;  // index of the link's first character in the text
-    std::string text;       // the link exactly as its characters read
+    std::size_t start = 0; // index of the link's first character in the text
+    std::string text;      // the link exactly as its characters read
 };
 
 // The link at the character with the given index, if that character belongs

@@ -11,9 +11,8 @@ namespace {
 std::string asciiLower(std::string_view text)
 {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     return out;
 }
 
@@ -24,7 +23,9 @@ std::string withColour(std::string_view text, ColourValue colour)
 
 } // namespace
 
-TableChat::TableChat(const TableContext& table, Clock clock) : table_(table), clock_(std::move(clock)) {}
+TableChat::TableChat(const TableContext& table, Clock clock) : table_(table), clock_(std::move(clock))
+{
+}
 
 void TableChat::addLineToChat(std::string_view text, ColourValue colour)
 {
@@ -73,11 +74,14 @@ void TableChat::sendit()
     if (!text.empty()) {
         bool sent = true;
         if (text.front() != '/') {
-            sent = table_.send(msg::Chat{{table_.state.ownSeat, withColour(text, table_.board.menu.textColour)}});
+            sent = table_.send(
+                msg::Chat{{table_.state.ownSeat, withColour(text, table_.board.menu.textColour)}});
         } else if (text.starts_with("/me")) {
             // The first four characters go, whatever the fourth is ("/meow": "w").
-            const std::string_view action = std::string_view(text).substr(std::min<std::size_t>(4, text.size()));
-            sent = table_.send(msg::Action{{table_.state.ownSeat, withColour(action, table_.board.menu.actionColour)}});
+            const std::string_view action =
+                std::string_view(text).substr(std::min<std::size_t>(4, text.size()));
+            sent = table_.send(
+                msg::Action{{table_.state.ownSeat, withColour(action, table_.board.menu.actionColour)}});
         }
         // Any other line that begins with "/" is not sent.
         if (!sent)
@@ -96,8 +100,7 @@ void TableChat::phraseClick(int button)
     if (button < 1 || button > kPhraseCount || !phraseGateOpen())
         return;
     const std::string& phrase = table_.board.phrases[static_cast<std::size_t>(button - 1)];
-    const std::string action =
-        phrase.starts_with("/me ") ? phrase.substr(4) : "says: " + phrase;
+    const std::string action = phrase.starts_with("/me ") ? phrase.substr(4) : "says: " + phrase;
     if (!table_.send(msg::Action{{table_.state.ownSeat, withColour(action, table_.board.menu.actionColour)}}))
         return; // nothing went out: the gate stays open
     gateClosedAt_ = clock_();
@@ -128,7 +131,7 @@ HandlerResult TableChat::playasound(const msg::Decoded<msg::PlayASound>& m)
     for (int item = 1; item <= kChatterSoundCount; ++item) {
         if (name == "wave" + std::to_string(item)) {
             table_.systemLine(table_.labelText(seat) + ": <Chatter Sound> " +
-                       std::string(kChatterCaptions[static_cast<std::size_t>(item)]));
+                              std::string(kChatterCaptions[static_cast<std::size_t>(item)]));
             return HandlerResult::Handled;
         }
     }

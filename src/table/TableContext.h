@@ -56,7 +56,10 @@ struct TableContext {
             env.playSound(name);
     }
     // The text of seat n's name label; empty when n has no label (a spectator).
-    std::string labelText(int seat) const { return Board::isSeat(seat) ? board.seat(seat).name : std::string(); }
+    std::string labelText(int seat) const
+    {
+        return Board::isSeat(seat) ? board.seat(seat).name : std::string();
+    }
     // The hosting table's powers (Start, "Start Game", removals, the seat
     // menu): this program hosts, or the host gave this table slot 1, as a
     // headless host does to the first table that joins it.

@@ -68,8 +68,7 @@ HandlerResult TableLogic::createdice(const msg::Decoded<msg::CreateDice>& m)
 
 void TableLogic::dieRelease(int number, MouseButton button)
 {
-    if (!Board::isDie(number) || !onTurn() || board_.dicetimerRunning ||
-        button != MouseButton::Left)
+    if (!Board::isDie(number) || !onTurn() || board_.dicetimerRunning || button != MouseButton::Left)
         return;
     Die& die = board_.die(number);
     die.held = !die.held;

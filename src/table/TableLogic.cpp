@@ -48,12 +48,9 @@ TableLogic::TableLogic(TableEnvironment& env, Random random, Clock clock)
 {
     if (!random_) {
         // Seeded once from the clock, as the dice animation needs no more.
-        auto engine = std::make_shared<std::mt19937>(
-            static_cast<std::mt19937::result_type>(
-                std::chrono::system_clock::now().time_since_epoch().count()));
-        random_ = [engine](int n) {
-            return std::uniform_int_distribution<int>(0, n - 1)(*engine);
-        };
+        auto engine = std::make_shared<std::mt19937>(static_cast<std::mt19937::result_type>(
+            std::chrono::system_clock::now().time_since_epoch().count()));
+        random_ = [engine](int n) { return std::uniform_int_distribution<int>(0, n - 1)(*engine); };
     }
     clearall();
     state_.currentSeat = 0;
@@ -85,8 +82,7 @@ void TableLogic::turnSound()
 bool TableLogic::onTurn() const
 {
     // Seat 0 is nobody's turn: before the login the own seat is 0 as well.
-    return state_.currentSeat != 0 && state_.currentSeat == state_.ownSeat &&
-           !board_.menu.justWatchChecked;
+    return state_.currentSeat != 0 && state_.currentSeat == state_.ownSeat && !board_.menu.justWatchChecked;
 }
 
 bool TableLogic::ownTurnOpen() const

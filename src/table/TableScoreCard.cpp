@@ -10,8 +10,8 @@ namespace {
 std::string_view choiceStatus(int category)
 {
     static constexpr std::string_view kTexts[kCategoryCount] = {
-        "Keep your ONES",  "Select all TWOS", "Looking for THREES", "Roll those FOURS",
-        "Get some FIVES",  "Grab all Sixes",  "Make a STRAIGHT",
+        "Keep your ONES", "Select all TWOS", "Looking for THREES", "Roll those FOURS",
+        "Get some FIVES", "Grab all Sixes",  "Make a STRAIGHT",
     };
     return kTexts[category - 1];
 }

@@ -47,8 +47,8 @@ void TableSeatMenus::sendJustWatch(int seat, msg::JustWatch::Mode mode)
 void TableSeatMenus::justWatchClick()
 {
     // The click leaves the check mark alone; the host's answer sets it.
-    sendJustWatch(table_.state.ownSeat,
-                  table_.board.menu.justWatchChecked ? msg::JustWatch::Mode::Play : msg::JustWatch::Mode::Watch);
+    sendJustWatch(table_.state.ownSeat, table_.board.menu.justWatchChecked ? msg::JustWatch::Mode::Play
+                                                                           : msg::JustWatch::Mode::Watch);
 }
 
 void TableSeatMenus::seatMenuOpening(int seat)

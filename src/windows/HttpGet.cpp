@@ -32,12 +32,12 @@ struct HttpGet::Transfer {
     CURLM* multi = nullptr;
     curl_slist* headers = nullptr;
     bool attached = false;
-    QUrl url;                     // the address of the current hop
+    QUrl url; // the address of the current hop
     Sink sink;
     std::atomic<bool> aborted{false};
-    bool statusFailed = false;    // an answer that is neither 2xx nor a followed redirection
+    bool statusFailed = false; // an answer that is neither 2xx nor a followed redirection
     bool bodyStarted = false;
-    bool sawLocation = false;     // the current answer's head names another address
+    bool sawLocation = false; // the current answer's head names another address
     qint64 received = 0;
     char errorText[CURL_ERROR_SIZE] = {};
 
@@ -121,7 +121,7 @@ size_t HttpGet::onHeader(char* data, size_t size, size_t count, void* user)
         return n;
     }
     if (line.startsWith("HTTP/"))
-        t->sawLocation = false;   // a new answer begins
+        t->sawLocation = false; // a new answer begins
     else if (line.toLower().startsWith("location:"))
         t->sawLocation = true;
     HttpGet* owner = t->owner;
@@ -137,7 +137,7 @@ size_t HttpGet::onBody(char* data, size_t size, size_t count, void* user)
         return 0;
     const long code = t->responseCode();
     if (code >= 300 && code <= 399 && t->sawLocation)
-        return n;   // the note of a redirection, which run() follows: not the document
+        return n; // the note of a redirection, which run() follows: not the document
     // Only a successful answer is the document; any other body (a redirection
     // that leads nowhere, say) would otherwise be saved and run as the installer.
     if (code < 200 || code > 299) {
@@ -157,7 +157,9 @@ size_t HttpGet::onBody(char* data, size_t size, size_t count, void* user)
     return n;
 }
 
-HttpGet::HttpGet(QObject* parent) : QObject(parent) {}
+HttpGet::HttpGet(QObject* parent) : QObject(parent)
+{
+}
 
 HttpGet::~HttpGet()
 {

@@ -59,9 +59,9 @@ bool decodeRaw(const unsigned char* bytes, unsigned long size, Raw& out)
         return false;
     }
     const long long pixels = static_cast<long long>(cinfo.image_width) * cinfo.image_height;
-    if (pixels <= 0 || pixels > kMaxJpegPixels
-        || (cinfo.jpeg_color_space != JCS_GRAYSCALE && cinfo.jpeg_color_space != JCS_YCbCr
-            && cinfo.jpeg_color_space != JCS_RGB)) {
+    if (pixels <= 0 || pixels > kMaxJpegPixels ||
+        (cinfo.jpeg_color_space != JCS_GRAYSCALE && cinfo.jpeg_color_space != JCS_YCbCr &&
+         cinfo.jpeg_color_space != JCS_RGB)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }

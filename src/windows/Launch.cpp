@@ -16,8 +16,8 @@ namespace {
 // One command-line argument as the Windows runtime splits them again.
 QString quoted(const QString& argument)
 {
-    if (!argument.isEmpty() && !argument.contains(QLatin1Char(' ')) && !argument.contains(QLatin1Char('\t'))
-        && !argument.contains(QLatin1Char('"')))
+    if (!argument.isEmpty() && !argument.contains(QLatin1Char(' ')) &&
+        !argument.contains(QLatin1Char('\t')) && !argument.contains(QLatin1Char('"')))
         return argument;
     QString out = QStringLiteral("\"");
     int slashes = 0;
@@ -51,11 +51,11 @@ bool startProgram(const QString& program, const QStringList& arguments, const QS
     const QString parameters = parts.join(QLatin1Char(' '));
     const QString file = QDir::toNativeSeparators(program);
     const QString dir = QDir::toNativeSeparators(workingDir);
-    const HINSTANCE result = ShellExecuteW(
-        nullptr, L"open", reinterpret_cast<LPCWSTR>(file.utf16()),
-        parameters.isEmpty() ? nullptr : reinterpret_cast<LPCWSTR>(parameters.utf16()),
-        dir.isEmpty() ? nullptr : reinterpret_cast<LPCWSTR>(dir.utf16()),
-        window == LaunchWindow::NoActivate ? SW_SHOWNOACTIVATE : SW_SHOWNORMAL);
+    const HINSTANCE result =
+        ShellExecuteW(nullptr, L"open", reinterpret_cast<LPCWSTR>(file.utf16()),
+                      parameters.isEmpty() ? nullptr : reinterpret_cast<LPCWSTR>(parameters.utf16()),
+                      dir.isEmpty() ? nullptr : reinterpret_cast<LPCWSTR>(dir.utf16()),
+                      window == LaunchWindow::NoActivate ? SW_SHOWNOACTIVATE : SW_SHOWNORMAL);
     // ShellExecute reports success with a value above 32.
     return reinterpret_cast<INT_PTR>(result) > 32;
 #else

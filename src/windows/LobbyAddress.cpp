@@ -20,9 +20,8 @@ QString installerFileName(const QUrl& url)
 {
     const QString path = url.path(QUrl::FullyDecoded);
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
-        || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char(':'))
-        || name.contains(QChar(0)))
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char(':')) || name.contains(QChar(0)))
         return QString::fromLatin1(kDefaultInstallerName);
     return name;
 }

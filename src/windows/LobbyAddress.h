@@ -28,7 +28,8 @@ inline constexpr const char* kDefaultInstallerName = "lobbysetup.exe";
 inline constexpr const char* kInstallerParameters = "/SP- /silent /noicons";
 
 // The three header lines of the request, in the order they are sent.
-inline constexpr const char* kAcceptHeader = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+inline constexpr const char* kAcceptHeader =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
 inline constexpr const char* kUserAgentHeader = "User-Agent: Mozilla/3.0 (compatible)";
 
 // The address to download from: the configured text when it is given, else

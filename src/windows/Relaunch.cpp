@@ -11,9 +11,9 @@ namespace {
 bool isHostName(const QString& text)
 {
     // Letters, digits and hyphens in dot-separated labels, as DNS names are.
-    static const QRegularExpression name(QStringLiteral(
-        "^(?=.{1,253}$)[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?"
-        "(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)*\\.?$"));
+    static const QRegularExpression name(
+        QStringLiteral("^(?=.{1,253}$)[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?"
+                       "(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)*\\.?$"));
     return name.match(text).hasMatch();
 }
 
@@ -22,7 +22,8 @@ QString describe(char32_t c)
 {
     if (QChar::isPrint(c) && !QChar::isSpace(c))
         return QStringLiteral("\"%1\"").arg(QString::fromUcs4(&c, 1));
-    return QStringLiteral("the character U+%1").arg(QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return QStringLiteral("the character U+%1")
+        .arg(QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')));
 }
 
 } // namespace
@@ -47,8 +48,8 @@ QString hostJoinProblem(const HostJoinChoice& choice)
     for (uint code : characters) {
         const char32_t c = code;
         const bool separator = c == U'+' || c == U'|';
-        if (separator || QChar::category(c) == QChar::Other_Control
-            || !fitsWireCodePage(QString::fromUcs4(&c, 1)))
+        if (separator || QChar::category(c) == QChar::Other_Control ||
+            !fitsWireCodePage(QString::fromUcs4(&c, 1)))
             return QStringLiteral("Your name cannot contain %1. Please use other letters.").arg(describe(c));
     }
 
@@ -70,9 +71,9 @@ QStringList relaunchArguments(const HostJoinChoice& choice)
     QString address = choice.address.trimmed();
     if (choice.host && address.isEmpty())
         // The new copy connects to itself.
-        address = QString::fromLatin1(kLocalHostAddress.data(), static_cast<qsizetype>(kLocalHostAddress.size()));
-    return {choice.name.trimmed(), address,
-            choice.host ? QStringLiteral("true") : QStringLiteral("false")};
+        address =
+            QString::fromLatin1(kLocalHostAddress.data(), static_cast<qsizetype>(kLocalHostAddress.size()));
+    return {choice.name.trimmed(), address, choice.host ? QStringLiteral("true") : QStringLiteral("false")};
 }
 
 QStringList relaunchCommandLine(const QString& program, const HostJoinChoice& choice)

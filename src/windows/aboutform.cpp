@@ -12,8 +12,8 @@
 namespace zk {
 
 Tabout::Tabout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Tabout"));
     setWindowTitle(QStringLiteral("Zonkards - About"));
@@ -66,9 +66,9 @@ void Tabout::setBackground(const QPixmap& picture)
 
 void Tabout::setPicture(const QPixmap& picture)
 {
-    picture_->setPixmap(picture.isNull() ? QPixmap()
-                                         : picture.scaled(picture_->size(), Qt::KeepAspectRatio,
-                                                          Qt::SmoothTransformation));
+    picture_->setPixmap(
+        picture.isNull() ? QPixmap()
+                         : picture.scaled(picture_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 QString Tabout::versionText() const

@@ -64,8 +64,7 @@ QPushButton* addButton(QWidget* parent, const QString& name, const QString& text
 } // namespace
 
 Tdownload::Tdownload(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
-      get_(std::make_unique<HttpGet>())
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), get_(std::make_unique<HttpGet>())
 {
     initWindowsResources();
     setObjectName(QStringLiteral("Tdownload"));
@@ -114,9 +113,9 @@ void Tdownload::buildWindow()
             QStringLiteral("Download The Quorlan Lobby Now to play this  and other exciting games "
                            "online with other players!"),
             QRect(16, 222, 368, 56), true);
-    download_ = addButton(left, QStringLiteral("button_download"),
-                          QStringLiteral("Download And Install The Quorlan Lobby Now"),
-                          QRect(40, 290, 320, 36));
+    download_ =
+        addButton(left, QStringLiteral("button_download"),
+                  QStringLiteral("Download And Install The Quorlan Lobby Now"), QRect(40, 290, 320, 36));
     stop_ = addButton(left, QStringLiteral("button_stop"), QStringLiteral("Stop Download"),
                       QRect(120, 336, 160, 28));
     status1_ = addText(left, QString(), QRect(12, 384, 376, 24), true);
@@ -239,7 +238,8 @@ void Tdownload::button_downloadClick()
 
     file_.setFileName(installerPath_);
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        showMessage(this, QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(installerPath_)));
+        showMessage(this,
+                    QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(installerPath_)));
         return;
     }
     state_ = State::Downloading;

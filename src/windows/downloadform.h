@@ -106,7 +106,7 @@ private:
     std::unique_ptr<HttpGet> get_;
     QFile file_;
     State state_ = State::Idle;
-    QString installerName_;   // the hidden field: the file name of the address
+    QString installerName_; // the hidden field: the file name of the address
     QString installerPath_;
 
     QLabel* picture_ = nullptr;

@@ -12,8 +12,8 @@
 namespace zk {
 
 Thostjoin::Thostjoin(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Thostjoin"));
     setWindowTitle(QStringLiteral("Zonkards - Host or Join a Game"));
@@ -38,7 +38,8 @@ Thostjoin::Thostjoin(QWidget* parent)
     address_->setObjectName(QStringLiteral("edit_address"));
     address_->setGeometry(32, 100, 276, 24);
     address_->setPlaceholderText(QStringLiteral("IP address or host name"));
-    connect(host_, &QRadioButton::toggled, address_, [this](bool hosting) { address_->setEnabled(!hosting); });
+    connect(host_, &QRadioButton::toggled, address_,
+            [this](bool hosting) { address_->setEnabled(!hosting); });
 
     auto* note = new QLabel(QStringLiteral("The game restarts with these settings."), this);
     note->setGeometry(12, 130, 296, 20);

@@ -65,8 +65,12 @@ class HostHarness : public HostOutbox {
 public:
     explicit HostHarness(int speedMs = 650)
         : botSpeedMs(speedMs),
-          engine(*this, [this](const std::string& t) { notices.push_back(t); },
-                 [this] { return dice.draw(); }, [this] { ++botSpeedReads; return this->botSpeedMs; })
+          engine(
+              *this, [this](const std::string& t) { notices.push_back(t); }, [this] { return dice.draw(); },
+              [this] {
+                  ++botSpeedReads;
+                  return this->botSpeedMs;
+              })
     {
     }
 
@@ -77,8 +81,7 @@ public:
         if (!live)
             ++deadSends;
         // Every message is one whole message: exactly one terminator, at the end.
-        if (bytes.empty() || bytes.back() != kTerminator ||
-            bytes.find(kTerminator) != bytes.size() - 1)
+        if (bytes.empty() || bytes.back() != kTerminator || bytes.find(kTerminator) != bytes.size() - 1)
             ++badFrames;
         std::string text(bytes.substr(0, bytes.empty() ? 0 : bytes.size() - 1));
         log.push_back({slot, text, nowMs});

@@ -33,7 +33,8 @@ inline void PrintTo(const QByteArray& bytes, std::ostream* os)
         else if (ch == '\n')
             *os << "\\n";
         else if (b < 0x20 || b >= 0x7F)
-            *os << "\\x" << "0123456789ABCDEF"[b >> 4] << "0123456789ABCDEF"[b & 15];
+            *os << "\\x"
+                << "0123456789ABCDEF"[b >> 4] << "0123456789ABCDEF"[b & 15];
         else
             *os << ch;
     }
@@ -62,8 +63,11 @@ inline bool writeMarkerProgram(const QString& path, const QString& marker)
     const QByteArray m = QFile::encodeName(marker);
     // The test may have emptied PATH; the script must still find mv.
     file.write("#!/bin/sh\nPATH=/usr/bin:/bin\n"
-               "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + m + ".tmp'\n"
-               "mv '" + m + ".tmp' '" + m + "'\n");
+               "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+               m +
+               ".tmp'\n"
+               "mv '" +
+               m + ".tmp' '" + m + "'\n");
     file.close();
     return file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }

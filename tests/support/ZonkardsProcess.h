@@ -48,8 +48,8 @@ class Sandbox {
 public:
     Sandbox() : dir_(QDir::tempPath() + QStringLiteral("/zkapp-XXXXXX"))
     {
-        QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ExeOwner);
+        QFile::setPermissions(dir_.path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     std::string path() const { return dir_.path().toStdString(); }
     std::string file(const std::string& name) const { return path() + "/" + name; }
@@ -200,10 +200,8 @@ public:
         : link_(box.file(linkName + ".sock")), stderrPath_(box.file(linkName + ".stderr"))
     {
         std::vector<std::string> env = {
-            "QT_QPA_PLATFORM=offscreen",
-            "XDG_RUNTIME_DIR=" + box.path(),
-            "ZONKARDS_DATA_DIR=" + box.path(),
-            "ZONKARDS_PORT=" + std::to_string(port),
+            "QT_QPA_PLATFORM=offscreen",           "XDG_RUNTIME_DIR=" + box.path(),
+            "ZONKARDS_DATA_DIR=" + box.path(),     "ZONKARDS_PORT=" + std::to_string(port),
             "ZONKARDS_AUTOMATION=" + link_.path(),
         };
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
@@ -236,14 +234,10 @@ public:
     // Waits for the program's hello on its automation link.
     bool connect(int timeoutMs = kAppDeadlineMs) { return link_.accept(timeoutMs) == pid_; }
 
-    std::string command(const std::string& line)
-    {
-        return link_.command(line).value_or("<gone>");
-    }
+    std::string command(const std::string& line) { return link_.command(line).value_or("<gone>"); }
     QJsonObject board() { return readBoard(link_); }
     // Polls the board until the test holds; the last board read in `last`.
-    bool waitForBoard(const BoardTest& test, int timeoutMs = kAppDeadlineMs,
-                      QJsonObject* last = nullptr)
+    bool waitForBoard(const BoardTest& test, int timeoutMs = kAppDeadlineMs, QJsonObject* last = nullptr)
     {
         return waitForBoardOn(link_, test, timeoutMs, last);
     }

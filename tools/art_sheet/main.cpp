@@ -167,21 +167,19 @@ void board(QPainter& p)
 
     art::paint(p, QRectF(316, 17, 98, 56), ArtId::Logo);
     const int nameLefts[] = {414, 456, 499, 541, 584, 626};
-    const QString names[] = {QStringLiteral("You"), QStringLiteral("Klot"), QStringLiteral("<Waiting>"),
-                             QStringLiteral("Annabelle"), QStringLiteral("<Waiting>"),
-                             QStringLiteral("A very long player name")};
+    const QString names[] = {QStringLiteral("You"),       QStringLiteral("Klot"),
+                             QStringLiteral("<Waiting>"), QStringLiteral("Annabelle"),
+                             QStringLiteral("<Waiting>"), QStringLiteral("A very long player name")};
     for (int s = 0; s < 6; ++s)
         art::paintVerticalText(p, QRectF(nameLefts[s], 3, 35, 78), names[s], art::boardInk());
 
     const QPointF card(317, 76);
     art::paint(p, QRectF(card, QSizeF(352, 242)), ArtId::ScoreCard);
     const QColor grey(89, 89, 89);
-    const char* const scores[6][8] = {{"3", "6", "", "12", "", "", "", "21"},
-                                      {"2", "", "9", "", "", "", "", "11"},
-                                      {"", "", "", "", "", "", "", ""},
-                                      {"1", "4", "", "", "", "", "41", "46"},
-                                      {"", "", "", "", "", "", "", ""},
-                                      {"", "8", "", "", "", "18", "", "26"}};
+    const char* const scores[6][8] = {
+        {"3", "6", "", "12", "", "", "", "21"}, {"2", "", "9", "", "", "", "", "11"},
+        {"", "", "", "", "", "", "", ""},       {"1", "4", "", "", "", "", "41", "46"},
+        {"", "", "", "", "", "", "", ""},       {"", "8", "", "", "", "18", "", "26"}};
     for (int s = 1; s <= 6; ++s)
         for (int r = 1; r <= 8; ++r)
             scoreAt(p, card, s, r, QString::fromLatin1(scores[s - 1][r - 1]), s == 1,
@@ -250,7 +248,7 @@ int main(int argc, char** argv)
     QImage sheet(two.width(), one.height() + two.height(), QImage::Format_RGB32);
     sheet.fill(QColor(0xD6, 0xC8, 0xB0));
     QPainter p(&sheet);
-    p.drawImage(QPoint(0, 0), one);   // the 100% render at its own pixels
+    p.drawImage(QPoint(0, 0), one); // the 100% render at its own pixels
     p.drawImage(QPoint(0, one.height()), two);
     p.end();
     sheet.setDevicePixelRatio(1.0);

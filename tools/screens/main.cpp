@@ -95,10 +95,7 @@ public:
     }
     void chat(const std::string& line) { host(msg::ChatLine{{line}}); }
     void action(const std::string& line) { host(msg::ActionLine{{line}}); }
-    void arrive(int seat, const std::string& name)
-    {
-        host(msg::NewPlayerInfo{{seat, name}});
-    }
+    void arrive(int seat, const std::string& name) { host(msg::NewPlayerInfo{{seat, name}}); }
     void turn(int seat, int round, std::vector<int> open)
     {
         host(msg::NextPlayer{seat, std::to_string(round), std::move(open)});
@@ -110,10 +107,7 @@ public:
             logic_.rollClick();
         host(msg::CreateDice{seat, rolls, pairs});
     }
-    void choose(int seat, int category)
-    {
-        host(msg::SelectedCat{seat, category});
-    }
+    void choose(int seat, int category) { host(msg::SelectedCat{seat, category}); }
     void post(int seat, int total, int points, int category)
     {
         host(msg::PostScores{{seat, total, points, category}});

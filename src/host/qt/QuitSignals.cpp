@@ -69,7 +69,9 @@ QuitSignals::~QuitSignals()
 
 // Windows has no such signals for a console program's event loop here; the
 // host there ends with its console window.
-QuitSignals::QuitSignals(QObject* parent) : QObject(parent), ok_(true) {}
+QuitSignals::QuitSignals(QObject* parent) : QObject(parent), ok_(true)
+{
+}
 QuitSignals::~QuitSignals() = default;
 
 #endif

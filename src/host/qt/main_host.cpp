@@ -18,18 +18,14 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     const zk::HostOptions options = zk::parseHostOptions(args, zk::gamePort());
     switch (options.action) {
-    case zk::HostOptions::Action::Help:
-        std::fputs(zk::hostUsage().c_str(), stdout);
-        return 0;
+    case zk::HostOptions::Action::Help: std::fputs(zk::hostUsage().c_str(), stdout); return 0;
     case zk::HostOptions::Action::Version:
         std::printf("zonkards-host %s\n", zk::kVersionText.data());
         return 0;
     case zk::HostOptions::Action::Usage:
-        std::fprintf(stderr, "zonkards-host: %s\n%s", options.error.c_str(),
-                     zk::hostUsage().c_str());
+        std::fprintf(stderr, "zonkards-host: %s\n%s", options.error.c_str(), zk::hostUsage().c_str());
         return 2;
-    case zk::HostOptions::Action::Run:
-        break;
+    case zk::HostOptions::Action::Run: break;
     }
 
     QCoreApplication app(argc, argv);
@@ -43,8 +39,7 @@ int main(int argc, char** argv)
                      });
     std::string error;
     if (!host.startListening(options.port, &error)) {
-        std::fprintf(stderr, "zonkards-host: cannot listen on port %d: %s\n", options.port,
-                     error.c_str());
+        std::fprintf(stderr, "zonkards-host: cannot listen on port %d: %s\n", options.port, error.c_str());
         return 1;
     }
     std::printf("listening on port %d\n", host.listeningPort());

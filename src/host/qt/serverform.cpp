@@ -6,8 +6,7 @@ namespace zk {
 
 TServer::TServer(BotSpeedProvider botSpeed, NoticeSink notices, DieSource dice, QObject* parent)
     : QObject(parent),
-      engine_(*this, std::move(notices), dice ? std::move(dice) : clockSeededDice(),
-              std::move(botSpeed)),
+      engine_(*this, std::move(notices), dice ? std::move(dice) : clockSeededDice(), std::move(botSpeed)),
       socktimer(kHostDrainIntervalMs, [this](const QueuedMessage& m) { socktimerTick(m); })
 {
     timer1.setTimerType(Qt::PreciseTimer);
@@ -65,9 +64,7 @@ void TServer::Sock1Accept(TSock& listener)
     const int id = ++nextConnectionId_;
     sock->tag = slot;
     sock->onRead = [this, slot, id](TSock&, std::size_t) { tempsockRead(slot, id); };
-    sock->onInfo = [this, id](TSock&, TSock::InfoKind, const std::string& text) {
-        tempsockInfo(id, text);
-    };
+    sock->onInfo = [this, id](TSock&, TSock::InfoKind, const std::string& text) { tempsockInfo(id, text); };
     sock->onDisconnect = nullptr; // the component closes itself after the peer closed
     sock->onWrite = nullptr;
 

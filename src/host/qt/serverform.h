@@ -47,8 +47,7 @@ public:
     // botSpeed is read each time timer1 is armed for a computer step or a
     // bonus roll; notices receives the host's fixed notice texts. dice
     // defaults to a generator seeded once from the clock.
-    TServer(BotSpeedProvider botSpeed, NoticeSink notices, DieSource dice = {},
-            QObject* parent = nullptr);
+    TServer(BotSpeedProvider botSpeed, NoticeSink notices, DieSource dice = {}, QObject* parent = nullptr);
     ~TServer() override;
 
     // Listens on all interfaces (port 0: any free port). On failure returns

@@ -41,30 +41,18 @@ struct ErrorName {
 ErrorName errorName(QAbstractSocket::SocketError e)
 {
     switch (e) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return {ECONNREFUSED, "ECONNREFUSED"};
-    case QAbstractSocket::RemoteHostClosedError:
-        return {ECONNRESET, "ECONNRESET"};
-    case QAbstractSocket::HostNotFoundError:
-        return {EHOSTUNREACH, "EHOSTUNREACH"};
-    case QAbstractSocket::SocketAccessError:
-        return {EACCES, "EACCES"};
-    case QAbstractSocket::SocketResourceError:
-        return {EMFILE, "EMFILE"};
-    case QAbstractSocket::SocketTimeoutError:
-        return {ETIMEDOUT, "ETIMEDOUT"};
-    case QAbstractSocket::NetworkError:
-        return {ENETUNREACH, "ENETUNREACH"};
-    case QAbstractSocket::AddressInUseError:
-        return {EADDRINUSE, "EADDRINUSE"};
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return {EADDRNOTAVAIL, "EADDRNOTAVAIL"};
-    case QAbstractSocket::UnsupportedSocketOperationError:
-        return {EOPNOTSUPP, "EOPNOTSUPP"};
-    case QAbstractSocket::OperationError:
-        return {EINVAL, "EINVAL"};
-    default:
-        return {EIO, "EIO"};
+    case QAbstractSocket::ConnectionRefusedError: return {ECONNREFUSED, "ECONNREFUSED"};
+    case QAbstractSocket::RemoteHostClosedError: return {ECONNRESET, "ECONNRESET"};
+    case QAbstractSocket::HostNotFoundError: return {EHOSTUNREACH, "EHOSTUNREACH"};
+    case QAbstractSocket::SocketAccessError: return {EACCES, "EACCES"};
+    case QAbstractSocket::SocketResourceError: return {EMFILE, "EMFILE"};
+    case QAbstractSocket::SocketTimeoutError: return {ETIMEDOUT, "ETIMEDOUT"};
+    case QAbstractSocket::NetworkError: return {ENETUNREACH, "ENETUNREACH"};
+    case QAbstractSocket::AddressInUseError: return {EADDRINUSE, "EADDRINUSE"};
+    case QAbstractSocket::SocketAddressNotAvailableError: return {EADDRNOTAVAIL, "EADDRNOTAVAIL"};
+    case QAbstractSocket::UnsupportedSocketOperationError: return {EOPNOTSUPP, "EOPNOTSUPP"};
+    case QAbstractSocket::OperationError: return {EINVAL, "EINVAL"};
+    default: return {EIO, "EIO"};
     }
 }
 
@@ -116,7 +104,9 @@ const char* infoKindName(TSock::InfoKind kind)
     return "";
 }
 
-TSock::TSock(QObject* parent) : QObject(parent) {}
+TSock::TSock(QObject* parent) : QObject(parent)
+{
+}
 
 TSock::~TSock()
 {
@@ -425,9 +415,8 @@ void TSock::onSocketError(int error)
     const ErrorName n = errorName(e);
     const bool wasConnected = connected_;
     QPointer<TSock> self(this);
-    guarded("error", [&] {
-        report(InfoKind::Error, "Error #" + std::to_string(n.number) + " (" + n.name + ")");
-    });
+    guarded("error",
+            [&] { report(InfoKind::Error, "Error #" + std::to_string(n.number) + " (" + n.name + ")"); });
     if (!self)
         return;
     if (!wasConnected && socket_ && socket_->state() == QAbstractSocket::UnconnectedState) {

@@ -79,7 +79,8 @@ void SDLCALL SdlAudioSink::feed(void* self, Uint8* stream, int length)
 {
     // SDL holds the device lock while it calls this on its audio thread.
     auto* sink = static_cast<SdlAudioSink*>(self);
-    sink->cursor_.fill({reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(length) / sizeof(std::int16_t)});
+    sink->cursor_.fill(
+        {reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(length) / sizeof(std::int16_t)});
 }
 
 } // namespace zk

@@ -17,8 +17,7 @@ static void initSoundResources()
 
 namespace zk {
 
-SoundPlayer::SoundPlayer(std::unique_ptr<AudioSink> sink)
-    : sink_(std::move(sink))
+SoundPlayer::SoundPlayer(std::unique_ptr<AudioSink> sink) : sink_(std::move(sink))
 {
     releaseTimer_.setSingleShot(true);
     releaseTimer_.callOnTimeout([this] { sink_->release(); });

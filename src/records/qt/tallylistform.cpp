@@ -77,13 +77,11 @@ Ttallylist::Ttallylist(TallyService& tally, QWidget* parent)
     auto* ownPanel = new QGroupBox(QStringLiteral("Your Total Tally"), this);
     ownPanel->setObjectName(QStringLiteral("panel_total"));
     auto* ownGrid = new QGridLayout(ownPanel);
-    const char* ownCaptions[] = {"Total Games:", "Your Wins:", "Highest Score:", "Zonkards:",
-                                 "Bonus Modes:"};
-    const char* ownNames[] = {"label_totalgames", "label_yourwins", "label_highscore",
-                              "label_zonkards", "label_bonusmodes"};
+    const char* ownCaptions[] = {"Total Games:", "Your Wins:", "Highest Score:", "Zonkards:", "Bonus Modes:"};
+    const char* ownNames[] = {"label_totalgames", "label_yourwins", "label_highscore", "label_zonkards",
+                              "label_bonusmodes"};
     for (int i = 0; i < 5; ++i) {
-        ownGrid->addWidget(new QLabel(QString::fromLatin1(ownCaptions[i]), ownPanel), i, 0,
-                           Qt::AlignRight);
+        ownGrid->addWidget(new QLabel(QString::fromLatin1(ownCaptions[i]), ownPanel), i, 0, Qt::AlignRight);
         ownValues_[static_cast<std::size_t>(i)] = valueLabel(ownPanel, ownNames[i]);
         ownGrid->addWidget(ownValues_[static_cast<std::size_t>(i)], i, 1);
     }
@@ -239,8 +237,8 @@ void Ttallylist::resetClicked()
 void Ttallylist::refresh()
 {
     syncing_ = true;
-    const int ownColumns[] = {Tally::kGames, Tally::kWins, Tally::kHighestScore,
-                              Tally::kZonkards, Tally::kBonusModes};
+    const int ownColumns[] = {Tally::kGames, Tally::kWins, Tally::kHighestScore, Tally::kZonkards,
+                              Tally::kBonusModes};
     for (std::size_t i = 0; i < ownValues_.size(); ++i)
         ownValues_[i]->setText(toQt(tally_.own(ownColumns[i])));
 

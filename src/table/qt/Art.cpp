@@ -27,61 +27,26 @@ struct Entry {
 
 // One row per ArtId, in the enum's order.
 constexpr Entry kEntries[] = {
-    {"Background", 192, 192, false},
-    {"Title", 295, 86, false},
-    {"Logo", 98, 56, true},
-    {"About", 96, 96, false},
-    {"DiceEmpty", 48, 48, false},
-    {"DiceFace1", 48, 48, false},
-    {"DiceFace2", 48, 48, false},
-    {"DiceFace3", 48, 48, false},
-    {"DiceFace4", 48, 48, false},
-    {"DiceFace5", 48, 48, false},
-    {"DiceFace6", 48, 48, false},
-    {"DieBody", 48, 48, false},
-    {"BonusDieBody", 48, 48, false},
-    {"Bonus", 58, 62, false},
-    {"Rolls0", 66, 22, false},
-    {"Rolls1", 66, 22, false},
-    {"Rolls2", 66, 22, false},
-    {"Rolls3", 66, 22, false},
-    {"ButtonRoll", 154, 36, true},
-    {"ButtonStart", 154, 36, true},
-    {"ButtonStartGame", 154, 36, true},
-    {"ButtonYes", 96, 32, true},
-    {"ButtonNo", 96, 32, true},
-    {"ButtonOk", 96, 32, true},
-    {"CatOnes", 88, 24, true},
-    {"CatTwos", 88, 24, true},
-    {"CatThrees", 88, 24, true},
-    {"CatFours", 88, 24, true},
-    {"CatFives", 88, 24, true},
-    {"CatSixes", 88, 24, true},
-    {"CatZonkard", 88, 24, true},
-    {"Bar", 64, 27, false},
-    {"CategoryArrow", 20, 20, false},
-    {"TurnFrame", 43, 235, false},
-    {"Eyes", 22, 9, false},
-    {"NotPlaying", 27, 24, false},
-    {"WinnerRing", 53, 45, false},
-    {"ScoreCard", 352, 242, false},
-    {"PromptPanel", 305, 146, false},
-    {"WinnerPanel", 304, 41, false},
-    {"BoxEmpty", 28, 22, false},
-    {"BoxTicked", 28, 22, false},
-    {"Phrase1", 27, 21, true},
-    {"Phrase2", 27, 21, true},
-    {"Phrase3", 27, 21, true},
-    {"Phrase4", 27, 21, true},
-    {"Phrase5", 27, 21, true},
-    {"Phrase6", 27, 21, true},
-    {"Phrase7", 27, 21, true},
-    {"Phrase8", 27, 21, true},
-    {"Phrase9", 27, 21, true},
+    {"Background", 192, 192, false}, {"Title", 295, 86, false},      {"Logo", 98, 56, true},
+    {"About", 96, 96, false},        {"DiceEmpty", 48, 48, false},   {"DiceFace1", 48, 48, false},
+    {"DiceFace2", 48, 48, false},    {"DiceFace3", 48, 48, false},   {"DiceFace4", 48, 48, false},
+    {"DiceFace5", 48, 48, false},    {"DiceFace6", 48, 48, false},   {"DieBody", 48, 48, false},
+    {"BonusDieBody", 48, 48, false}, {"Bonus", 58, 62, false},       {"Rolls0", 66, 22, false},
+    {"Rolls1", 66, 22, false},       {"Rolls2", 66, 22, false},      {"Rolls3", 66, 22, false},
+    {"ButtonRoll", 154, 36, true},   {"ButtonStart", 154, 36, true}, {"ButtonStartGame", 154, 36, true},
+    {"ButtonYes", 96, 32, true},     {"ButtonNo", 96, 32, true},     {"ButtonOk", 96, 32, true},
+    {"CatOnes", 88, 24, true},       {"CatTwos", 88, 24, true},      {"CatThrees", 88, 24, true},
+    {"CatFours", 88, 24, true},      {"CatFives", 88, 24, true},     {"CatSixes", 88, 24, true},
+    {"CatZonkard", 88, 24, true},    {"Bar", 64, 27, false},         {"CategoryArrow", 20, 20, false},
+    {"TurnFrame", 43, 235, false},   {"Eyes", 22, 9, false},         {"NotPlaying", 27, 24, false},
+    {"WinnerRing", 53, 45, false},   {"ScoreCard", 352, 242, false}, {"PromptPanel", 305, 146, false},
+    {"WinnerPanel", 304, 41, false}, {"BoxEmpty", 28, 22, false},    {"BoxTicked", 28, 22, false},
+    {"Phrase1", 27, 21, true},       {"Phrase2", 27, 21, true},      {"Phrase3", 27, 21, true},
+    {"Phrase4", 27, 21, true},       {"Phrase5", 27, 21, true},      {"Phrase6", 27, 21, true},
+    {"Phrase7", 27, 21, true},       {"Phrase8", 27, 21, true},      {"Phrase9", 27, 21, true},
     {"Phrase10", 27, 21, true},
 };
-static_assert(std::size(kEntries) == static_cast<size_t>(ArtId::Count),
-              "one catalogue row per picture");
+static_assert(std::size(kEntries) == static_cast<size_t>(ArtId::Count), "one catalogue row per picture");
 
 const Entry& entry(ArtId id)
 {
@@ -190,8 +155,8 @@ void paint(QPainter& painter, const QRectF& rect, ArtId id, Look look)
     }
     const QSizeF natural = size(id);
     painter.save();
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
-                           | QPainter::SmoothPixmapTransform);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                           QPainter::SmoothPixmapTransform);
     painter.translate(rect.topLeft());
     QSizeF drawn = natural;
     if (id == ArtId::Bar) {
@@ -323,8 +288,8 @@ QColor boardInk()
     return QColor(0x20, 0x12, 0x08);
 }
 
-void paintVerticalText(QPainter& painter, const QRectF& rect, const QString& text,
-                       const QColor& colour, TextRun run, const QFont& font)
+void paintVerticalText(QPainter& painter, const QRectF& rect, const QString& text, const QColor& colour,
+                       TextRun run, const QFont& font)
 {
     if (rect.isEmpty() || text.isEmpty())
         return;
@@ -353,8 +318,7 @@ namespace zk::art::detail {
 QColor mix(const QColor& a, const QColor& b, qreal t)
 {
     t = std::clamp<qreal>(t, 0, 1);
-    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
-                            a.greenF() + (b.greenF() - a.greenF()) * t,
+    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
                             a.blueF() + (b.blueF() - a.blueF()) * t,
                             a.alphaF() + (b.alphaF() - a.alphaF()) * t);
 }

@@ -39,13 +39,13 @@ namespace zk {
 // Every picture, grouped as the board uses them. The dice entries keep the
 // order of the dice image list: empty, faces one to six, plain body, bonus body.
 enum class ArtId {
-    Background,   // 192 x 192 seamless wood tile for the board and the small windows
-    Title,        // 295 x 86, the word "Zonkards" with two dice
-    Logo,         // 98 x 56, the maker's badge beside the score card
-    About,        // 96 x 96, the picture of the About window
+    Background, // 192 x 192 seamless wood tile for the board and the small windows
+    Title,      // 295 x 86, the word "Zonkards" with two dice
+    Logo,       // 98 x 56, the maker's badge beside the score card
+    About,      // 96 x 96, the picture of the About window
 
-    DiceEmpty,    // 48 x 48, nothing (dice image 0)
-    DiceFace1,    // 48 x 48, pips of face one on a transparent backdrop (image 1)
+    DiceEmpty, // 48 x 48, nothing (dice image 0)
+    DiceFace1, // 48 x 48, pips of face one on a transparent backdrop (image 1)
     DiceFace2,
     DiceFace3,
     DiceFace4,
@@ -54,10 +54,10 @@ enum class ArtId {
     DieBody,      // 48 x 48, plain red body (image 7)
     BonusDieBody, // 48 x 48, red body with a gold border (image 8)
 
-    Bonus,        // 58 x 62, starburst with the word BONUS
+    Bonus, // 58 x 62, starburst with the word BONUS
 
-    Rolls0,       // 66 x 22, three empty boxes
-    Rolls1,       // one box crossed out with a red X
+    Rolls0, // 66 x 22, three empty boxes
+    Rolls1, // one box crossed out with a red X
     Rolls2,
     Rolls3,
 
@@ -68,7 +68,7 @@ enum class ArtId {
     ButtonNo,
     ButtonOk,
 
-    CatOnes,      // 88 x 24 category buttons, captions Ones .. Zonkard
+    CatOnes, // 88 x 24 category buttons, captions Ones .. Zonkard
     CatTwos,
     CatThrees,
     CatFours,
@@ -83,14 +83,14 @@ enum class ArtId {
     NotPlaying,    // 27 x 24, cross over a seat that takes no part
     WinnerRing,    // 53 x 45, ring around a winner's total
 
-    ScoreCard,     // 352 x 242, ruled grid with its captions
-    PromptPanel,   // 305 x 146, pale yellow backdrop of the roll prompts
-    WinnerPanel,   // 304 x 41, backdrop of the result line
+    ScoreCard,   // 352 x 242, ruled grid with its captions
+    PromptPanel, // 305 x 146, pale yellow backdrop of the roll prompts
+    WinnerPanel, // 304 x 41, backdrop of the result line
 
-    BoxEmpty,      // 28 x 22 tick boxes
+    BoxEmpty, // 28 x 22 tick boxes
     BoxTicked,
 
-    Phrase1,       // 27 x 21 phrase buttons, each with its own glyph
+    Phrase1, // 27 x 21 phrase buttons, each with its own glyph
     Phrase2,
     Phrase3,
     Phrase4,
@@ -99,7 +99,7 @@ enum class ArtId {
     Phrase7,
     Phrase8,
     Phrase9,
-    Phrase10,      // the chatter-sound button: a speaker with a note
+    Phrase10, // the chatter-sound button: a speaker with a note
 
     Count
 };
@@ -133,8 +133,7 @@ void paint(QPainter& painter, const QRectF& rect, ArtId id, Look look = Look::No
 // size(id) * dpr device pixels and reports that ratio, so it shows at the
 // picture's logical size. A non-empty logical size renders the picture at
 // that size instead (the bar at a given width). Cached; UI thread only.
-QPixmap pixmap(ArtId id, qreal devicePixelRatio, Look look = Look::Normal,
-               QSize logicalSize = {});
+QPixmap pixmap(ArtId id, qreal devicePixelRatio, Look look = Look::Normal, QSize logicalSize = {});
 
 // Fills area with the background tile, lined up so that the tile's corner
 // sits at origin (the board's top-left corner); uses the painter's device
@@ -169,8 +168,8 @@ QColor boardInk();
 // rectangle is drawn smaller (down to ten pixels), then cut with an
 // ellipsis, so it never spills over a neighbour.
 void paintVerticalText(QPainter& painter, const QRectF& rect, const QString& text,
-                       const QColor& colour = QColor(0, 0, 0),
-                       TextRun run = TextRun::BottomToTop, const QFont& font = nameFont());
+                       const QColor& colour = QColor(0, 0, 0), TextRun run = TextRun::BottomToTop,
+                       const QFont& font = nameFont());
 
 } // namespace art
 } // namespace zk

@@ -29,8 +29,7 @@ QString pictureCaption(ArtId id)
 
 QString categoryCaption(int category)
 {
-    static const char* const captions[] = {"Ones",  "Twos",  "Threes", "Fours",
-                                           "Fives", "Sixes", "Zonkard"};
+    static const char* const captions[] = {"Ones", "Twos", "Threes", "Fours", "Fives", "Sixes", "Zonkard"};
     return QString::fromLatin1(captions[std::clamp(category, 1, 7) - 1]);
 }
 
@@ -270,8 +269,7 @@ void drawPictureButton(QPainter& p, ArtId id, Look look, QSizeF size)
     QFont font = sansFont(size.height() >= 36 ? 16 : 15, true);
     font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
     const QColor ink = look == Look::Disabled ? QColor(235, 230, 222) : tone::cream;
-    drawCaption(p, outer.translated(0, shift - 0.5), pictureCaption(id), font, ink,
-                QColor(70, 0, 10, 200));
+    drawCaption(p, outer.translated(0, shift - 0.5), pictureCaption(id), font, ink, QColor(70, 0, 10, 200));
     p.restore();
 }
 

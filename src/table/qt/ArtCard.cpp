@@ -213,8 +213,8 @@ void drawScoreCard(QPainter& p)
         const QRectF col(kFrameLeft[seat] + 1.5, 0, 42, kRowRule[0]);
         // The just-watching eyes lie over the top of the column, so the
         // caption keeps to the lower part of the header.
-        drawCaption(p, QRectF(col.left(), 11, col.width(), 9), QStringLiteral("Player"),
-                    sansFont(8, true), tone::ink);
+        drawCaption(p, QRectF(col.left(), 11, col.width(), 9), QStringLiteral("Player"), sansFont(8, true),
+                    tone::ink);
         drawCaption(p, QRectF(col.left(), 19.5, col.width(), 11), QString::number(seat + 1),
                     serifFont(11, true), tone::wine);
     }

@@ -45,8 +45,8 @@ void drawDieBody(QPainter& p, const QRectF& box, bool bonus)
     p.setBrush(QColor(40, 10, 0, 60));
     p.drawRoundedRect(body.translated(1 * u, 2 * u), radius, radius);
     p.setBrush(QColor(40, 10, 0, 40));
-    p.drawRoundedRect(body.translated(0.5 * u, 1 * u).adjusted(-0.5 * u, 0, 0.5 * u, 0.5 * u),
-                      radius, radius);
+    p.drawRoundedRect(body.translated(0.5 * u, 1 * u).adjusted(-0.5 * u, 0, 0.5 * u, 0.5 * u), radius,
+                      radius);
 
     // Body: lit from the upper left.
     QLinearGradient shade(body.topLeft(), body.bottomRight());
@@ -68,8 +68,7 @@ void drawDieBody(QPainter& p, const QRectF& box, bool bonus)
         p.setPen(QPen(QBrush(goldShade), 3.0 * u));
         p.drawRoundedRect(rim, radius - 2 * u, radius - 2 * u);
         p.setPen(QPen(QColor(90, 50, 0, 150), 0.8 * u));
-        p.drawRoundedRect(rim.adjusted(1.9 * u, 1.9 * u, -1.9 * u, -1.9 * u), radius - 4 * u,
-                          radius - 4 * u);
+        p.drawRoundedRect(rim.adjusted(1.9 * u, 1.9 * u, -1.9 * u, -1.9 * u), radius - 4 * u, radius - 4 * u);
     }
 
     // Gloss: a soft highlight in the upper left and a bright rim along the top.
@@ -124,9 +123,7 @@ void drawDiceImage(QPainter& p, ArtId id)
     case ArtId::DieBody: drawDieBody(p, box, false); break;
     case ArtId::BonusDieBody: drawDieBody(p, box, true); break;
     case ArtId::DiceEmpty: break;
-    default:
-        drawPips(p, box, static_cast<int>(id) - static_cast<int>(ArtId::DiceEmpty));
-        break;
+    default: drawPips(p, box, static_cast<int>(id) - static_cast<int>(ArtId::DiceEmpty)); break;
     }
 }
 

@@ -19,8 +19,8 @@ namespace {
 
 float lattice(int x, int y, std::uint32_t seed)
 {
-    std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u
-                      + static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
+    std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u +
+                      static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return static_cast<float>(h & 0xFFFFFF) / static_cast<float>(0xFFFFFF);
@@ -115,8 +115,8 @@ QImage renderBackgroundTile(qreal devicePixelRatio)
             const float fibre = tileFractal(u, v, 3, 96, fineOctaves, 23u);
             // Pores: tiny dark flecks.
             const float pore = tileNoise(u, v, 24, 192, 41u);
-            const float shade = 0.30f + 0.28f * ringDark + 0.42f * (fibre - 0.5f) * 1.6f
-                                + 0.18f * (warp - 0.5f) + (pore > 0.93f ? 0.10f : 0.0f);
+            const float shade = 0.30f + 0.28f * ringDark + 0.42f * (fibre - 0.5f) * 1.6f +
+                                0.18f * (warp - 0.5f) + (pore > 0.93f ? 0.10f : 0.0f);
             line[px] = lerp3(light, mid, dark, shade).rgb();
         }
     }

@@ -22,10 +22,10 @@ inline constexpr QSize kClientSize{676, 489};
 inline constexpr QRect kBoardRect{1, 1, 674, 487};
 
 // Left half: title, dice, roll controls and the status line.
-inline constexpr QRect kBonusCaption{16, 4, 299, 14};   // label_rl, right-aligned
+inline constexpr QRect kBonusCaption{16, 4, 299, 14}; // label_rl, right-aligned
 inline constexpr QRect kTitle{14, 19, 295, 86};
-inline constexpr QRect kWinnerPanel{8, 26, 304, 41};     // panel_winner
-inline constexpr QRect kPromptPanel{8, 22, 305, 146};    // panel_error and panel_error1
+inline constexpr QRect kWinnerPanel{8, 26, 304, 41};  // panel_winner
+inline constexpr QRect kPromptPanel{8, 22, 305, 146}; // panel_error and panel_error1
 inline constexpr std::array<int, 5> kDieLefts = {19, 75, 131, 187, 243};
 inline constexpr int kDieLoweredTop = 119;
 inline constexpr int kDieRaisedTop = 110;
@@ -33,11 +33,11 @@ inline constexpr int kDieSize = 48;
 inline constexpr std::array<int, 5> kBonusLefts = {26, 82, 138, 194, 250};
 inline constexpr int kBonusTop = 74;
 inline constexpr QSize kBonusSize{58, 62};
-inline constexpr QRect kRoundLabel{8, 173, 150, 20};     // label_round
-inline constexpr QRect kRollsLabel{192, 173, 40, 18};    // "Rolls:"
-inline constexpr QRect kRollCounter{234, 169, 66, 22};   // image_rolls
-inline constexpr QRect kRollButton{80, 198, 154, 36};    // button_roll and button_start
-inline constexpr QRect kStatusLine{7, 258, 304, 18};     // label_status, centred
+inline constexpr QRect kRoundLabel{8, 173, 150, 20};   // label_round
+inline constexpr QRect kRollsLabel{192, 173, 40, 18};  // "Rolls:"
+inline constexpr QRect kRollCounter{234, 169, 66, 22}; // image_rolls
+inline constexpr QRect kRollButton{80, 198, 154, 36};  // button_roll and button_start
+inline constexpr QRect kStatusLine{7, 258, 304, 18};   // label_status, centred
 inline constexpr int kPhraseTop = 294;
 inline constexpr int kPhraseFirstLeft = 26;
 inline constexpr int kPhraseStep = 28;
@@ -89,8 +89,8 @@ inline constexpr QSize kRingSize{53, 45};
 // Families by their own numbers (die 1-5, seat 1-6, row 1-8, category 1-7).
 inline QRect dieRect(int die, bool raised)
 {
-    return {kDieLefts[static_cast<std::size_t>(die - 1)], raised ? kDieRaisedTop : kDieLoweredTop,
-            kDieSize, kDieSize};
+    return {kDieLefts[static_cast<std::size_t>(die - 1)], raised ? kDieRaisedTop : kDieLoweredTop, kDieSize,
+            kDieSize};
 }
 inline QRect bonusRect(int die)
 {
@@ -106,9 +106,9 @@ inline QRect nameRect(int seat)
 }
 inline QRect scoreCellRect(int seat, int row)
 {
-    return {QPoint(kCellLefts[static_cast<std::size_t>(seat - 1)],
-                   kCellTops[static_cast<std::size_t>(row - 1)]),
-            kCellSize};
+    return {
+        QPoint(kCellLefts[static_cast<std::size_t>(seat - 1)], kCellTops[static_cast<std::size_t>(row - 1)]),
+        kCellSize};
 }
 inline QRect categoryButtonRect(int category)
 {
@@ -132,8 +132,7 @@ inline QRect barRect(int category, int seat)
 inline QRect arrowRect(int category)
 {
     const QRect button = categoryButtonRect(category);
-    return {QPoint(kArrowLeft, button.top() + (button.height() - kArrowSize.height()) / 2),
-            kArrowSize};
+    return {QPoint(kArrowLeft, button.top() + (button.height() - kArrowSize.height()) / 2), kArrowSize};
 }
 inline QRect turnFrameRect(int seat)
 {
@@ -146,8 +145,7 @@ inline QRect eyesRect(int seat)
 }
 inline QRect notPlayingRect(int seat) // seats 3-6
 {
-    return {QPoint(kNotPlayingLefts[static_cast<std::size_t>(seat - 3)], kNotPlayingTop),
-            kNotPlayingSize};
+    return {QPoint(kNotPlayingLefts[static_cast<std::size_t>(seat - 3)], kNotPlayingTop), kNotPlayingSize};
 }
 inline QRect ringRect(int seat)
 {

@@ -14,11 +14,9 @@ namespace zk {
 
 namespace {
 
-constexpr const char* kPromptText =
-    "If you do not select a category, you will roll all five dice again.";
+constexpr const char* kPromptText = "If you do not select a category, you will roll all five dice again.";
 constexpr const char* kPromptQuestion = "Roll Without Selecting A Category?";
-constexpr const char* kPromptThirdRoll =
-    "You must select a Category before rolling your third roll.";
+constexpr const char* kPromptThirdRoll = "You must select a Category before rolling your third roll.";
 
 // The grey of the score columns that are not on turn (CellColour::Grey).
 const QColor kWaitingGrey(89, 89, 89);
@@ -184,8 +182,7 @@ Look BoardPanel::lookOf(Element element, int number) const
 void BoardPanel::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
-                     QPainter::SmoothPixmapTransform);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     const Board& b = logic_.board();
     // The board's tile lines up with the window's, so the grain runs on.
     art::paintBackground(p, rect(), -QPointF(layout::kBoardRect.topLeft()));
@@ -253,8 +250,7 @@ void BoardPanel::paintCard(QPainter& p, const Board& b) const
         const CategoryRow& row = b.category(c);
         if (row.buttonShown) {
             // Only a button that can be chosen now answers the mouse.
-            const Look look = row.buttonChoosable ? lookOf(Element::CategoryButton, c)
-                                                    : Look::Normal;
+            const Look look = row.buttonChoosable ? lookOf(Element::CategoryButton, c) : Look::Normal;
             put(p, onCard(layout::categoryButtonRect(c)), art::categoryButton(c), look);
         }
         if (row.chosenMarker)
@@ -296,8 +292,7 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b) const
         QFont font = art::sansFont(16, true);
         while (QFontMetrics(font).horizontalAdvance(toQt(b.winnerText)) > room && font.pixelSize() > 11)
             font.setPixelSize(font.pixelSize() - 1);
-        const QString line =
-            QFontMetrics(font).elidedText(toQt(b.winnerText), Qt::ElideRight, room);
+        const QString line = QFontMetrics(font).elidedText(toQt(b.winnerText), Qt::ElideRight, room);
         p.setFont(font);
         // label_winner2, grey, one pixel right and one up: the shadow of label_winner1.
         p.setPen(QColor(128, 128, 128));
@@ -313,8 +308,7 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b) const
         p.drawText(onPrompt(layout::kPromptText), Qt::AlignCenter | Qt::TextWordWrap,
                    QString::fromLatin1(kPromptText));
         p.setFont(art::sansFont(13, true));
-        p.drawText(onPrompt(layout::kPromptQuestion), Qt::AlignCenter,
-                   QString::fromLatin1(kPromptQuestion));
+        p.drawText(onPrompt(layout::kPromptQuestion), Qt::AlignCenter, QString::fromLatin1(kPromptQuestion));
         put(p, onPrompt(layout::kYesButton), ArtId::ButtonYes, lookOf(Element::Yes));
         put(p, onPrompt(layout::kNoButton), ArtId::ButtonNo, lookOf(Element::No));
     }

@@ -31,10 +31,7 @@ public:
         Element element = Element::None;
         int number = 0; // die, seat or category number
         QRect rect;     // where it lies on the board
-        bool same(const Hit& other) const
-        {
-            return element == other.element && number == other.number;
-        }
+        bool same(const Hit& other) const { return element == other.element && number == other.number; }
     };
 
     explicit BoardPanel(TableLogic& logic, QWidget* parent = nullptr);

@@ -68,7 +68,8 @@ bool PrevInstance::takeLocks()
     instance_->setStaleLockTime(0);
     if (!instance_->tryLock(0))
         return false;
-    gameMutex_ = std::make_unique<QLockFile>(dir_ + QLatin1Char('/') + QLatin1String(kGameKey.data(), static_cast<qsizetype>(kGameKey.size())));
+    gameMutex_ = std::make_unique<QLockFile>(
+        dir_ + QLatin1Char('/') + QLatin1String(kGameKey.data(), static_cast<qsizetype>(kGameKey.size())));
     gameMutex_->setStaleLockTime(0);
     gameMutex_->tryLock(0); // held, never tested
     if (!listen())

@@ -4,8 +4,7 @@
 
 namespace zk {
 
-PictureButton::PictureButton(ArtId picture, QWidget* parent)
-    : QAbstractButton(parent), picture_(picture)
+PictureButton::PictureButton(ArtId picture, QWidget* parent) : QAbstractButton(parent), picture_(picture)
 {
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);

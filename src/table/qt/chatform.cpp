@@ -93,8 +93,7 @@ Tchat::Tchat(TableLogic& logic, QWidget* parent) : QMainWindow(parent), logic_(l
     buildMenus();
     buildBoardWidgets();
     buildPopups();
-    resize(layout::kClientSize.width(),
-           layout::kClientSize.height() + menuBar()->sizeHint().height());
+    resize(layout::kClientSize.width(), layout::kClientSize.height() + menuBar()->sizeHint().height());
     mychat_->setFocus();
     refresh();
 }
@@ -111,8 +110,8 @@ void Tchat::buildMenus()
         logic_.startOptions().startClick();
         acted();
     });
-    connect(item(file, QStringLiteral("Host or Join a Game..."), "HostorJoin1"), &QAction::triggered,
-            this, &Tchat::hostOrJoinRequested);
+    connect(item(file, QStringLiteral("Host or Join a Game..."), "HostorJoin1"), &QAction::triggered, this,
+            &Tchat::hostOrJoinRequested);
     file->addSeparator();
     connect(item(file, QStringLiteral("Exit"), "Exit1"), &QAction::triggered, this, &QWidget::close);
 
@@ -219,8 +218,7 @@ void Tchat::buildMenus()
     QAction* content = item(help, QStringLiteral("Content"), "Content1");
     content->setShortcut(QKeySequence(Qt::Key_F1));
     connect(content, &QAction::triggered, this, &Tchat::contentRequested);
-    connect(item(help, QStringLiteral("About"), "About1"), &QAction::triggered, this,
-            &Tchat::aboutRequested);
+    connect(item(help, QStringLiteral("About"), "About1"), &QAction::triggered, this, &Tchat::aboutRequested);
 }
 
 void Tchat::buildBoardWidgets()

@@ -123,7 +123,7 @@ private:
     QAction* clearMainChat_ = nullptr;
     QAction* justWatch_ = nullptr;
 
-    QMenu* seatMenu_ = nullptr;    // popup_kick
+    QMenu* seatMenu_ = nullptr; // popup_kick
     QAction* removeFromGame_ = nullptr;
     QAction* setJustWatch_ = nullptr;
     QAction* unsetJustWatch_ = nullptr;

@@ -33,8 +33,8 @@ QLabel* caption(const QString& text, const QRect& place, int pixelSize, QWidget*
 } // namespace
 
 Tgamestart::Tgamestart(TableLogic& logic, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint),
       logic_(logic)
 {
     setObjectName(QStringLiteral("gamestart"));

@@ -23,8 +23,8 @@ std::pair<int, std::string> runWithOption(const std::string& option)
     int out[2];
     if (::pipe(out) != 0)
         return {-1, {}};
-    const int pid = ZonkardsProcess::spawn({option}, {"QT_QPA_PLATFORM=offscreen"},
-                                           box.file("option.stderr"), out[1]);
+    const int pid =
+        ZonkardsProcess::spawn({option}, {"QT_QPA_PLATFORM=offscreen"}, box.file("option.stderr"), out[1]);
     ::close(out[1]);
     std::string text;
     readUntil(out[0], text, "\n\n\n", 10000); // reads to the end of the output
@@ -81,8 +81,7 @@ TEST(AppLaunch, OneOrTwoArgumentsStayIdle)
         ASSERT_TRUE(idle.connect()) << idle.stderrText();
         QJsonObject b;
         ASSERT_TRUE(idle.waitForBoard(
-            [](const QJsonObject& board) { return !board["chat"].toArray().isEmpty(); },
-            kAppDeadlineMs, &b));
+            [](const QJsonObject& board) { return !board["chat"].toArray().isEmpty(); }, kAppDeadlineMs, &b));
         EXPECT_EQ(chatTexts(b), std::vector<std::string>{"Loading Multi-player Game.. Please Wait."});
         EXPECT_FALSE(b["startButton"].toBool());
         EXPECT_FALSE(b["menu"].toObject()["startGameEnabled"].toBool());
@@ -160,8 +159,8 @@ TEST(AppLaunch, AFailedConnectionLeavesTheTableOpenAndSaysSo)
     ZonkardsProcess bob(box, {"Bob", "127.0.0.1", "false"}, port);
     ASSERT_TRUE(bob.connect()) << bob.stderrText();
     QJsonObject b;
-    ASSERT_TRUE(bob.waitForBoard(
-        [](const QJsonObject& board) { return chatTexts(board).size() >= 2; }, kAppDeadlineMs, &b));
+    ASSERT_TRUE(bob.waitForBoard([](const QJsonObject& board) { return chatTexts(board).size() >= 2; },
+                                 kAppDeadlineMs, &b));
     EXPECT_EQ(chatTexts(b)[1].rfind("Could not connect to 127.0.0.1 (", 0), 0u) << chatTexts(b)[1];
     EXPECT_FALSE(b["loggedIn"].toBool());
     EXPECT_TRUE(bob.running());
@@ -180,8 +179,7 @@ TEST(AppLaunch, HostingOnAPortInUseIsReportedAndTheTableStaysIdle)
     ASSERT_TRUE(ann.connect()) << ann.stderrText();
     QJsonObject b;
     ASSERT_TRUE(ann.waitForBoard(
-        [](const QJsonObject& board) { return !board["messages"].toArray().isEmpty(); },
-        kAppDeadlineMs, &b));
+        [](const QJsonObject& board) { return !board["messages"].toArray().isEmpty(); }, kAppDeadlineMs, &b));
     const std::string message = b["messages"].toArray()[0].toString().toStdString();
     EXPECT_NE(message.find("port " + std::to_string(port)), std::string::npos) << message;
     EXPECT_FALSE(b["hostFlag"].toBool());

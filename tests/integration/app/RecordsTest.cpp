@@ -59,14 +59,16 @@ TEST(RecordsThroughRestarts, OptionsAPhraseAndTheTallySurviveSigtermAndANewStart
         EXPECT_EQ(you.command("click start"), "ok");
         EXPECT_EQ(you.command("press gamestart image_2"), "ok");
         EXPECT_EQ(you.command("press gamestart Image1"), "ok");
-        ASSERT_TRUE(you.waitForBoard([](const QJsonObject& b) { return b["round"].toString() == "Round: 1"; }));
+        ASSERT_TRUE(
+            you.waitForBoard([](const QJsonObject& b) { return b["round"].toString() == "Round: 1"; }));
         EXPECT_EQ(you.command("menu Just Watch"), "ok");
         QJsonObject end;
         ASSERT_TRUE(you.waitForBoard(
             [](const QJsonObject& b) { return b["status"].toString() == "Game Over!"; }, 240000, &end));
         tallyBefore = end["tally"].toObject()["own"].toArray();
         EXPECT_EQ(tallyBefore[0].toString(), "1") << "one game played";
-        EXPECT_EQ(tallyBefore[2].toString().toStdString(), cells(end)[0][7]) << "the own total is the highest score";
+        EXPECT_EQ(tallyBefore[2].toString().toStdString(), cells(end)[0][7])
+            << "the own total is the highest score";
 
         you.signal(SIGTERM);
         EXPECT_EQ(you.wait(), 0);
@@ -103,8 +105,7 @@ TEST(RecordsThroughRestarts, AnUnreadableTallyIsReportedAndReplacedAtExit)
     ASSERT_TRUE(ann.connect()) << ann.stderrText();
     QJsonObject b;
     ASSERT_TRUE(ann.waitForBoard(
-        [](const QJsonObject& board) { return !board["messages"].toArray().isEmpty(); },
-        kAppDeadlineMs, &b));
+        [](const QJsonObject& board) { return !board["messages"].toArray().isEmpty(); }, kAppDeadlineMs, &b));
     EXPECT_EQ(b["messages"].toArray()[0].toString().toStdString(), loadTallyFile(tally).error);
     EXPECT_EQ(b["tally"].toObject()["own"].toArray()[0].toString(), "0");
     EXPECT_TRUE(ann.running()) << "the game goes on with an empty tally";
@@ -133,8 +134,8 @@ TEST(RecordsThroughRestarts, TheWindowBoundsFollowTheCloseRule)
     // Reset Screen Location moves the window but writes nothing; closing it
     // then writes the new bounds.
     EXPECT_EQ(you.command("menu Reset Screen Location"), "ok");
-    EXPECT_TRUE(you.waitForBoard(
-        [](const QJsonObject& board) { return board["bounds"].toArray()[0].toInt() == 3; }));
+    EXPECT_TRUE(
+        you.waitForBoard([](const QJsonObject& board) { return board["bounds"].toArray()[0].toInt() == 3; }));
     EXPECT_TRUE(hasLine(fileText(box.file("quorlanlobby.ini")), "Left=50"));
     EXPECT_EQ(you.quit(), 0);
     const std::string after = fileText(box.file("quorlanlobby.ini"));
@@ -171,9 +172,10 @@ TEST(RecordsThroughRestarts, ATableThatNeverAppliedTheSettingsKeepsThemAndHugeBo
     ZonkardsProcess you(box, {}, freeTcpPort(), {}, "again");
     ASSERT_TRUE(you.connect()) << you.stderrText();
     QJsonObject b;
-    ASSERT_TRUE(you.waitForBoard([](const QJsonObject& board) {
-        return board["menu"].toObject()["playChatterSounds"].toBool();
-    }, kAppDeadlineMs, &b)) << you.stderrText();
+    ASSERT_TRUE(you.waitForBoard(
+        [](const QJsonObject& board) { return board["menu"].toObject()["playChatterSounds"].toBool(); },
+        kAppDeadlineMs, &b))
+        << you.stderrText();
     EXPECT_FALSE(b["menu"].toObject()["playSounds"].toBool());
     const QJsonArray bounds = b["bounds"].toArray(), work = b["workArea"].toArray();
     EXPECT_GE(bounds[0].toInt(), work[0].toInt());

@@ -35,8 +35,8 @@ QByteArray installerBytes(int size)
 // The answer head of the success case: a status line and three header lines.
 QByteArray okHead(qsizetype length)
 {
-    return "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-        + QByteArray::number(length) + "\r\nServer: loopback\r\n\r\n";
+    return "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+           QByteArray::number(length) + "\r\nServer: loopback\r\n\r\n";
 }
 
 // Sends the head, then the body in pieces, so the window sees several data events.
@@ -70,9 +70,8 @@ struct Harness {
         EXPECT_TRUE(testkit::writeMarkerProgram(runner, marker));
         window.setInstallerRunner(runner);
         window.setInstallDirectoryProvider([this] { return dir.path(); });
-        window.setSettingLookup([this](const QString& key) {
-            return key == QLatin1String(kLobbyUrlKey) ? url : QString();
-        });
+        window.setSettingLookup(
+            [this](const QString& key) { return key == QLatin1String(kLobbyUrlKey) ? url : QString(); });
         window.setExitRequest([this] { exitRequested = true; });
         QObject::connect(&window, &Tdownload::statusChanged, [this](const QString& a, const QString& b) {
             if (line1.last() != a)
@@ -92,7 +91,10 @@ struct Harness {
         return QTest::qWaitFor([this] { return window.state() != Tdownload::State::Downloading; }, timeoutMs);
     }
 
-    bool buttonsIdle() { return button("button_download")->isEnabled() && !button("button_stop")->isEnabled(); }
+    bool buttonsIdle()
+    {
+        return button("button_download")->isEnabled() && !button("button_stop")->isEnabled();
+    }
 };
 
 TEST(LobbyDownload, SuccessSendsTheExactRequestSavesTheInstallerStartsItAndEndsTheGame)
@@ -112,7 +114,8 @@ TEST(LobbyDownload, SuccessSendsTheExactRequestSavesTheInstallerStartsItAndEndsT
               "GET /lobby/lobbysetup.exe HTTP/1.0\r\n"
               "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
               "User-Agent: Mozilla/3.0 (compatible)\r\n"
-              "Host: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n\r\n");
+              "Host: 127.0.0.1:" +
+                  QByteArray::number(server.port()) + "\r\n\r\n");
 
     // First line: Loading, one dot per line of the answer's head, the byte
     // counter rising to the full size, then the received size.
@@ -159,8 +162,9 @@ TEST(LobbyDownload, NotFoundEndsAbortedAndStartsNothing)
     h.clickDownload();
     ASSERT_TRUE(h.waitUntilOver());
 
-    EXPECT_EQ(h.line1, (QStringList{"", "Loading", "Loading.", "Loading..", "Loading...", "Download Aborted"}));
-    EXPECT_EQ(h.line2, QStringList{""});   // the error page never counts as the document
+    EXPECT_EQ(h.line1,
+              (QStringList{"", "Loading", "Loading.", "Loading..", "Loading...", "Download Aborted"}));
+    EXPECT_EQ(h.line2, QStringList{""}); // the error page never counts as the document
     EXPECT_EQ(h.window.state(), Tdownload::State::Aborted);
     EXPECT_TRUE(h.buttonsIdle());
     EXPECT_FALSE(h.exitRequested);
@@ -187,13 +191,15 @@ TEST(LobbyDownload, StopDuringASlowAnswerAbortsAtOnce)
 {
     LoopbackHttpServer server([](LoopbackHttpServer& s, int fd, const QByteArray&) {
         // A head promising a megabyte, a first piece, then silence.
-        if (LoopbackHttpServer::sendAll(fd, okHead(1000000)) && LoopbackHttpServer::sendAll(fd, QByteArray(1000, 'z')))
+        if (LoopbackHttpServer::sendAll(fd, okHead(1000000)) &&
+            LoopbackHttpServer::sendAll(fd, QByteArray(1000, 'z')))
             s.holdUntilPeerCloses(fd);
     });
     Harness h;
     h.url = QString::fromLatin1(server.url());
     h.clickDownload();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return h.window.statusLine1() == QLatin1String("1000 bytes"); }, 30000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return h.window.statusLine1() == QLatin1String("1000 bytes"); }, 30000));
     EXPECT_EQ(h.window.statusLine2(), QStringLiteral("Downloading: lobbysetup.exe"));
     EXPECT_FALSE(h.button("button_download")->isEnabled());
     EXPECT_TRUE(h.button("button_stop")->isEnabled());
@@ -210,7 +216,7 @@ TEST(LobbyDownload, StopDuringASlowAnswerAbortsAtOnce)
     EXPECT_EQ(h.window.state(), Tdownload::State::Aborted);
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.sawPeerClose(); }, 30000));
     EXPECT_FALSE(h.exitRequested);
-    EXPECT_EQ(QFile(h.window.installerFilePath()).size(), 1000);   // the partial file stays
+    EXPECT_EQ(QFile(h.window.installerFilePath()).size(), 1000); // the partial file stays
 
     // A new click starts over.
     h.clickDownload();
@@ -223,7 +229,7 @@ TEST(LobbyDownload, StopDuringASlowAnswerAbortsAtOnce)
 TEST(LobbyDownload, StopWithoutADownloadOnlySetsTheTexts)
 {
     Harness h;
-    EXPECT_TRUE(h.button("button_stop")->isEnabled());   // enabled when the window opens
+    EXPECT_TRUE(h.button("button_stop")->isEnabled()); // enabled when the window opens
     QTest::mouseClick(h.button("button_stop"), Qt::LeftButton);
     EXPECT_EQ(h.window.statusLine1(), QStringLiteral("Download has been aborted."));
     EXPECT_EQ(h.window.statusLine2(), QStringLiteral("Download Aborted"));
@@ -249,9 +255,8 @@ TEST(LobbyDownload, AnInstallerThatCannotStartShowsAnErrorAndTheGameGoesOn)
 
 TEST(LobbyDownload, AnInstallerFileThatCannotBeCreatedIsReportedAndNothingIsSent)
 {
-    LoopbackHttpServer server([](LoopbackHttpServer&, int fd, const QByteArray&) {
-        LoopbackHttpServer::sendAll(fd, okHead(0));
-    });
+    LoopbackHttpServer server(
+        [](LoopbackHttpServer&, int fd, const QByteArray&) { LoopbackHttpServer::sendAll(fd, okHead(0)); });
     Harness h;
     h.url = QString::fromLatin1(server.url());
     // A folder where the file should go: no user, root included, can open it as a file.
@@ -328,12 +333,11 @@ TEST(LobbyWindow, PlayWithOthersStartsTheConfiguredLobbyAndEndsTheGame)
     const QString lobby = h.dir.filePath(QStringLiteral("my-lobby"));
     const QString marker = h.dir.filePath(QStringLiteral("lobby-ran.txt"));
     ASSERT_TRUE(testkit::writeMarkerProgram(lobby, marker));
-    h.window.setSettingLookup([&](const QString& key) {
-        return key == QLatin1String(kLobbyPathKey) ? lobby : QString();
-    });
+    h.window.setSettingLookup(
+        [&](const QString& key) { return key == QLatin1String(kLobbyPathKey) ? lobby : QString(); });
     QTest::mouseClick(h.button("button_others"), Qt::LeftButton);
     bool ran = false;
-    EXPECT_EQ(testkit::waitForMarker(marker, &ran), QStringList{});   // started with no parameters
+    EXPECT_EQ(testkit::waitForMarker(marker, &ran), QStringList{}); // started with no parameters
     EXPECT_TRUE(ran);
     EXPECT_TRUE(h.exitRequested);
 }
@@ -399,22 +403,23 @@ TEST(HttpGet, FollowsARedirectionAndSendsTheHostOfTheNewAddress)
     const QByteArray body = installerBytes(2000);
     LoopbackHttpServer server([&](LoopbackHttpServer& s, int fd, const QByteArray& request) {
         if (request.startsWith("GET /old "))
-            LoopbackHttpServer::sendAll(fd, "HTTP/1.0 302 Found\r\nLocation: " + s.url("/new") + "\r\n"
-                                            "Content-Length: 5\r\n\r\nmoved");
+            LoopbackHttpServer::sendAll(fd, "HTTP/1.0 302 Found\r\nLocation: " + s.url("/new") +
+                                                "\r\n"
+                                                "Content-Length: 5\r\n\r\nmoved");
         else
             LoopbackHttpServer::sendAll(fd, okHead(body.size()) + body);
     });
     const GetResult r = runGet(server.url("/old"));
     EXPECT_TRUE(r.ok);
-    EXPECT_TRUE(r.body == body);        // the redirection's own body is not part of the file
+    EXPECT_TRUE(r.body == body); // the redirection's own body is not part of the file
     EXPECT_EQ(r.documentBegins, 1);
-    EXPECT_EQ(r.headerLines, 3 + 4);    // both heads
+    EXPECT_EQ(r.headerLines, 3 + 4); // both heads
     ASSERT_EQ(server.requests().size(), 2);
-    EXPECT_EQ(server.requests()[1],
-              "GET /new HTTP/1.0\r\n"
-              "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
-              "User-Agent: Mozilla/3.0 (compatible)\r\n"
-              "Host: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n\r\n");
+    EXPECT_EQ(server.requests()[1], "GET /new HTTP/1.0\r\n"
+                                    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
+                                    "User-Agent: Mozilla/3.0 (compatible)\r\n"
+                                    "Host: 127.0.0.1:" +
+                                        QByteArray::number(server.port()) + "\r\n\r\n");
 }
 
 TEST(HttpGet, RedirectionsToOtherSchemesOrWithoutEndFail)
@@ -431,7 +436,7 @@ TEST(HttpGet, RedirectionsToOtherSchemesOrWithoutEndFail)
     const GetResult r = runGet(circle.url());
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.documentBegins, 0);
-    EXPECT_EQ(circle.requests().size(), 6);   // the first request and five redirections
+    EXPECT_EQ(circle.requests().size(), 6); // the first request and five redirections
 }
 
 TEST(HttpGet, ARedirectionWithoutAnAddressOrACutBodyIsAFailure)
@@ -445,7 +450,7 @@ TEST(HttpGet, ARedirectionWithoutAnAddressOrACutBodyIsAFailure)
     EXPECT_EQ(a.documentBegins, 0);
 
     LoopbackHttpServer cut([](LoopbackHttpServer&, int fd, const QByteArray&) {
-        LoopbackHttpServer::sendAll(fd, okHead(5000) + QByteArray(1200, 'c'));   // then the connection closes
+        LoopbackHttpServer::sendAll(fd, okHead(5000) + QByteArray(1200, 'c')); // then the connection closes
     });
     const GetResult b = runGet(cut.url());
     EXPECT_FALSE(b.ok);

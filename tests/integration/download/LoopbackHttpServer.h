@@ -33,9 +33,9 @@ public:
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         addr.sin_port = 0;
         socklen_t len = sizeof addr;
-        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0
-            || ::listen(listener_, 5) != 0
-            || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(listener_, 5) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
             return;
         port_ = ntohs(addr.sin_port);
         if (::pipe(stopPipe_) != 0)
@@ -75,8 +75,8 @@ public:
     {
         qsizetype done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::send(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
-                                     MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done), MSG_NOSIGNAL);
             if (n <= 0)
                 return false;
             done += n;
@@ -164,8 +164,8 @@ public:
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t len = sizeof addr;
-        if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0
-            && ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
             port_ = ntohs(addr.sin_port);
     }
     ~RefusingPort()

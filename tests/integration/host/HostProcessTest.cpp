@@ -36,8 +36,8 @@ TEST(HostCommandLine, HelpVersionAndBadArguments)
     EXPECT_EQ(version.wait(), 0);
     EXPECT_EQ(version.out(), "zonkards-host 1.0.2\n");
 
-    for (std::vector<std::string> bad : {std::vector<std::string>{"--port", "http"},
-                                         {"--bot-speed", "0"}, {"--frobnicate"}}) {
+    for (std::vector<std::string> bad :
+         {std::vector<std::string>{"--port", "http"}, {"--bot-speed", "0"}, {"--frobnicate"}}) {
         HostProcess p(bad);
         EXPECT_EQ(p.wait(), 2) << bad.front();
         EXPECT_NE(p.err().find("usage:"), std::string::npos);
@@ -59,9 +59,9 @@ TEST(HostCommandLine, APortInUseIsAClearErrorWithExitCodeOne)
 
     HostProcess p({"--port", std::to_string(port)});
     EXPECT_EQ(p.wait(), 1);
-    EXPECT_NE(p.err().find("cannot listen on port " + std::to_string(port) +
-                           ": Listen - Error Binding Socket"),
-              std::string::npos)
+    EXPECT_NE(
+        p.err().find("cannot listen on port " + std::to_string(port) + ": Listen - Error Binding Socket"),
+        std::string::npos)
         << p.err();
     ::close(blocker);
 }
@@ -309,8 +309,8 @@ TEST(HostProcessGame, APeerThatNeverReadsIsCutOffAndTheOthersAreNot)
     }
     EXPECT_TRUE(cut) << "after " << sent << " lines";
     std::printf("cut off after %d lines of 4 KB, %lld ms\n", sent,
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                           Clock::now() - started).count()));
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count()));
     // The talker is still served.
     talker.send("CMD_chat+1+done|clBlack");
     EXPECT_EQ(talker.waitFor("CMD_chat+Talker chats: done"), "CMD_chat+Talker chats: done|clBlack");

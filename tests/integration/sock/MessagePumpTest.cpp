@@ -27,9 +27,8 @@ TEST(MessagePump, OneMessagePerTickInArrivalOrder)
 {
     Seen seen;
     MessagePump* self = nullptr;
-    MessagePump pump(kTableDrainIntervalMs, [&](const QueuedMessage& m) {
-        seen.emplace_back(m.text, self->queue().size());
-    });
+    MessagePump pump(kTableDrainIntervalMs,
+                     [&](const QueuedMessage& m) { seen.emplace_back(m.text, self->queue().size()); });
     self = &pump;
     Framer framer;
     framer.feed("CMD_a+\xFF\xFF"
@@ -51,9 +50,8 @@ TEST(MessagePump, TimerRunsOnlyWhileTheQueueHoldsSomething)
 {
     Seen seen;
     MessagePump* self = nullptr;
-    MessagePump pump(kHostDrainIntervalMs, [&](const QueuedMessage& m) {
-        seen.emplace_back(m.text, self->queue().size());
-    });
+    MessagePump pump(kHostDrainIntervalMs,
+                     [&](const QueuedMessage& m) { seen.emplace_back(m.text, self->queue().size()); });
     self = &pump;
     EXPECT_FALSE(pump.active());
     pump.wake();
@@ -102,9 +100,8 @@ TEST(MessagePump, ThreeMessagesInOneReadAreHandledOnThreeTicks)
 {
     Seen seen;
     MessagePump* self = nullptr;
-    MessagePump pump(kHostDrainIntervalMs, [&](const QueuedMessage& m) {
-        seen.emplace_back(m.text, self->queue().size());
-    });
+    MessagePump pump(kHostDrainIntervalMs,
+                     [&](const QueuedMessage& m) { seen.emplace_back(m.text, self->queue().size()); });
     self = &pump;
 
     TSock listener;
@@ -126,9 +123,9 @@ TEST(MessagePump, ThreeMessagesInOneReadAreHandledOnThreeTicks)
                 "CMD_selectcat+1+6+\xFF"
                 "CMD_rollthedice+1+2+4\xFF"s);
     ASSERT_TRUE(spinUntil([&] { return seen.size() == 3; }));
-    EXPECT_EQ(seen, (Seen{{"CMD_rollthedice+1+1+2+3+4+5", 2},
-                          {"CMD_selectcat+1+6+", 1},
-                          {"CMD_rollthedice+1+2+4", 0}}));
+    EXPECT_EQ(
+        seen,
+        (Seen{{"CMD_rollthedice+1+1+2+3+4+5", 2}, {"CMD_selectcat+1+6+", 1}, {"CMD_rollthedice+1+2+4", 0}}));
     EXPECT_FALSE(pump.active());
 }
 

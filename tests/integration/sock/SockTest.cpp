@@ -190,8 +190,7 @@ TEST(TSock, MisuseRaisesTheComponentsTexts)
     Host host(log);
     host.listener.setListen(true);
     EXPECT_EQ(thrownText([&] { host.listener.send("x"); }), "Send - Cannot Send On A Listener Socket");
-    EXPECT_EQ(thrownText([&] { host.listener.receive(); }),
-              "Receive - Cannot Receive On A Listener Socket");
+    EXPECT_EQ(thrownText([&] { host.listener.receive(); }), "Receive - Cannot Receive On A Listener Socket");
 
     // Nothing is waiting to be accepted.
     log.lines.clear();
@@ -203,8 +202,7 @@ TEST(TSock, MisuseRaisesTheComponentsTexts)
     TSock datagram;
     datagram.socketType = TSock::SocketType::Datagram;
     datagram.portName = "0";
-    EXPECT_EQ(thrownText([&] { datagram.setListen(true); }),
-              "Listen - Cannot Listen On A Datagram Socket");
+    EXPECT_EQ(thrownText([&] { datagram.setListen(true); }), "Listen - Cannot Listen On A Datagram Socket");
 
     TSock taken;
     taken.portName = host.port();
@@ -265,9 +263,8 @@ TEST(TSock, RefusedConnectReportsErrorAndLeavesNoSocket)
     watch(log, client, "C");
     client.open();
     ASSERT_TRUE(spinUntil([&] { return !log.of("C Error:").empty(); }));
-    EXPECT_EQ(log.of("C Error:"),
-              std::vector<std::string>{"C Error: Error #" + std::to_string(ECONNREFUSED) +
-                                       " (ECONNREFUSED)"});
+    EXPECT_EQ(log.of("C Error:"), std::vector<std::string>{"C Error: Error #" + std::to_string(ECONNREFUSED) +
+                                                           " (ECONNREFUSED)"});
     spinFor(200);
     // The table's window stays open: no "Socket Closed" follows.
     EXPECT_FALSE(log.has("C Close: Socket Closed"));

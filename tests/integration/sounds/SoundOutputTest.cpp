@@ -60,9 +60,9 @@ public:
         // runs as root too (with a warning), which test machines may be.
         server_.start(QStandardPaths::findExecutable("pulseaudio"),
                       {"-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1", "--use-pid-file=no",
-                       "--disable-shm=true", "--log-target=stderr",
-                       "-L", "module-null-sink sink_name=zk_null rate=44100 channels=2",
-                       "-L", QString("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket())});
+                       "--disable-shm=true", "--log-target=stderr", "-L",
+                       "module-null-sink sink_name=zk_null rate=44100 channels=2", "-L",
+                       QString("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket())});
         if (!server_.waitForStarted(kDeadlineMs)) {
             why = "pulseaudio did not start";
             return false;
@@ -124,7 +124,8 @@ Recording readRecording(const QString& path, qint64 from = 0)
     const QByteArray data = f.readAll();
     r.bytes = data.size();
     for (qsizetype i = from & ~qint64{3}; i + 1 < data.size(); i += 2) {
-        const auto s = static_cast<std::int16_t>(static_cast<std::uint8_t>(data[i]) | static_cast<std::uint8_t>(data[i + 1]) << 8);
+        const auto s = static_cast<std::int16_t>(static_cast<std::uint8_t>(data[i]) |
+                                                 static_cast<std::uint8_t>(data[i + 1]) << 8);
         r.peak = std::max(r.peak, std::abs(static_cast<int>(s)));
     }
     return r;
@@ -156,7 +157,8 @@ TEST(SoundOutput, RecordingsAreHeardOnTheDevice)
     })) << "parec did not connect";
 
     // Before anything plays, the monitor carries silence.
-    ASSERT_TRUE(waitFor([&] { return readRecording(recorded).bytes >= 44100; })) << "the monitor records nothing";
+    ASSERT_TRUE(waitFor([&] { return readRecording(recorded).bytes >= 44100; }))
+        << "the monitor records nothing";
     EXPECT_LT(readRecording(recorded).peak, 100);
 
     // The real player, with its real SDL2 output, on our server only.

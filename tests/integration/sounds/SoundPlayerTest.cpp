@@ -42,8 +42,8 @@ public:
 Pcm decoded(const char* name)
 {
     const auto bytes = SoundPlayer::embeddedRecording(name);
-    const DecodedWave d = decodeWave({reinterpret_cast<const std::uint8_t*>(bytes->constData()),
-                                      static_cast<std::size_t>(bytes->size())});
+    const DecodedWave d = decodeWave(
+        {reinterpret_cast<const std::uint8_t*>(bytes->constData()), static_cast<std::size_t>(bytes->size())});
     return *d.pcm;
 }
 

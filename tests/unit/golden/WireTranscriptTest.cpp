@@ -94,8 +94,9 @@ public:
 class Wire : public HostOutbox {
 public:
     Wire()
-        : engine(*this, [this](const std::string& t) { transcript.push_back("notice " + t); },
-                 [this] { return draw(); }, [] { return 650; })
+        : engine(
+              *this, [this](const std::string& t) { transcript.push_back("notice " + t); },
+              [this] { return draw(); }, [] { return 650; })
     {
     }
 
@@ -138,7 +139,8 @@ public:
         const int id = slotConnection_[slot];
         if (tables_[id]) {
             std::string_view rest = bytes;
-            for (auto end = rest.find(kTerminator); end != std::string_view::npos; end = rest.find(kTerminator)) {
+            for (auto end = rest.find(kTerminator); end != std::string_view::npos;
+                 end = rest.find(kTerminator)) {
                 pending_.push_back({1, id, std::string(rest.substr(0, end))});
                 rest.remove_prefix(end + 1);
             }

@@ -52,9 +52,9 @@ TEST(Admission, NewcomerHearsAboutItselfThenTheOthersInSlotOrder)
     h.clear();
     const int d = h.login("Dee+Dum"); // a "+" in the name arrives whole
     ASSERT_EQ(d, 4);
-    EXPECT_EQ(h.to(4), (Strings{"CMD_sendlogininfo+4", "CMD_newplayerinfo+4+Dee+Dum",
-                                "CMD_existingplayers+1+Ann", "CMD_existingplayers+2+Bob",
-                                "CMD_existingplayers+3+"}));
+    EXPECT_EQ(h.to(4),
+              (Strings{"CMD_sendlogininfo+4", "CMD_newplayerinfo+4+Dee+Dum", "CMD_existingplayers+1+Ann",
+                       "CMD_existingplayers+2+Bob", "CMD_existingplayers+3+"}));
     for (int s = 1; s <= 3; ++s)
         EXPECT_EQ(h.to(s), Strings{"CMD_newplayerinfo+4+Dee+Dum"});
     EXPECT_EQ(h.engine.player(4).name, "Dee+Dum");
@@ -105,8 +105,8 @@ TEST(Admission, LateJoinerGetsTheTurnAndTheScoreCard)
     EXPECT_EQ(got[3], "CMD_existingplayers+2+Bob");
     EXPECT_EQ(got[4], "CMD_loadstats+3+1+3+1+1+4" + fivePairs({4, 4, 1, 2, 6}));
     const std::string open = "*1*-1*2*-1*3*-1*4*-1*5*-1*6*-1*7*-1*8*0";
-    EXPECT_EQ(got[5], "CMD_loadscores+3+1*t" + open + "+2*t" + open + "+3*f" + open + "+4*f" +
-                          open + "+5*f" + open + "+6*f" + open);
+    EXPECT_EQ(got[5], "CMD_loadscores+3+1*t" + open + "+2*t" + open + "+3*f" + open + "+4*f" + open + "+5*f" +
+                          open + "+6*f" + open);
 }
 
 TEST(Admission, AfterTheGameANewcomerGetsNoSnapshot)
@@ -181,8 +181,8 @@ TEST(Relays, ChatActionAndSoundGoToAllWithTheSendersName)
     h.say(2, "CMD_action+2+waves|$00FF0000");
     h.say(1, "CMD_playasound+1+wave3+");
     for (int s = 1; s <= 3; ++s) {
-        EXPECT_EQ(h.to(s), (Strings{"CMD_chat+Bob chats: hi + there|clRed",
-                                    "CMD_action+Bob waves|$00FF0000", "CMD_playasound+1+wave3+"}));
+        EXPECT_EQ(h.to(s), (Strings{"CMD_chat+Bob chats: hi + there|clRed", "CMD_action+Bob waves|$00FF0000",
+                                    "CMD_playasound+1+wave3+"}));
     }
 }
 

@@ -132,8 +132,7 @@ void scriptedGame(HostHarness& h, int seats, const std::vector<int>& scoring)
     for (int round = 1; round <= 7; ++round) {
         for (int s = 1; s <= seats; ++s) {
             ASSERT_TRUE(waitForTurn(h, s)) << "round " << round << " seat " << s;
-            const bool scores = round <= 6 &&
-                                std::find(scoring.begin(), scoring.end(), s) != scoring.end();
+            const bool scores = round <= 6 && std::find(scoring.begin(), scoring.end(), s) != scoring.end();
             const int other = round % 6 + 1;
             if (scores)
                 turnEndingOn(h, s, round, {round, round, other, other, other});

@@ -39,8 +39,8 @@ inline void startGame(HostHarness& h, int limit = 0)
 // The seat on turn plays a whole turn by hand: first roll `first`, choose
 // `category`, then re-roll every die (twice) with the given new faces; the
 // turn is scored after the third roll.
-inline void playTurn(HostHarness& h, int seat, std::vector<int> first, int category,
-                     std::vector<int> second, std::vector<int> third)
+inline void playTurn(HostHarness& h, int seat, std::vector<int> first, int category, std::vector<int> second,
+                     std::vector<int> third)
 {
     for (int f : first)
         h.dice.push(f);

@@ -36,10 +36,18 @@ TEST(HostOptions, HelpWinsOverVersion)
 
 TEST(HostOptions, BadArgumentsAskForUsage)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--port"}, {"--port", "x"}, {"--port", "65536"}, {"--port", "-1"},
-             {"--bot-speed", "0"}, {"--bot-speed", "60001"}, {"--bot-speed", "5ms"},
-             {"--colour"}, {"7772"}, {"--help=yes"}, {"--port="}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--port"},
+                                               {"--port", "x"},
+                                               {"--port", "65536"},
+                                               {"--port", "-1"},
+                                               {"--bot-speed", "0"},
+                                               {"--bot-speed", "60001"},
+                                               {"--bot-speed", "5ms"},
+                                               {"--colour"},
+                                               {"7772"},
+                                               {"--help=yes"},
+                                               {"--port="}}) {
         const HostOptions o = parseHostOptions(args, 7772);
         EXPECT_EQ(o.action, Action::Usage) << args.front();
         EXPECT_FALSE(o.error.empty());

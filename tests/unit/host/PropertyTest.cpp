@@ -32,9 +32,9 @@ struct Seen {
 bool isGameCommand(std::string_view name)
 {
     static const std::set<std::string_view> names = {
-        cmd::startgame, cmd::nextplayer, cmd::selectedcat, cmd::createdice, cmd::zonkard,
-        cmd::postscores, cmd::bonustime, cmd::gotbonus, cmd::bonusend, cmd::winner,
-        cmd::playerdisconnected};
+        cmd::startgame, cmd::nextplayer, cmd::selectedcat,       cmd::createdice,
+        cmd::zonkard,   cmd::postscores, cmd::bonustime,         cmd::gotbonus,
+        cmd::bonusend,  cmd::winner,     cmd::playerdisconnected};
     return names.count(name) != 0;
 }
 
@@ -78,8 +78,8 @@ public:
                 ++seen->droppedTurns;
             }
             check(!dropped_.count(s), "turn for a seat that left the game", text);
-            check(round == (s <= seat_ ? round_ + 1 : round_) || (seat_ == 0 && round == 1),
-                  "round count", text);
+            check(round == (s <= seat_ ? round_ + 1 : round_) || (seat_ == 0 && round == 1), "round count",
+                  text);
             check(round >= 1 && round <= 7, "round range", text);
             round_ = round;
             seat_ = s;
@@ -216,7 +216,8 @@ public:
             SeatTotals totals{};
             for (int s = 1; s <= 6; ++s)
                 totals[static_cast<std::size_t>(s - 1)] = totals_[s];
-            check(text == msg::text(msg::Winner{winningSeats(totals)}), "winner list and its closing 0", text);
+            check(text == msg::text(msg::Winner{winningSeats(totals)}), "winner list and its closing 0",
+                  text);
             for (int s : played_) {
                 if (dropped_.count(s))
                     continue;
@@ -317,7 +318,9 @@ std::vector<std::string> playSeededGame(std::uint64_t seed, int* messages, Seen*
 {
     std::mt19937_64 rng(seed);
     auto chance = [&](int percent) { return static_cast<int>(rng() % 100) < percent; };
-    auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<std::uint64_t>(hi - lo + 1)); };
+    auto pick = [&](int lo, int hi) {
+        return lo + static_cast<int>(rng() % static_cast<std::uint64_t>(hi - lo + 1));
+    };
 
     HostHarness h(pick(1, 1000));
     h.dice.reseed(seed * 7919 + 1);
@@ -365,7 +368,8 @@ std::vector<std::string> playSeededGame(std::uint64_t seed, int* messages, Seen*
         if (chance(1))
             h.login("N" + std::to_string(guard));
         if (chance(1))
-            h.say(pick(1, 6), "CMD_justwatch+" + std::to_string(pick(1, 6)) + "+" + std::to_string(pick(1, 2)));
+            h.say(pick(1, 6),
+                  "CMD_justwatch+" + std::to_string(pick(1, 6)) + "+" + std::to_string(pick(1, 2)));
 
         const int cur = h.engine.currentPlayer();
         const tplayer& p = h.engine.player(cur);
@@ -413,8 +417,8 @@ std::vector<std::string> playSeededGame(std::uint64_t seed, int* messages, Seen*
         const int cur = h.engine.currentPlayer();
         const tplayer& p = h.engine.player(cur);
         std::ostringstream why;
-        why << "game " << seed << " did not reach CMD_winner: seat " << cur << " round "
-            << h.engine.round() << " rolls " << p.rolls << " category " << p.category
+        why << "game " << seed << " did not reach CMD_winner: seat " << cur << " round " << h.engine.round()
+            << " rolls " << p.rolls << " category " << p.category
             << (p.turnactive ? " in turn" : " between turns") << (p.connected ? " connected" : "")
             << (p.watching ? " watching" : "") << (h.engine.timer1().enabled ? " timer" : " no timer")
             << " tag " << h.engine.timer1().tag << " after " << guard << " steps; last: ";
@@ -450,8 +454,8 @@ TEST(SeededGames, EveryMessageKeepsTheRules)
     EXPECT_GT(seen.forcedCategories, 0);
     std::printf("seen: %d zonkards, %d bonus modes (%d ended at the limit), %d dropped turns, "
                 "%d snapshots, %d categories forced over a choice\n",
-                seen.zonkards, seen.bonusModes, seen.bonusLimitEnds, seen.droppedTurns,
-                seen.snapshots, seen.forcedCategories);
+                seen.zonkards, seen.bonusModes, seen.bonusLimitEnds, seen.droppedTurns, seen.snapshots,
+                seen.forcedCategories);
 }
 
 } // namespace

@@ -152,8 +152,8 @@ TEST_F(TwoPlayers, ThirdRollWithoutCategoryAsksTheTableAndDoesNotRoll)
     h.say(1, select(1, 5));
     h.dice.push({5, 5});
     h.say(1, roll(1, "1+3"));
-    EXPECT_EQ(h.to(2), (Strings{"CMD_selectedcat+1+5+", "CMD_createdice+1+3+1+5+3+5",
-                                "CMD_postscores+1+15+15+5+"}));
+    EXPECT_EQ(h.to(2),
+              (Strings{"CMD_selectedcat+1+5+", "CMD_createdice+1+3+1+5+3+5", "CMD_postscores+1+15+15+5+"}));
 }
 
 TEST_F(TwoPlayers, ReRolledDiceAlwaysChangeAndADieNamedTwiceIsRolledTwice)

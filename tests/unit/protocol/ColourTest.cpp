@@ -82,8 +82,8 @@ TEST(ColourText, NumericFormsInAnyCase)
 
 TEST(ColourText, UnreadableTextIsReportedAsSuch)
 {
-    for (const char* bad : {"", "cl", "clBogus", "red", "clRed ", "$", "$GG", "$1234567890",
-                            "12a", "1.5", "99999999999", "#FF0000", "clred|x"}) {
+    for (const char* bad : {"", "cl", "clBogus", "red", "clRed ", "$", "$GG", "$1234567890", "12a", "1.5",
+                            "99999999999", "#FF0000", "clred|x"}) {
         EXPECT_EQ(colourFromText(bad), std::nullopt) << '"' << bad << '"';
     }
 }

@@ -31,8 +31,7 @@ TEST(Framer, ThreeMessagesInOneRead)
                      q),
               Framer::Result::Ok);
     EXPECT_EQ(drain(q), (std::vector<std::string>{"CMD_nextplayer+1+1+1+2+3+4+5+6",
-                                                  "CMD_chat+Bob chats: hi|clRed",
-                                                  "CMD_needcat+1+"}));
+                                                  "CMD_chat+Bob chats: hi|clRed", "CMD_needcat+1+"}));
     EXPECT_EQ(f.pending(), "");
 }
 
@@ -71,8 +70,7 @@ TEST(Framer, TwoTerminatorsInARowQueueOneEmptyMessage)
     f.feed("CMD_logininfo+3+1.0.2+Bob\xFF\xFF"
            "CMD_chat+3+x|clRed\xFF"s,
            q);
-    EXPECT_EQ(drain(q),
-              (std::vector<std::string>{"CMD_logininfo+3+1.0.2+Bob", "", "CMD_chat+3+x|clRed"}));
+    EXPECT_EQ(drain(q), (std::vector<std::string>{"CMD_logininfo+3+1.0.2+Bob", "", "CMD_chat+3+x|clRed"}));
 }
 
 TEST(Framer, ConnectionsNeverMix)

@@ -72,8 +72,8 @@ TEST(ParseDecimal, AcceptsDecimalIntegersOnly)
     EXPECT_EQ(parseDecimal("-1"), -1);
     EXPECT_EQ(parseDecimal("2147483647"), 2147483647);
     EXPECT_EQ(parseDecimal("-2147483648"), -2147483647 - 1);
-    for (const char* bad : {"", "-", "x", "4x", "x4", " 4", "4 ", "1.5", "2147483648",
-                            "-2147483649", "99999999999999999999", "$10", "--1"}) {
+    for (const char* bad : {"", "-", "x", "4x", "x4", " 4", "4 ", "1.5", "2147483648", "-2147483649",
+                            "99999999999999999999", "$10", "--1"}) {
         EXPECT_EQ(parseDecimal(bad), std::nullopt) << '"' << bad << '"';
     }
 }

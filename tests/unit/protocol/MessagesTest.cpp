@@ -104,22 +104,36 @@ TEST(Messages, ABadFieldStopsTheReadingAndWhatCameBeforeIsKept)
     using Ints = std::vector<int>;
     using Rows = std::vector<std::pair<int, int>>;
     const Partial cases[] = {
-        partial<CreateDice>("2+2+1+4+3+z+5+1", 2, false, [](auto& m) { return m.dice == Pairs{{1, 4}}; }),
-        partial<CreateDice>("2+2+1+4+3", 2, false, [](auto& m) { return m.dice == Pairs{{1, 4}}; }),
+        partial<CreateDice>("2+2+1+4+3+z+5+1", 2, false,
+                            [](auto& m) {
+                                return m.dice == Pairs{{1, 4}};
+                            }),
+        partial<CreateDice>("2+2+1+4+3", 2, false,
+                            [](auto& m) {
+                                return m.dice == Pairs{{1, 4}};
+                            }),
         partial<CreateDice>("2+x+1+4", 1, false, [](auto& m) { return m.seat == 2 && m.dice.empty(); }),
         partial<BonusEnd>("4+0+0", 2, true, [](auto& m) { return m.dice.empty(); }),
         partial<LoadStats>("4+1+x+0+3+0+1+1", 2, false, [](auto& m) { return m.seat == 1; }),
         partial<NextPlayer>("2+7+1+q+6", 2, false, [](auto& m) { return m.categories == Ints{1}; }),
         partial<NextPlayer>("2+7+0", 3, true, [](auto& m) { return m.categories.empty(); }),
         partial<Winner>("2+x+0+", 0, false, [](auto& m) { return m.seats == Ints{2}; }),
-        partial<Winner>("3+0+5", 1, true, [](auto& m) { return m.seats == (Ints{3, 5}); }),
+        partial<Winner>("3+0+5", 1, true,
+                        [](auto& m) {
+                            return m.seats == (Ints{3, 5});
+                        }),
         partial<RollTheDice>("3", 1, true, [](auto& m) { return m.dice.empty(); }),
         partial<RollTheDice>("3+0", 2, true, [](auto& m) { return m.dice == Ints{0}; }),
         partial<RollTheDice>("3+1+x", 1, false, [](auto& m) { return m.dice == Ints{1}; }),
         partial<LoadScores>("4+1*t*1*5*2*-1+2*f*1*7*2*oops+3*t*1*1", 2, false,
-                            [](auto& m) { return m.groups.size() == 2 && m.groups[1].rows == Rows{{1, 7}}; }),
+                            [](auto& m) {
+                                return m.groups.size() == 2 && m.groups[1].rows == Rows{{1, 7}};
+                            }),
         partial<LoadScores>("4+1*t*1*5+x*t*1*5", 2, false, [](auto& m) { return m.groups.size() == 1; }),
-        partial<LoadScores>("4+1*t*1*5*2", 1, false, [](auto& m) { return m.groups[0].rows == Rows{{1, 5}}; }),
+        partial<LoadScores>("4+1*t*1*5*2", 1, false,
+                            [](auto& m) {
+                                return m.groups[0].rows == Rows{{1, 5}};
+                            }),
         partial<ScoreReport>("3+x9+12+4+", 1, false, [](auto& m) { return m.seat == 3; }),
         partial<ScoreReport>("3+007+12+4+", 4, true, [](auto& m) { return m.total.text == "007"; }),
         partial<SelectedCat>("3+", 1, false, [](auto& m) { return m.seat == 3; }),

@@ -35,10 +35,10 @@ std::string utf8(char32_t cp)
 TEST(Cp1252, KnownCharactersBothWays)
 {
     EXPECT_EQ(toCp1252("Bob"), "Bob");
-    EXPECT_EQ(toCp1252("\u20AC 5"), "\x80 5"s);        // euro sign
-    EXPECT_EQ(toCp1252("Jos\u00E9"), "Jos\xE9"s);       // é
-    EXPECT_EQ(toCp1252("\u0178"), "\x9F"s);             // Ÿ
-    EXPECT_EQ(toCp1252("\u2019\u2122"), "\x92\x99"s);   // ’ ™
+    EXPECT_EQ(toCp1252("\u20AC 5"), "\x80 5"s);       // euro sign
+    EXPECT_EQ(toCp1252("Jos\u00E9"), "Jos\xE9"s);     // é
+    EXPECT_EQ(toCp1252("\u0178"), "\x9F"s);           // Ÿ
+    EXPECT_EQ(toCp1252("\u2019\u2122"), "\x92\x99"s); // ’ ™
     EXPECT_EQ(fromCp1252("\x80\xE9\x9F"s), "\u20AC\u00E9\u0178");
     EXPECT_EQ(fromCp1252("\x81\x8D\x8F\x90\x9D"s), "\u0081\u008D\u008F\u0090\u009D");
 }

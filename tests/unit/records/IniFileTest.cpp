@@ -63,8 +63,7 @@ TEST(IniWrite, ChangingOneKeyKeepsEveryOtherByte)
     EXPECT_EQ(ini::withValue("[agame]\nLeft=1\n\n[b]\n", "agame", "Top", "3"),
               "[agame]\nLeft=1\nTop=3\n\n[b]\n");
     // A value can never add lines of its own.
-    EXPECT_EQ(ini::withValue("", "agame", "Phrase1", "a\r\n[evil]\nb"),
-              "[agame]\r\nPhrase1=a  [evil] b\r\n");
+    EXPECT_EQ(ini::withValue("", "agame", "Phrase1", "a\r\n[evil]\nb"), "[agame]\r\nPhrase1=a  [evil] b\r\n");
 }
 
 TEST(IniFile, WritesCreateReplaceAndReadBack)
@@ -89,9 +88,9 @@ TEST(IniFile, WritesCreateReplaceAndReadBack)
     const std::string oldContent(std::istreambuf_iterator<char>(oldReader), {});
     EXPECT_EQ(oldContent, "[agame]\r\nTop=12\r\nLeft=34\r\n");
     EXPECT_EQ(test::readBytes(file), "[agame]\r\nTop=5678\r\nLeft=34\r\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()),
+        1);
 }
 
 TEST(IniFile, FailuresAreReportedAndLoseNothing)
@@ -123,8 +122,8 @@ TEST(IniFile, ReadOnlyFolderRefusesWrites)
     test::TempDir dir;
     const auto file = dir / "quorlanlobby.ini";
     test::writeBytes(file, "[agame]\r\nTop=1\r\n");
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(dir.path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_FALSE(ini::writeKey(file, "agame", "Top", "2"));
     EXPECT_EQ(test::readBytes(file), "[agame]\r\nTop=1\r\n");
 }

@@ -44,8 +44,8 @@ std::vector<std::string> blocksOf(const std::string& file)
     std::vector<std::string> blocks;
     std::size_t pos = 8;
     while (pos + 2 <= file.size()) {
-        const std::size_t len = static_cast<unsigned char>(file[pos]) |
-                                (static_cast<unsigned char>(file[pos + 1]) << 8);
+        const std::size_t len =
+            static_cast<unsigned char>(file[pos]) | (static_cast<unsigned char>(file[pos + 1]) << 8);
         blocks.push_back(file.substr(pos + 2, len));
         pos += 2 + len;
     }
@@ -100,7 +100,8 @@ TEST(Lzrw1khContainer, HeaderAndTheLastBlockRule)
     EXPECT_EQ(roundTrip(text), text);
 
     // A piece shorter than 3 bytes is always stored.
-    EXPECT_EQ(blocksOf(lzrw1kh::compress("ab")), std::vector<std::string>{"\x80" "ab"});
+    EXPECT_EQ(blocksOf(lzrw1kh::compress("ab")), std::vector<std::string>{"\x80"
+                                                                          "ab"});
 }
 
 TEST(Lzrw1khBlock, RunOfTwentyBytesIsOneRunItem)
@@ -111,8 +112,8 @@ TEST(Lzrw1khBlock, RunOfTwentyBytesIsOneRunItem)
     // 8 literals, the run, 7 literals fill the first group (bit 8 set); the
     // last literal forms a second group whose control word has its one used
     // bit at the top.
-    const std::string expected = "\x40"s + "\x00\x80"s + "abcdefgh" + "\x00\x00\x04x"s +
-                                 "ijklmno" + "\x00\x00"s + "p";
+    const std::string expected =
+        "\x40"s + "\x00\x80"s + "abcdefgh" + "\x00\x00\x04x"s + "ijklmno" + "\x00\x00"s + "p";
     EXPECT_EQ(block, expected);
     std::string back;
     ASSERT_TRUE(lzrw1kh::decompressBlock(block, back));
@@ -128,7 +129,9 @@ TEST(Lzrw1khBlock, CopyItemsCarryOffsetAndLengthAndMayOverlap)
 
     // A copy one byte back of 18 bytes repeats the byte it reads.
     std::string out;
-    ASSERT_TRUE(lzrw1kh::decompressBlock("\x40\x40\x00" "x\x00\x1f"s, out));
+    ASSERT_TRUE(lzrw1kh::decompressBlock("\x40\x40\x00"
+                                         "x\x00\x1f"s,
+                                         out));
     EXPECT_EQ(out, std::string(19, 'x'));
 
     // Runs longer than 4095 bytes are cut into several run items.
@@ -158,26 +161,48 @@ TEST(Lzrw1khReader, EveryBadFileGetsItsMessage)
         {"ends in the size", "WRZL\x05\x00"s, readError},
         {"ends in a length", container(3, "\x04"s), readError},
         {"no block at all", container(3, ""), readError},
-        {"ends in a block", container(3, "\x04\x00\x80" "a"s), readError},
-        {"full piece then nothing", container(32768, withLength("\x80" + std::string(32768, 'a'))), readError},
-        {"size too large", container(5, withLength("\x80" "abc")), mismatch},
-        {"size too small", container(2, withLength("\x80" "abc")), mismatch},
+        {"ends in a block",
+         container(3, "\x04\x00\x80"
+                      "a"s),
+         readError},
+        {"full piece then nothing", container(32768, withLength("\x80" + std::string(32768, 'a'))),
+         readError},
+        {"size too large",
+         container(5, withLength("\x80"
+                                 "abc")),
+         mismatch},
+        {"size too small",
+         container(2, withLength("\x80"
+                                 "abc")),
+         mismatch},
         {"more than the size, early", container(10, withLength("\x80" + std::string(32768, 'a'))), mismatch},
         {"empty block", container(0, "\x00\x00"s), mismatch},
-        {"unknown flag", container(1, withLength("\x20" "a")), mismatch},
+        {"unknown flag",
+         container(1, withLength("\x20"
+                                 "a")),
+         mismatch},
         {"stored block too long", container(32769, withLength("\x80" + std::string(32769, 'a'))), mismatch},
         {"copy before the start", container(3, withLength("\x40\x80\x00\x00\x10"s)), mismatch},
-        {"copy further back than written", container(4, withLength("\x40\x40\x00" "a\x00\x20"s)), mismatch},
+        {"copy further back than written",
+         container(4, withLength("\x40\x40\x00"
+                                 "a\x00\x20"s)),
+         mismatch},
         {"control word cut", container(0, withLength("\x40\x00"s)), mismatch},
-        {"copy item cut", container(1, withLength("\x40\x40\x00" "a\x00"s)), mismatch},
+        {"copy item cut",
+         container(1, withLength("\x40\x40\x00"
+                                 "a\x00"s)),
+         mismatch},
         {"run item cut", container(20, withLength("\x40\x80\x00\x00\x00\x04"s)), mismatch},
         {"run longer than 4095", container(4111, withLength("\x40\x80\x00\x00\x0F\xFFq"s)), mismatch},
-        {"runs past a piece", container(40000, withLength("\x40\xFF\x80"s + [] {
-             std::string items;
-             for (int i = 0; i < 9; ++i)
-                 items += "\x00\x0F\xEFq"s; // 9 * 4095 > 32768
-             return items;
-         }())), mismatch},
+        {"runs past a piece",
+         container(40000, withLength("\x40\xFF\x80"s +
+                                     [] {
+                                         std::string items;
+                                         for (int i = 0; i < 9; ++i)
+                                             items += "\x00\x0F\xEFq"s; // 9 * 4095 > 32768
+                                         return items;
+                                     }())),
+         mismatch},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -247,9 +272,9 @@ TEST(Lzrw1khFile, AFailedWriteKeepsThePreviousFile)
     }
     EXPECT_EQ(test::readBytes(file), before);
     // No temporary sibling is left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()),
+        1);
 }
 
 } // namespace

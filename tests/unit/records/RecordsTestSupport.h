@@ -94,9 +94,9 @@ inline std::string randomBytes(std::size_t n, unsigned seed)
 // Words and punctuation in lines, like chat or a tally text.
 inline std::string textLike(std::size_t n, unsigned seed)
 {
-    static const char* words[] = {"the", "dice", "roll", "zonkard", "bonus", "player", "wins",
-                                  "game", "score", "round", "Bob", "Ann", "table", "and",
-                                  "turn", "seven", "category", "straight", "host", "chat"};
+    static const char* words[] = {"the",  "dice",  "roll",     "zonkard",  "bonus", "player", "wins",
+                                  "game", "score", "round",    "Bob",      "Ann",   "table",  "and",
+                                  "turn", "seven", "category", "straight", "host",  "chat"};
     std::mt19937 rng(seed);
     std::string s;
     while (s.size() < n) {

@@ -105,9 +105,8 @@ TEST(SettingsLoad, PhrasesReplaceOnlyWhenNotEmpty)
     PhraseList current = kBuiltInPhrases;
     current[2] = "edited before";
     const std::string longPhrase(70, 'L');
-    const SettingsValues v = loadFrom("[agame]\r\nPhrase1=/me dances\r\nPhrase3=\r\nphrase9=" +
-                                          longPhrase + "\r\n",
-                                      current);
+    const SettingsValues v =
+        loadFrom("[agame]\r\nPhrase1=/me dances\r\nPhrase3=\r\nphrase9=" + longPhrase + "\r\n", current);
     EXPECT_EQ(v.phrases[0], "/me dances");
     EXPECT_EQ(v.phrases[1], "Good One!");
     EXPECT_EQ(v.phrases[2], "edited before"); // empty leaves the button as it is
@@ -121,8 +120,8 @@ struct WriteLog {
     std::vector<std::string> failOn;
     KeyWriter writer()
     {
-        return [this](const std::filesystem::path& file, std::string_view section,
-                      std::string_view key, std::string_view value) {
+        return [this](const std::filesystem::path& file, std::string_view section, std::string_view key,
+                      std::string_view value) {
             keys.emplace_back(key);
             const bool fail = std::find(failOn.begin(), failOn.end(), key) != failOn.end();
             const auto aside = file.string() + ".aside";
@@ -193,8 +192,7 @@ TEST(SettingsSave, AFailedKeyStopsTheSaveExceptTheColours)
     stop.failOn = {"Botspeed"};
     EXPECT_EQ(saveSettings(file, kGameKey, v, stop.writer()), "Unable to write to " + file.string());
     EXPECT_EQ(stop.keys, (std::vector<std::string>{"Textsize", "Textcolor", "Actioncolor", "Botspeed"}));
-    EXPECT_EQ(test::readBytes(file),
-              "[agame]\r\nTextsize=8\r\nTextcolor=clBlack\r\nActioncolor=clBlack\r\n");
+    EXPECT_EQ(test::readBytes(file), "[agame]\r\nTextsize=8\r\nTextcolor=clBlack\r\nActioncolor=clBlack\r\n");
 
     test::writeBytes(file, "");
     WriteLog colours;
@@ -232,8 +230,7 @@ TEST(SettingsSave, PhrasesAreWrittenAloneAndStopAtTheFirstFailure)
 
     WriteLog log;
     log.failOn = {"Phrase3"};
-    EXPECT_EQ(savePhrases(file, kGameKey, phrases, log.writer()),
-              "Unable to write to " + file.string());
+    EXPECT_EQ(savePhrases(file, kGameKey, phrases, log.writer()), "Unable to write to " + file.string());
     EXPECT_EQ(log.keys, (std::vector<std::string>{"Phrase1", "Phrase2", "Phrase3"}));
 }
 
@@ -241,15 +238,12 @@ TEST(SettingsClose, BoundsAreWrittenOnlyWhenChangedAndShrunkToTheWorkArea)
 {
     const WindowBounds remembered{3, 3, 684, 535};
     EXPECT_EQ(boundsToSaveOnClose(remembered, remembered, 1920, 1040), std::nullopt);
-    EXPECT_EQ(boundsToSaveOnClose({3, 4, 684, 535}, remembered, 1920, 1040),
-              (WindowBounds{3, 4, 684, 535}));
-    EXPECT_EQ(boundsToSaveOnClose({0, 0, 1000, 535}, remembered, 800, 600),
-              (WindowBounds{0, 0, 985, 535}));
+    EXPECT_EQ(boundsToSaveOnClose({3, 4, 684, 535}, remembered, 1920, 1040), (WindowBounds{3, 4, 684, 535}));
+    EXPECT_EQ(boundsToSaveOnClose({0, 0, 1000, 535}, remembered, 800, 600), (WindowBounds{0, 0, 985, 535}));
     // Once each, whatever the excess; equal to the work area is not greater.
     EXPECT_EQ(boundsToSaveOnClose({0, 0, 3000, 2000}, remembered, 800, 600),
               (WindowBounds{0, 0, 2985, 1985}));
-    EXPECT_EQ(boundsToSaveOnClose({0, 0, 800, 600}, remembered, 800, 600),
-              (WindowBounds{0, 0, 800, 600}));
+    EXPECT_EQ(boundsToSaveOnClose({0, 0, 800, 600}, remembered, 800, 600), (WindowBounds{0, 0, 800, 600}));
     // Before the first load the remembered bounds are all 0.
     EXPECT_TRUE(boundsToSaveOnClose(remembered, WindowBounds{}, 1920, 1040).has_value());
 }
@@ -260,18 +254,17 @@ TEST(SettingsLoad, StoredBoundsFitTheWorkArea)
     struct Case {
         WindowBounds stored, fitted;
     } cases[] = {
-        {{30, 10, 684, 535}, {30, 10, 684, 535}},                 // already inside
-        {{0, 0, 100000, 100000}, {24, 0, 1280, 776}},             // the crash size
-        {{5000, -300, 684, 535}, {24 + 776 - 535, 0, 684, 535}},  // below and left of it
-        {{30, 1200, 684, 535}, {30, 1280 - 684, 684, 535}},       // right of it
-        {{30, 10, 10, -5}, {30, 10, 600, 400}},                   // below the minimum
+        {{30, 10, 684, 535}, {30, 10, 684, 535}},                // already inside
+        {{0, 0, 100000, 100000}, {24, 0, 1280, 776}},            // the crash size
+        {{5000, -300, 684, 535}, {24 + 776 - 535, 0, 684, 535}}, // below and left of it
+        {{30, 1200, 684, 535}, {30, 1280 - 684, 684, 535}},      // right of it
+        {{30, 10, 10, -5}, {30, 10, 600, 400}},                  // below the minimum
     };
     for (const Case& c : cases)
         EXPECT_EQ(fitToWorkArea(c.stored, work, 600, 400), c.fitted)
             << c.stored.top << "," << c.stored.left << " " << c.stored.width << "x" << c.stored.height;
     // A work area smaller than the minimum: the minimum at the area's corner.
-    EXPECT_EQ(fitToWorkArea({50, 50, 684, 535}, {0, 0, 640, 480}, 700, 520),
-              (WindowBounds{0, 0, 700, 520}));
+    EXPECT_EQ(fitToWorkArea({50, 50, 684, 535}, {0, 0, 640, 480}, 700, 520), (WindowBounds{0, 0, 700, 520}));
 }
 
 TEST(SettingsFiles, StaleSaveTemporariesAreRemovedAndNothingElse)
@@ -287,9 +280,9 @@ TEST(SettingsFiles, StaleSaveTemporariesAreRemovedAndNothingElse)
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"other.ini.a1B2c3", "quorlanlobby.ini",
-                                              "quorlanlobby.ini.a1B2c3d", "quorlanlobby.ini.bak",
-                                              "quorlanlobby.ini.folder"}));
+    EXPECT_EQ(left,
+              (std::vector<std::string>{"other.ini.a1B2c3", "quorlanlobby.ini", "quorlanlobby.ini.a1B2c3d",
+                                        "quorlanlobby.ini.bak", "quorlanlobby.ini.folder"}));
 }
 
 TEST(SettingsFiles, OtherKeysAndWhereTheFilesLive)
@@ -303,7 +296,6 @@ TEST(SettingsFiles, OtherKeysAndWhereTheFilesLive)
     EXPECT_EQ(chooseDataDirectory(std::filesystem::path("/o"), "/prog", true, "/user"), "/o");
     EXPECT_EQ(chooseDataDirectory(std::filesystem::path(""), "/prog", true, "/user"), "/prog");
     EXPECT_EQ(chooseDataDirectory(std::nullopt, "/prog", false, "/user"), "/user");
-
 }
 
 } // namespace

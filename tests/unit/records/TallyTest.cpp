@@ -96,7 +96,9 @@ TEST(TallyOwn, CountsHighestScoreAndDamagedCells)
     // Empty or damaged cells from a file count as 0.
     // Column by column, two rows: own games empty, own wins "x", the rest
     // of both rows empty.
-    std::string text = "9\r\n2\r\n0\r\nAnn\r\n" "\r\n\r\n" "x\r\n\r\n";
+    std::string text = "9\r\n2\r\n0\r\nAnn\r\n"
+                       "\r\n\r\n"
+                       "x\r\n\r\n";
     for (int c = 3; c < Tally::kColumns; ++c)
         text += "\r\n\r\n";
     auto loaded = Tally::fromText(text);
@@ -129,7 +131,10 @@ TEST(TallyLists, TickingUntickingAndSelectingKeepListsAndRowsInStep)
 
     // No keeps Bob, ticked; Yes removes him and only him.
     std::string asked;
-    EXPECT_FALSE(t.untickTallied(1, [&](const std::string& q) { asked = q; return false; }));
+    EXPECT_FALSE(t.untickTallied(1, [&](const std::string& q) {
+        asked = q;
+        return false;
+    }));
     EXPECT_EQ(asked, "This will delete Bob's Tally, Are you want to delete it?");
     EXPECT_EQ(t.tallied()[1], (Tally::Entry{"Bob", true}));
     t.rebuildCurrentPlayers({"Ann", "Bob", "Cy"});
@@ -162,7 +167,10 @@ TEST(TallyLists, ResetAsksFirst)
     EXPECT_EQ(t.toText(), before);
 
     std::string asked;
-    EXPECT_TRUE(t.reset([&](const std::string& q) { asked = q; return true; }));
+    EXPECT_TRUE(t.reset([&](const std::string& q) {
+        asked = q;
+        return true;
+    }));
     EXPECT_EQ(asked, "Are you sure you want to reset the Tally?");
     EXPECT_EQ(t.toText(), Tally().toText());
     EXPECT_TRUE(t.tallied().empty());
@@ -178,9 +186,15 @@ TEST(TallyText, WrittenColumnByColumnAndReadBackWithAFreshSession)
     Tally t = following({"Ann", "Bob"});
     t.recordGame(GameOutcome::wonBy("Bob"), {"Ann", "Bob"});
     EXPECT_EQ(t.toText(), "9\r\n3\r\n"
-                          "0\r\nAnn\r\nBob\r\n" "1\r\n1\r\n1\r\n" "0\r\n0\r\n1\r\n"
-                          "0\r\n0\r\n0\r\n" "0\r\n1\r\n0\r\n" "0\r\n1\r\n1\r\n"
-                          "0\r\n0\r\n1\r\n" "0\r\n0\r\n0\r\n" "0\r\n1\r\n0\r\n");
+                          "0\r\nAnn\r\nBob\r\n"
+                          "1\r\n1\r\n1\r\n"
+                          "0\r\n0\r\n1\r\n"
+                          "0\r\n0\r\n0\r\n"
+                          "0\r\n1\r\n0\r\n"
+                          "0\r\n1\r\n1\r\n"
+                          "0\r\n0\r\n1\r\n"
+                          "0\r\n0\r\n0\r\n"
+                          "0\r\n1\r\n0\r\n");
 
     // As after a restart: totals kept, session columns back to "0".
     const auto back = Tally::fromText(t.toText());
@@ -193,9 +207,10 @@ TEST(TallyText, WrittenColumnByColumnAndReadBackWithAFreshSession)
     Tally odd = following({"Evil\r\n9"});
     EXPECT_EQ(Tally::fromText(odd.toText())->cell(0, 1), "Evil  9");
 
-    for (const char* bad : {"", "9", "x\r\n1\r\n", "8\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n",
-                            "9\r\n0\r\n", "9\r\n-1\r\n", "9\r\n2\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n",
-                            "9\r\n99999999999999999999\r\n"}) {
+    for (const char* bad :
+         {"", "9", "x\r\n1\r\n", "8\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n", "9\r\n0\r\n",
+          "9\r\n-1\r\n", "9\r\n2\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n",
+          "9\r\n99999999999999999999\r\n"}) {
         EXPECT_EQ(Tally::fromText(bad), std::nullopt) << bad;
     }
     // Lines ended by LF alone and a last line without an ending read too.

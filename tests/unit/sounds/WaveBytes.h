@@ -22,7 +22,10 @@ inline void put32(Bytes& b, std::uint32_t v)
     put16(b, v >> 16);
 }
 
-inline void putId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+inline void putId(Bytes& b, const char* id)
+{
+    b.insert(b.end(), id, id + 4);
+}
 
 // One chunk; sizeField overrides the length written in its header.
 inline Bytes chunk(const char* id, const Bytes& body, std::int64_t sizeField = -1)

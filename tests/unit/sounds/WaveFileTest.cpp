@@ -22,7 +22,10 @@ using test::fmtBody;
 using test::pcmWave;
 using test::riff;
 
-DecodedWave decode(const Bytes& b) { return decodeWave(b); }
+DecodedWave decode(const Bytes& b)
+{
+    return decodeWave(b);
+}
 
 // One of the recordings the program embeds, read from assets/sounds/.
 Bytes embedded(const char* name)
@@ -79,7 +82,7 @@ TEST(WaveDecode, AcceptsTheChunkLayoutsRealFilesHave)
 
     const std::vector<Bytes> files{
         riff({chunk("LIST", {'I', 'N', 'F', 'O', 'x'}), fmt, data}), // unknown, odd chunk first
-        riff({data, fmt}),                                            // data before fmt
+        riff({data, fmt}),                                           // data before fmt
         riff({chunk("fmt ", longFmtBody), data}),
         riff({fmt, data, chunk("junk", Bytes(9, 7))}),
     };
@@ -120,8 +123,10 @@ TEST(WaveDecode, RejectsBrokenFilesWithAReason)
         {"not WAVE", notWave, WaveError::NotRiffWave},
         {"RIFF size past the end", riff({fmt, data}, 0x7FFFFFF0), WaveError::Truncated},
         {"RIFF size of four gigabytes", riff({fmt, data}, 0xFFFFFFFF), WaveError::Truncated},
-        {"data size past the end", riff({fmt, chunk("data", Bytes(100, 128), 0xFFFFFFF0)}), WaveError::Truncated},
-        {"fmt size past the end", riff({chunk("fmt ", fmtBody(1, 1, 11025, 8), 0x80000000), data}), WaveError::Truncated},
+        {"data size past the end", riff({fmt, chunk("data", Bytes(100, 128), 0xFFFFFFF0)}),
+         WaveError::Truncated},
+        {"fmt size past the end", riff({chunk("fmt ", fmtBody(1, 1, 11025, 8), 0x80000000), data}),
+         WaveError::Truncated},
         {"chunk header cut", riff({fmt, Bytes{'L', 'I', 'S'}}), WaveError::Truncated},
         {"no fmt", riff({data}), WaveError::MissingFormat},
         {"short fmt", riff({chunk("fmt ", Bytes(14, 1)), data}), WaveError::MissingFormat},
@@ -129,18 +134,23 @@ TEST(WaveDecode, RejectsBrokenFilesWithAReason)
         {"empty data", riff({fmt, chunk("data", {})}), WaveError::MissingData},
         {"float", riff({chunk("fmt ", fmtBody(3, 1, 11025, 32)), data}), WaveError::UnsupportedFormat},
         {"ADPCM", riff({chunk("fmt ", fmtBody(2, 1, 11025, 4)), data}), WaveError::UnsupportedFormat},
-        {"extensible", riff({chunk("fmt ", fmtBody(0xFFFE, 1, 11025, 16)), data}), WaveError::UnsupportedFormat},
+        {"extensible", riff({chunk("fmt ", fmtBody(0xFFFE, 1, 11025, 16)), data}),
+         WaveError::UnsupportedFormat},
         {"24-bit", riff({chunk("fmt ", fmtBody(1, 1, 11025, 24)), data}), WaveError::UnsupportedFormat},
-        {"three channels", riff({chunk("fmt ", fmtBody(1, 3, 11025, 8)), data}), WaveError::UnsupportedFormat},
+        {"three channels", riff({chunk("fmt ", fmtBody(1, 3, 11025, 8)), data}),
+         WaveError::UnsupportedFormat},
         {"no channels", riff({chunk("fmt ", fmtBody(1, 0, 11025, 8, 1)), data}), WaveError::BadFormat},
         {"rate 0", riff({chunk("fmt ", fmtBody(1, 1, 0, 8)), data}), WaveError::BadFormat},
         {"rate 50", riff({chunk("fmt ", fmtBody(1, 1, 50, 8)), data}), WaveError::BadFormat},
         {"rate 4 GHz", riff({chunk("fmt ", fmtBody(1, 1, 0xFFFFFFFF, 8)), data}), WaveError::BadFormat},
         {"block align 0", riff({chunk("fmt ", fmtBody(1, 2, 11025, 16, 0)), data}), WaveError::BadFormat},
-        {"block align too big", riff({chunk("fmt ", fmtBody(1, 1, 11025, 8, 4000)), data}), WaveError::BadFormat},
+        {"block align too big", riff({chunk("fmt ", fmtBody(1, 1, 11025, 8, 4000)), data}),
+         WaveError::BadFormat},
         {"over a minute", pcmWave(1, 1000, 8, Bytes(61000, 128)), WaveError::TooLong},
-        {"MP3 tag, no MP3", riff({chunk("fmt ", fmtBody(0x55, 1, 11025, 0, 1)), data}), WaveError::Undecodable},
-        {"MP3 tag, noise", riff({chunk("fmt ", fmtBody(0x55, 1, 11025, 0, 1)), chunk("data", Bytes(3000, 0xA5))}),
+        {"MP3 tag, no MP3", riff({chunk("fmt ", fmtBody(0x55, 1, 11025, 0, 1)), data}),
+         WaveError::Undecodable},
+        {"MP3 tag, noise",
+         riff({chunk("fmt ", fmtBody(0x55, 1, 11025, 0, 1)), chunk("data", Bytes(3000, 0xA5))}),
          WaveError::Undecodable},
     };
     for (const Case& c : cases) {

@@ -68,8 +68,7 @@ TEST_F(GameFlow, AStoredLimitTicksItsBoxAndAnythingElseUnlimited)
     EXPECT_EQ(board().startWindow.ticked, (std::array<bool, 4>{false, true, false, false}));
     for (const char* stored : {"3", "", "05"}) {
         logic.startOptions().applyStoredLimit(stored);
-        EXPECT_EQ(board().startWindow.ticked, (std::array<bool, 4>{false, false, false, true}))
-            << stored;
+        EXPECT_EQ(board().startWindow.ticked, (std::array<bool, 4>{false, false, false, true})) << stored;
         EXPECT_EQ(board().startWindow.limit, 0);
     }
     logic.startOptions().startClick();
@@ -281,8 +280,7 @@ TEST_F(GameEnd, AnOpponentNamedLikeTheOldOwnWinMarkerIsAnOpponent)
     env.clear();
     host(host::winner({1}));
     EXPECT_EQ(board().winnerText, "addtomine has Won the Game!");
-    EXPECT_EQ(env.log,
-              (std::vector<std::string>{"sound winner", "record opponent addtomine", "highest 80"}));
+    EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record opponent addtomine", "highest 80"}));
 }
 
 TEST_F(GameEnd, TwoOtherWinnersRecordNoGame)

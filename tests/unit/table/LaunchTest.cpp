@@ -101,9 +101,9 @@ TEST_F(Launch, VersionNoticesAreSystemLines)
 {
     host(msg::text(msg::HaveWrongVersion{"Ann"}));
     host(msg::text(msg::WrongVersion{}));
-    EXPECT_EQ(chatTexts(), (std::vector<std::string>{
-                               "Ann has a different version of the game then you.",
-                               "You have a differnt version of the game then the host."}));
+    EXPECT_EQ(chatTexts(),
+              (std::vector<std::string>{"Ann has a different version of the game then you.",
+                                        "You have a differnt version of the game then the host."}));
     for (const auto& line : board().chat.lines)
         EXPECT_EQ(line.colour, kSystemColour);
 }
@@ -112,8 +112,7 @@ TEST_F(Launch, UnknownEmptyAndMisspelledCommandsAreIgnored)
 {
     joinAs("Bob", 3);
     const Board before = board();
-    for (const std::string m : {"", "+", "CMD_bogus+1+2", "cmd_chat+Bob chats: hi|clRed",
-                                "CMD_CHAT+x|clRed"})
+    for (const std::string m : {"", "+", "CMD_bogus+1+2", "cmd_chat+Bob chats: hi|clRed", "CMD_CHAT+x|clRed"})
         EXPECT_EQ(host(m), HandlerResult::Ignored) << m;
     EXPECT_EQ(board().chat.lines.size(), before.chat.lines.size());
     EXPECT_TRUE(env.log.empty());

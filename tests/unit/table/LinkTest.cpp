@@ -14,9 +14,9 @@ std::string linkAt(std::string_view text, std::size_t index)
 
 TEST(ChatLinks, EveryPrefixMakesALinkInAnyLetterCase)
 {
-    for (const std::string link : {"http://a.org", "ftp://a.org/x", "file://c/dir/", "gopher://g",
-                                   "telnet://t", "news:comp", "mailto:bob", "www.a.org",
-                                   "HTTP://A.ORG", "Www.Example.COM"}) {
+    for (const std::string link :
+         {"http://a.org", "ftp://a.org/x", "file://c/dir/", "gopher://g", "telnet://t", "news:comp",
+          "mailto:bob", "www.a.org", "HTTP://A.ORG", "Www.Example.COM"}) {
         const std::string text = "see " + link + " now";
         EXPECT_EQ(linkAt(text, 5), link) << "kept as its characters read";
         EXPECT_EQ(findLink(text, 5)->start, 4u);

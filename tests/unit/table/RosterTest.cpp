@@ -17,8 +17,7 @@ TEST_F(Roster, OwnArrivalAsPlayerConnectsThenLoadsSettings)
                                                      "Ann is Connected.", "You are Connected."}));
     EXPECT_EQ(board().seat(1).name, "Ann");
     EXPECT_EQ(board().seat(3).name, "Bob");
-    EXPECT_EQ(env.log, (std::vector<std::string>{"sound entered", "load settings",
-                                                 "sound entered"}));
+    EXPECT_EQ(env.log, (std::vector<std::string>{"sound entered", "load settings", "sound entered"}));
     EXPECT_TRUE(board().spyList.entries.empty());
 }
 

@@ -58,10 +58,7 @@ public:
     {
         note(outcome.playerWon ? std::string("record own win") : "record opponent " + outcome.winner);
     }
-    void offerHighestScore(std::string_view total) override
-    {
-        note("highest " + std::string(total));
-    }
+    void offerHighestScore(std::string_view total) override { note("highest " + std::string(total)); }
     void countOwnZonkard() override { note("count zonkard"); }
     void countOwnBonusMode() override { note("count bonus mode"); }
 

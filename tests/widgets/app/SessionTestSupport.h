@@ -56,8 +56,8 @@ inline const Pcm& decodedRecording(const std::string& name)
 
 inline std::vector<std::string> soundNames()
 {
-    std::vector<std::string> names = {"turn",   "turnnew",    "dice",     "set",       "unset",
-                                      "select", "gotpoints",  "nopoints", "entered",   "winner",
+    std::vector<std::string> names = {"turn",    "turnnew",    "dice",     "set",       "unset",
+                                      "select",  "gotpoints",  "nopoints", "entered",   "winner",
                                       "zonkard", "enterbonus", "gotbonus", "exitbonus", "error"};
     for (int n = 1; n <= 12; ++n)
         names.push_back("wave" + std::to_string(n));

@@ -34,7 +34,8 @@ protected:
             ASSERT_NE(offered, 0) << "a category is offered after the first roll";
             clickBoard(layout::onCard(layout::categoryButtonRect(offered)).center());
             // The host answers with the choice (the table waits for it).
-            ASSERT_TRUE(waitFor([&] { return board().turnMarker.selectedCategory == offered || gameOver(); }));
+            ASSERT_TRUE(
+                waitFor([&] { return board().turnMarker.selectedCategory == offered || gameOver(); }));
             ++choices;
             return;
         }

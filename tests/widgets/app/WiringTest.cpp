@@ -33,8 +33,7 @@ TEST_F(Wiring, TheNineWindowsExistAndOnlyTheTableShows)
     EXPECT_TRUE(session->chat().isVisible());
     for (QWidget* w : std::initializer_list<QWidget*>{
              &session->tallyWindow(), &session->aboutWindow(), &session->downloadWindow(),
-             &session->helpWindow(), &session->phraseEditor(), &session->spyList(),
-             &session->startWindow()})
+             &session->helpWindow(), &session->phraseEditor(), &session->spyList(), &session->startWindow()})
         EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
     EXPECT_EQ(session->server().listeningPort(), 0) << "the engine exists but does not listen";
     EXPECT_EQ(board().chat.lines.front().text, "Loading Multi-player Game.. Please Wait.")

@@ -35,8 +35,8 @@ int alphaAt(const QImage& img, int x, int y)
 // Sum of all four channels' absolute differences of two pixels.
 int distance(QRgb a, QRgb b)
 {
-    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b))
-           + std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b));
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) +
+           std::abs(qAlpha(a) - qAlpha(b));
 }
 
 // Edge sharpness: the squared steps between neighbours over the plain
@@ -47,8 +47,8 @@ double sharpness(const QImage& img)
     double squares = 0, steps = 0;
     auto add = [&](QRgb a, QRgb b) {
         for (int shift : {0, 8, 16, 24}) {
-            const double d = std::abs(static_cast<int>((a >> shift) & 0xFF)
-                                      - static_cast<int>((b >> shift) & 0xFF));
+            const double d =
+                std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF));
             squares += d * d;
             steps += d;
         }
@@ -145,15 +145,15 @@ TEST(Art, EveryPictureHasItsLogicalSizeAtEveryScale)
     };
     // The sizes the board's layout relies on.
     const Stated stated[] = {
-        {ArtId::Title, {295, 86}},          {ArtId::Logo, {98, 56}},
-        {ArtId::DiceFace3, {48, 48}},       {ArtId::BonusDieBody, {48, 48}},
-        {ArtId::Bonus, {58, 62}},           {ArtId::Rolls2, {66, 22}},
-        {ArtId::ButtonRoll, {154, 36}},     {ArtId::ButtonStartGame, {154, 36}},
-        {ArtId::CatZonkard, {88, 24}},      {ArtId::CategoryArrow, {20, 20}},
-        {ArtId::TurnFrame, {43, 235}},      {ArtId::Eyes, {22, 9}},
-        {ArtId::NotPlaying, {27, 24}},      {ArtId::WinnerRing, {53, 45}},
-        {ArtId::ScoreCard, {352, 242}},     {ArtId::BoxTicked, {28, 22}},
-        {ArtId::Phrase10, {27, 21}},        {ArtId::PromptPanel, {305, 146}},
+        {ArtId::Title, {295, 86}},      {ArtId::Logo, {98, 56}},
+        {ArtId::DiceFace3, {48, 48}},   {ArtId::BonusDieBody, {48, 48}},
+        {ArtId::Bonus, {58, 62}},       {ArtId::Rolls2, {66, 22}},
+        {ArtId::ButtonRoll, {154, 36}}, {ArtId::ButtonStartGame, {154, 36}},
+        {ArtId::CatZonkard, {88, 24}},  {ArtId::CategoryArrow, {20, 20}},
+        {ArtId::TurnFrame, {43, 235}},  {ArtId::Eyes, {22, 9}},
+        {ArtId::NotPlaying, {27, 24}},  {ArtId::WinnerRing, {53, 45}},
+        {ArtId::ScoreCard, {352, 242}}, {ArtId::BoxTicked, {28, 22}},
+        {ArtId::Phrase10, {27, 21}},    {ArtId::PromptPanel, {305, 146}},
     };
     for (const Stated& s : stated)
         EXPECT_EQ(art::size(s.id), s.size) << art::name(s.id).toStdString();
@@ -201,8 +201,8 @@ TEST(Art, DoubleScaleIsDrawnAtDoubleResolutionNotScaledUp)
         // Sharper than the 1x render blown up.
         const double native = sharpness(two);
         const double blown = sharpness(scaledUp);
-        EXPECT_GT(native, 1.15 * blown) << art::name(id).toStdString() << " native " << native
-                                        << " scaled " << blown;
+        EXPECT_GT(native, 1.15 * blown)
+            << art::name(id).toStdString() << " native " << native << " scaled " << blown;
         // Pixel doubling keeps edges hard but leaves every 2 x 2 block flat.
         EXPECT_GT(blockDetail(two), 0.5 * blockDetail(scaledUp)) << art::name(id).toStdString();
     }
@@ -423,8 +423,8 @@ TEST(Art, DifferentButtonsAndLooksDiffer)
     }
     EXPECT_TRUE(distinct(pictureButtons));
     EXPECT_TRUE(distinct(looks));
-    EXPECT_TRUE(distinct({render(ArtId::ButtonYes, 2.0), render(ArtId::ButtonNo, 2.0),
-                          render(ArtId::ButtonOk, 2.0)}));
+    EXPECT_TRUE(distinct(
+        {render(ArtId::ButtonYes, 2.0), render(ArtId::ButtonNo, 2.0), render(ArtId::ButtonOk, 2.0)}));
     for (int c = 1; c <= 7; ++c)
         categories.push_back(render(art::categoryButton(c), 1.0));
     EXPECT_TRUE(distinct(categories));

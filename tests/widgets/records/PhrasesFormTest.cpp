@@ -24,13 +24,12 @@ protected:
         file = dir / "quorlanlobby.ini";
         editor.setSettingsFile(file, "agame");
         editor.setNotify([this](const std::string& m) { messages.push_back(m); });
-        QObject::connect(&editor, &Tphrases::phrasesChanged,
-                         [this](const PhraseList& p) { buttons = p; ++changes; });
+        QObject::connect(&editor, &Tphrases::phrasesChanged, [this](const PhraseList& p) {
+            buttons = p;
+            ++changes;
+        });
     }
-    QLineEdit* field(int n)
-    {
-        return editor.findChild<QLineEdit*>(QStringLiteral("edit_phrase%1").arg(n));
-    }
+    QLineEdit* field(int n) { return editor.findChild<QLineEdit*>(QStringLiteral("edit_phrase%1").arg(n)); }
     void pressDone()
     {
         QTest::mouseClick(editor.findChild<QPushButton*>("button_done"), Qt::LeftButton);

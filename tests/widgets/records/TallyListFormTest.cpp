@@ -60,10 +60,10 @@ TEST_F(TallyWindow, ShowsItsPanelsCaptionsAndZeroesBeforeAnything)
     auto* own = window.findChild<QGroupBox*>(QStringLiteral("panel_total"));
     EXPECT_EQ(own->title(), "Your Total Tally");
     QStringList captions = test::labelTexts(own).filter(QStringLiteral(":"));
-    EXPECT_EQ(captions, (QStringList{"Total Games:", "Your Wins:", "Highest Score:", "Zonkards:",
-                                     "Bonus Modes:"}));
-    for (const char* n : {"label_totalgames", "label_yourwins", "label_highscore", "label_zonkards",
-                          "label_bonusmodes"})
+    EXPECT_EQ(captions,
+              (QStringList{"Total Games:", "Your Wins:", "Highest Score:", "Zonkards:", "Bonus Modes:"}));
+    for (const char* n :
+         {"label_totalgames", "label_yourwins", "label_highscore", "label_zonkards", "label_bonusmodes"})
         EXPECT_EQ(text(n), "0") << n;
 
     auto* opponent = window.findChild<QGroupBox*>(QStringLiteral("panel_opponent"));
@@ -153,8 +153,8 @@ TEST_F(TallyWindow, GamesShowAtOnceAndSelectingShowsAnOpponent)
     EXPECT_EQ(text("label_totalgames"), "3");
     answer = true;
     QTest::mouseClick(button("button_reset"), Qt::LeftButton);
-    for (const char* n : {"label_totalgames", "label_yourwins", "label_highscore", "label_zonkards",
-                          "label_bonusmodes"})
+    for (const char* n :
+         {"label_totalgames", "label_yourwins", "label_highscore", "label_zonkards", "label_bonusmodes"})
         EXPECT_EQ(text(n), "0") << n;
     EXPECT_EQ(tallied()->count(), 0);
     EXPECT_EQ(panelValues(), QStringList(8, QStringLiteral("0")));

@@ -36,8 +36,8 @@ std::vector<Run> runsOf(const QTextBlock& block)
     std::vector<Run> runs;
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment f = it.fragment();
-        runs.push_back({f.text(), f.charFormat().fontWeight() == QFont::Bold,
-                        f.charFormat().foreground().color()});
+        runs.push_back(
+            {f.text(), f.charFormat().fontWeight() == QFont::Bold, f.charFormat().foreground().color()});
     }
     return runs;
 }
@@ -252,8 +252,9 @@ TEST_F(ChatWindow, PasteReplacesTheWholeFieldByKeyAndByPopup)
 
 TEST_F(ChatWindow, PhraseButtonsShowTheirPhrasesAndSendThroughTheGate)
 {
-    const char* const builtIn[] = {"Way To Go!", "Good One!", "Nice Try!", "Excellent!", "Brilliant!",
-                                   "Wow, WTG!", "Thanks!", "Way To Go Teamie!", "Good Game Everyone!"};
+    const char* const builtIn[] = {"Way To Go!", "Good One!",         "Nice Try!",
+                                   "Excellent!", "Brilliant!",        "Wow, WTG!",
+                                   "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!"};
     for (int n = 1; n <= 9; ++n)
         EXPECT_EQ(child(QStringLiteral("b_phrase%1").arg(n).toLatin1().constData())->toolTip(),
                   QString::fromLatin1(builtIn[n - 1]));
@@ -287,9 +288,9 @@ TEST_F(ChatWindow, ChatterMenuOpensAtTheTenthButtonsCornerWithItsThirteenItems)
     EXPECT_TRUE(menu->y() == corner.y() || menu->geometry().bottom() + 1 == corner.y())
         << menu->y() << " " << corner.y();
 
-    const QStringList captions = {"<Cancel>", "Doh", "Cough", "Hello", "Thank You",
-                                  "Where have you been?", "Snoring", "Sneezing", "Sorry",
-                                  "Welcome", "Yeehaa", "Yippee", "Oh No"};
+    const QStringList captions = {
+        "<Cancel>", "Doh",     "Cough",  "Hello",  "Thank You", "Where have you been?", "Snoring", "Sneezing",
+        "Sorry",    "Welcome", "Yeehaa", "Yippee", "Oh No"};
     QStringList shown, tips;
     for (QAction* a : menu->actions()) {
         shown << a->text();

@@ -110,14 +110,12 @@ protected:
     // widget's context menu).
     static void click(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(widget->window()->windowHandle(), button, {},
-                          widget->mapTo(widget->window(), pos));
+        QTest::mouseClick(widget->window()->windowHandle(), button, {}, widget->mapTo(widget->window(), pos));
         QApplication::processEvents();
     }
     static void press(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mousePress(widget->window()->windowHandle(), button, {},
-                          widget->mapTo(widget->window(), pos));
+        QTest::mousePress(widget->window()->windowHandle(), button, {}, widget->mapTo(widget->window(), pos));
         QApplication::processEvents();
     }
     static void release(QWidget* widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
@@ -132,10 +130,7 @@ protected:
         QApplication::processEvents();
     }
     // Clicks a point of the board (board coordinates).
-    void clickBoard(QPoint pos, Qt::MouseButton button = Qt::LeftButton)
-    {
-        click(boardPanel(), pos, button);
-    }
+    void clickBoard(QPoint pos, Qt::MouseButton button = Qt::LeftButton) { click(boardPanel(), pos, button); }
     template <typename T = QWidget>
     T* child(const char* name) const
     {

@@ -67,8 +67,10 @@ TEST(Help, PagesCarryTheFactsPlayersNeed)
     EXPECT_TRUE(connecting.contains(QStringLiteral("TCP port %1").arg(kDefaultPort)));
     EXPECT_TRUE(connecting.contains(QStringLiteral("All play ends if the host disconnects.")));
     const QString play = help.pageText(3);
-    for (const char* fact : {"7 rounds", "three rolls", "round 7", "zonkard", "bonus-roll limit", "Just Watch"})
-        EXPECT_TRUE(play.contains(QLatin1String(fact)) || help.pageText(1).contains(QLatin1String(fact))) << fact;
+    for (const char* fact :
+         {"7 rounds", "three rolls", "round 7", "zonkard", "bonus-roll limit", "Just Watch"})
+        EXPECT_TRUE(play.contains(QLatin1String(fact)) || help.pageText(1).contains(QLatin1String(fact)))
+            << fact;
     const QString scoring = help.pageText(4);
     for (const char* points : {"15", "20", "35", "40", "three fours in Fours score 12"})
         EXPECT_TRUE(scoring.contains(QLatin1String(points))) << points;
@@ -108,7 +110,7 @@ TEST(About, ShowsTheVersionSentAtLoginAndOpensTheMakersPage)
     EXPECT_EQ(caption->text(), QStringLiteral("Version"));
     EXPECT_EQ(caption->y(), version->y());
     EXPECT_EQ(version->y(), build->y());
-    EXPECT_LT(caption->geometry().right(), version->x());   // a gap after "Version"
+    EXPECT_LT(caption->geometry().right(), version->x()); // a gap after "Version"
     EXPECT_LT(version->geometry().right(), build->x());
     EXPECT_LE(build->geometry().right(), about.width());
 
@@ -121,7 +123,8 @@ TEST(About, ShowsTheVersionSentAtLoginAndOpensTheMakersPage)
     QTest::mouseClick(web, Qt::LeftButton, {}, QPoint(20, web->height() / 2));
     EXPECT_TRUE(openMakerWebPage());
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    EXPECT_EQ(catcher.opened, (QList<QUrl>{QUrl(QLatin1String(kMakerWebAddress)), QUrl(QLatin1String(kMakerWebAddress))}));
+    EXPECT_EQ(catcher.opened,
+              (QList<QUrl>{QUrl(QLatin1String(kMakerWebAddress)), QUrl(QLatin1String(kMakerWebAddress))}));
 
     QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("button_done")), Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());

@@ -37,7 +37,7 @@ TEST(LobbyAddress, TheFileNameNeverLeavesTheChosenFolder)
     EXPECT_EQ(name("http://h/a/%2E%2E"), QStringLiteral("lobbysetup.exe"));
     EXPECT_EQ(name("http://h/a/..%5C..%5Cevil.exe"), QStringLiteral("lobbysetup.exe"));
     EXPECT_EQ(name("http://h/a/C:evil.exe"), QStringLiteral("lobbysetup.exe"));
-    EXPECT_EQ(name("http://h/a/..%2Fevil.exe"), QStringLiteral("evil.exe"));   // only the last part
+    EXPECT_EQ(name("http://h/a/..%2Fevil.exe"), QStringLiteral("evil.exe")); // only the last part
 }
 
 TEST(LobbyAddress, TheHostLineNamesAPortOnlyWhenItIsNotTheDefault)

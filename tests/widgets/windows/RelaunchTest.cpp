@@ -26,8 +26,9 @@ TEST(Relaunch, BuildsTheLobbysCommandLine)
 
 TEST(Relaunch, AcceptsWhatTheWireCarries)
 {
-    for (const QString& name : {QStringLiteral("Ann"), QStringLiteral("Jörg Müller"), QStringLiteral("€uro-Man"),
-                                QStringLiteral("O'Neil (2)"), QString(kMaxPlayerNameLength, QLatin1Char('x'))})
+    for (const QString& name :
+         {QStringLiteral("Ann"), QStringLiteral("Jörg Müller"), QStringLiteral("€uro-Man"),
+          QStringLiteral("O'Neil (2)"), QString(kMaxPlayerNameLength, QLatin1Char('x'))})
         EXPECT_EQ(hostJoinProblem({name, "10.0.0.7", false}), QString()) << name.toStdString();
     for (const QString& address : {QStringLiteral("192.168.1.20"), QStringLiteral("::1"),
                                    QStringLiteral("game-host.example.org"), QStringLiteral("localhost")})
@@ -58,12 +59,13 @@ TEST(Relaunch, RefusesWhatItCannotUseWithAClearMessage)
 
     EXPECT_EQ(hostJoinProblem({"Ann", "", false}),
               QStringLiteral("Please enter the address of the host you want to join."));
-    for (const QString& address : {QStringLiteral("my host"), QStringLiteral("host_1.example"),
-                                   QStringLiteral("-bad.example"), QStringLiteral("a..b"),
-                                   QStringLiteral("h\u00f6st.example")})
-        EXPECT_TRUE(hostJoinProblem({"Ann", address, false}).endsWith(
-            QStringLiteral("is not a host address. Enter an IP address such as 192.168.1.20 or a host name "
-                           "such as zonkards.example.org.")))
+    for (const QString& address :
+         {QStringLiteral("my host"), QStringLiteral("host_1.example"), QStringLiteral("-bad.example"),
+          QStringLiteral("a..b"), QStringLiteral("h\u00f6st.example")})
+        EXPECT_TRUE(hostJoinProblem({"Ann", address, false})
+                        .endsWith(QStringLiteral(
+                            "is not a host address. Enter an IP address such as 192.168.1.20 or a host name "
+                            "such as zonkards.example.org.")))
             << address.toStdString();
 }
 
@@ -84,7 +86,10 @@ struct DialogHarness {
         dialog.show();
     }
     template <typename T>
-    T* child(const char* name) { return dialog.findChild<T*>(QLatin1String(name)); }
+    T* child(const char* name)
+    {
+        return dialog.findChild<T*>(QLatin1String(name));
+    }
     void clickOk() { QTest::mouseClick(child<QPushButton>("button_ok"), Qt::LeftButton); }
 };
 
