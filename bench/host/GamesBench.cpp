@@ -6,7 +6,7 @@
 
 namespace {
 
-using zk::testing::HostHarness;
+using zk::test::HostHarness;
 
 void BM_ComputerGame(benchmark::State& state)
 {

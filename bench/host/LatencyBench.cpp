@@ -13,7 +13,7 @@
 
 namespace {
 
-using namespace zk::testing;
+using namespace zk::test;
 
 double msSince(Clock::time_point t0)
 {

@@ -16,7 +16,7 @@
 
 namespace {
 
-using zk::testing::HostHarness;
+using zk::test::HostHarness;
 
 class Input {
 public:

@@ -26,7 +26,7 @@
 #include "host/HostEngine.h"
 #include "protocol/Commands.h"
 
-namespace zk::testing {
+namespace zk::test {
 
 // Faces handed out in the order pushed; when the script runs dry, faces come
 // from a seeded generator and overdrawn() counts them.
@@ -257,4 +257,4 @@ private:
     std::int64_t nextFireMs_ = 0;
 };
 
-} // namespace zk::testing
+} // namespace zk::test

@@ -22,7 +22,7 @@
 
 #include "LoopbackKit.h"
 
-namespace zk::testing {
+namespace zk::test {
 
 inline constexpr int kDeadlineMs = 20000;
 
@@ -219,4 +219,4 @@ private:
     std::string buffer_;
 };
 
-} // namespace zk::testing
+} // namespace zk::test

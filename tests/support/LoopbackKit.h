@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-namespace zk::testing {
+namespace zk::test {
 
 using Clock = std::chrono::steady_clock;
 
@@ -172,4 +172,4 @@ inline pid_t spawnProgram(const std::string& program, std::vector<std::string> a
     return pid;
 }
 
-} // namespace zk::testing
+} // namespace zk::test

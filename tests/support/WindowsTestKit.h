@@ -41,7 +41,7 @@ inline void PrintTo(const QByteArray& bytes, std::ostream* os)
     *os << '"';
 }
 
-namespace zk::testkit {
+namespace zk::test {
 
 // Runs every test inside one QApplication (offscreen unless told otherwise).
 inline int runQtTests(int argc, char** argv)
@@ -102,4 +102,4 @@ inline QStringList takeMessages(QWidget* window)
     return texts;
 }
 
-} // namespace zk::testkit
+} // namespace zk::test

@@ -38,7 +38,7 @@
 
 #include "LoopbackKit.h"
 
-namespace zk::testing {
+namespace zk::test {
 
 // Programs with windows start more slowly than the headless host.
 inline constexpr int kAppDeadlineMs = 30000;
@@ -329,4 +329,4 @@ inline std::vector<std::vector<std::string>> cells(const QJsonObject& board)
     return out;
 }
 
-} // namespace zk::testing
+} // namespace zk::test

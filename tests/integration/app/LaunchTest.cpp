@@ -7,7 +7,7 @@
 #include "ZonkardsProcess.h"
 #include "protocol/Commands.h"
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 // Logged in and arrived: the settings are applied at the own arrival.
@@ -231,4 +231,4 @@ TEST(AppLaunch, ALockLeftByAKilledCopyDoesNotBlockTheNextStart)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

@@ -9,7 +9,7 @@
 #include "ZonkardsProcess.h"
 #include "records/Tally.h"
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 // Logged in and arrived: the settings are applied at the own arrival.
@@ -189,4 +189,4 @@ TEST(RecordsThroughRestarts, ATableThatNeverAppliedTheSettingsKeepsThemAndHugeBo
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

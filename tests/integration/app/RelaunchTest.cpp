@@ -4,7 +4,7 @@
 
 #include "ZonkardsProcess.h"
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 TEST(HostOrJoin, TheRelaunchedCopyHostsUnderTheChosenName)
@@ -56,4 +56,4 @@ TEST(HostOrJoin, TheRelaunchedCopyHostsUnderTheChosenName)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

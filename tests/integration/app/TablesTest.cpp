@@ -6,7 +6,7 @@
 #include "HostProcess.h"
 #include "ZonkardsProcess.h"
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 auto seated(std::vector<std::string> names)
@@ -204,4 +204,4 @@ TEST(Tables, ALateJoinerSeesTheSameScoreCard)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

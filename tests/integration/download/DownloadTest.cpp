@@ -18,10 +18,10 @@
 
 #include <gtest/gtest.h>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
-using testkit::LoopbackHttpServer;
+using test::LoopbackHttpServer;
 
 // A body that is not the same byte over and over, so a misplaced piece shows.
 QByteArray installerBytes(int size)
@@ -67,7 +67,7 @@ struct Harness {
     {
         marker = dir.filePath(QStringLiteral("installer-ran.txt"));
         const QString runner = dir.filePath(QStringLiteral("run-installer.sh"));
-        EXPECT_TRUE(testkit::writeMarkerProgram(runner, marker));
+        EXPECT_TRUE(test::writeMarkerProgram(runner, marker));
         window.setInstallerRunner(runner);
         window.setInstallDirectoryProvider([this] { return dir.path(); });
         window.setSettingLookup(
@@ -145,7 +145,7 @@ TEST(LobbyDownload, SuccessSendsTheExactRequestSavesTheInstallerStartsItAndEndsT
 
     // Started with the quiet-install parameters, and the game asked to end.
     bool ran = false;
-    const QStringList args = testkit::waitForMarker(h.marker, &ran);
+    const QStringList args = test::waitForMarker(h.marker, &ran);
     ASSERT_TRUE(ran);
     EXPECT_EQ(args, (QStringList{installer, "/SP-", "/silent", "/noicons"}));
     EXPECT_TRUE(h.exitRequested);
@@ -170,12 +170,12 @@ TEST(LobbyDownload, NotFoundEndsAbortedAndStartsNothing)
     EXPECT_FALSE(h.exitRequested);
     EXPECT_FALSE(QFile::exists(h.marker));
     EXPECT_EQ(QFile(h.window.installerFilePath()).size(), 0);
-    EXPECT_TRUE(testkit::takeMessages(&h.window).isEmpty());
+    EXPECT_TRUE(test::takeMessages(&h.window).isEmpty());
 }
 
 TEST(LobbyDownload, RefusedConnectionEndsAborted)
 {
-    testkit::RefusingPort refusing;
+    test::RefusingPort refusing;
     ASSERT_NE(refusing.port(), 0);
     Harness h;
     h.url = QStringLiteral("http://127.0.0.1:%1/lobby/lobbysetup.exe").arg(refusing.port());
@@ -249,7 +249,7 @@ TEST(LobbyDownload, AnInstallerThatCannotStartShowsAnErrorAndTheGameGoesOn)
     ASSERT_TRUE(h.waitUntilOver());
     EXPECT_EQ(h.window.statusLine1(), QStringLiteral("Received 5000 bytes"));
     EXPECT_EQ(h.window.statusLine2(), QStringLiteral("Installing"));
-    EXPECT_EQ(testkit::takeMessages(&h.window), QStringList{"An Error has Occurred."});
+    EXPECT_EQ(test::takeMessages(&h.window), QStringList{"An Error has Occurred."});
     EXPECT_FALSE(h.exitRequested);
 }
 
@@ -263,7 +263,7 @@ TEST(LobbyDownload, AnInstallerFileThatCannotBeCreatedIsReportedAndNothingIsSent
     ASSERT_TRUE(QDir(h.dir.path()).mkdir(QStringLiteral("lobbysetup.exe")));
     h.clickDownload();
     const QString path = QDir::toNativeSeparators(h.dir.filePath(QStringLiteral("lobbysetup.exe")));
-    EXPECT_EQ(testkit::takeMessages(&h.window), QStringList{"Cannot create file " + path});
+    EXPECT_EQ(test::takeMessages(&h.window), QStringList{"Cannot create file " + path});
     EXPECT_EQ(h.window.state(), Tdownload::State::Idle);
     EXPECT_EQ(h.line1, QStringList{""});
     EXPECT_TRUE(h.button("button_download")->isEnabled());
@@ -332,12 +332,12 @@ TEST(LobbyWindow, PlayWithOthersStartsTheConfiguredLobbyAndEndsTheGame)
     Harness h;
     const QString lobby = h.dir.filePath(QStringLiteral("my-lobby"));
     const QString marker = h.dir.filePath(QStringLiteral("lobby-ran.txt"));
-    ASSERT_TRUE(testkit::writeMarkerProgram(lobby, marker));
+    ASSERT_TRUE(test::writeMarkerProgram(lobby, marker));
     h.window.setSettingLookup(
         [&](const QString& key) { return key == QLatin1String(kLobbyPathKey) ? lobby : QString(); });
     QTest::mouseClick(h.button("button_others"), Qt::LeftButton);
     bool ran = false;
-    EXPECT_EQ(testkit::waitForMarker(marker, &ran), QStringList{}); // started with no parameters
+    EXPECT_EQ(test::waitForMarker(marker, &ran), QStringList{}); // started with no parameters
     EXPECT_TRUE(ran);
     EXPECT_TRUE(h.exitRequested);
 }
@@ -354,16 +354,16 @@ TEST(LobbyWindow, PlayWithOthersFindsTheLobbyOnThePathOrSaysWhatToDo)
     });
 
     QTest::mouseClick(h.button("button_others"), Qt::LeftButton);
-    EXPECT_EQ(testkit::takeMessages(&h.window),
+    EXPECT_EQ(test::takeMessages(&h.window),
               QStringList{"Please close the game and open the Quorlan Lobby using the icon on your desktop "
                           "or using the your Window's start-up menu."});
     EXPECT_FALSE(h.exitRequested);
 
     const QString marker = h.dir.filePath(QStringLiteral("path-lobby-ran.txt"));
-    ASSERT_TRUE(testkit::writeMarkerProgram(bin.filePath(QStringLiteral("QuorlanLobby")), marker));
+    ASSERT_TRUE(test::writeMarkerProgram(bin.filePath(QStringLiteral("QuorlanLobby")), marker));
     QTest::mouseClick(h.button("button_others"), Qt::LeftButton);
     bool ran = false;
-    testkit::waitForMarker(marker, &ran);
+    test::waitForMarker(marker, &ran);
     qputenv("PATH", oldPath);
     EXPECT_TRUE(ran);
     EXPECT_TRUE(h.exitRequested);
@@ -470,4 +470,4 @@ TEST(HttpGet, RefusesAddressesThatAreNotHttp)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -18,7 +18,7 @@
 #include <mutex>
 #include <thread>
 
-namespace zk::testkit {
+namespace zk::test {
 
 class LoopbackHttpServer {
 public:
@@ -180,4 +180,4 @@ private:
     int port_ = 0;
 };
 
-} // namespace zk::testkit
+} // namespace zk::test

@@ -12,7 +12,7 @@
 #include "host/Rules.h"
 #include "protocol/Messages.h"
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -317,4 +317,4 @@ TEST(HostProcessGame, APeerThatNeverReadsIsCutOffAndTheOthersAreNot)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

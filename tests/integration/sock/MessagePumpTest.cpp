@@ -13,7 +13,7 @@
 #include "protocol/qt/MessagePump.h"
 #include "protocol/qt/Sock.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 using namespace std::string_literals;
@@ -130,4 +130,4 @@ TEST(MessagePump, ThreeMessagesInOneReadAreHandledOnThreeTicks)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

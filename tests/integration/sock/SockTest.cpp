@@ -15,7 +15,7 @@
 #include "protocol/ReceiveQueue.h"
 #include "protocol/qt/Sock.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 using namespace std::string_literals;
@@ -437,4 +437,4 @@ TEST(TSock, AThrowingHandlerDoesNotEndTheProgram)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 struct Expected {
@@ -118,4 +118,4 @@ TEST(EmbeddedRecordings, DecodeToAudibleOutputAudioOfTheirLength)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

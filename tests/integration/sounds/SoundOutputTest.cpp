@@ -19,7 +19,7 @@
 #include <cstdlib>
 #include <functional>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 constexpr int kDeadlineMs = 30000;
@@ -195,4 +195,4 @@ TEST(SoundOutput, RecordingsAreHeardOnTheDevice)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

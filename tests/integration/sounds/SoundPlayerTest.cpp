@@ -12,7 +12,7 @@
 
 #include <cstdlib>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 // Plays into a PlaybackCursor that the test pulls from, as a device would.
@@ -163,4 +163,4 @@ TEST(SdlAudioSink, WithoutAnAudioDriverStaysSilent)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

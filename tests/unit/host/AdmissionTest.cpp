@@ -3,7 +3,7 @@
 // sender of a message is the connection it came on.
 #include "EngineTestUtil.h"
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -357,4 +357,4 @@ TEST(Departure, SlotOneLeavingInItsTurnIsPlayedOnAndTheGameStillEnds)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -174,4 +174,4 @@ TEST(Winner, ASingleWinnerIsFollowedByTheClosingZero)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

@@ -3,7 +3,7 @@
 // off when a human takes the seat back.
 #include "EngineTestUtil.h"
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -105,4 +105,4 @@ TEST(Computer, ANewcomerInTheSeatContinuesTheTurnWhereItStands)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

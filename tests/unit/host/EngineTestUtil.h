@@ -8,7 +8,7 @@
 
 #include "HostHarness.h"
 
-namespace zk::testing {
+namespace zk::test {
 
 // "+1+f1+2+f2+...+5+f5" for five faces.
 inline std::string fivePairs(const std::vector<int>& faces)
@@ -63,4 +63,4 @@ inline bool waitForTurn(HostHarness& h, int seat)
     });
 }
 
-} // namespace zk::testing
+} // namespace zk::test

@@ -3,7 +3,7 @@
 
 #include "host/HostOptions.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 using Action = HostOptions::Action;
@@ -55,4 +55,4 @@ TEST(HostOptions, BadArgumentsAskForUsage)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

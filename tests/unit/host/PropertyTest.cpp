@@ -15,7 +15,7 @@
 #include <set>
 #include <sstream>
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 // How often the games met the situations worth checking, so that a change
@@ -459,4 +459,4 @@ TEST(SeededGames, EveryMessageKeepsTheRules)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

@@ -4,7 +4,7 @@
 
 #include "host/Rules.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 ScoreRows allOpen()
@@ -92,4 +92,4 @@ TEST(ComputerRules, StraightKeepsOneOfEachFaceAndNeverOneWithSix)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

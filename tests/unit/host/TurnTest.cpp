@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace zk::testing {
+namespace zk::test {
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -351,4 +351,4 @@ TEST_F(TwoPlayers, SelectingAfterAZonkardNeverStallsTheGame)
 }
 
 } // namespace
-} // namespace zk::testing
+} // namespace zk::test

@@ -8,7 +8,7 @@
 
 #include "game/Colour.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 std::string withCase(std::string_view s, int (*f)(int))
@@ -89,4 +89,4 @@ TEST(ColourText, UnreadableTextIsReportedAsSuch)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -8,7 +8,7 @@
 #include "protocol/Framer.h"
 #include "protocol/ReceiveQueue.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 using namespace std::string_literals;
@@ -155,4 +155,4 @@ TEST(ReceiveQueue, FirstInFirstOut)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

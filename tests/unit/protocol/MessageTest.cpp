@@ -7,7 +7,7 @@
 
 #include "protocol/Message.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 using namespace std::string_literals;
@@ -124,4 +124,4 @@ TEST(FieldReader, MalformedNumberStopsAtThatField)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -8,8 +8,10 @@
 
 #include "protocol/Messages.h"
 
-namespace zk::msg {
+namespace zk::test {
 namespace {
+
+using namespace msg;
 
 using namespace std::string_literals;
 
@@ -161,4 +163,4 @@ TEST(Messages, ChatTextCarriesItsColourAfterTheFirstBar)
 }
 
 } // namespace
-} // namespace zk::msg
+} // namespace zk::test

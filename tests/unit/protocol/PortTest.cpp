@@ -7,7 +7,7 @@
 
 #include "protocol/Port.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 TEST(GamePort, DefaultAndOverride)
@@ -35,4 +35,4 @@ TEST(GamePort, DefaultAndOverride)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

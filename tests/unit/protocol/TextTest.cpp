@@ -5,7 +5,7 @@
 
 #include "protocol/Text.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 using namespace std::string_literals;
@@ -81,4 +81,4 @@ TEST(Cp1252, UnmappableAndMalformedBecomeQuestionMarks)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -7,7 +7,7 @@
 #include "RecordsTestSupport.h"
 #include "records/IniFile.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 const std::string kFile = "; options of the lobby\r\n"
@@ -129,4 +129,4 @@ TEST(IniFile, ReadOnlyFolderRefusesWrites)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

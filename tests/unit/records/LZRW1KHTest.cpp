@@ -8,7 +8,7 @@
 #include "RecordsTestSupport.h"
 #include "records/LZRW1KH.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 using namespace std::string_literals;
@@ -278,4 +278,4 @@ TEST(Lzrw1khFile, AFailedWriteKeepsThePreviousFile)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -12,7 +12,7 @@
 #include "records/IniFile.h"
 #include "records/Settings.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 SettingsValues loadFrom(const std::string& content, const PhraseList& phrases = kBuiltInPhrases)
@@ -299,4 +299,4 @@ TEST(SettingsFiles, OtherKeysAndWhereTheFilesLive)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

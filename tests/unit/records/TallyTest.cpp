@@ -6,7 +6,7 @@
 #include "records/LZRW1KH.h"
 #include "records/Tally.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 std::vector<std::string> row(const Tally& t, int r)
@@ -272,4 +272,4 @@ TEST(TallyFile, SaveThenLoadAndTheBadFiles)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

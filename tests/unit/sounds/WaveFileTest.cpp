@@ -13,7 +13,7 @@
 #include <iterator>
 #include <random>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 using test::Bytes;
@@ -218,4 +218,4 @@ TEST(Mp3Decode, DecodesTheStreamInItsOwnFormat)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

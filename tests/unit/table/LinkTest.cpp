@@ -3,7 +3,7 @@
 
 #include "table/ChatLinks.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 std::string linkAt(std::string_view text, std::size_t index)
@@ -73,4 +73,4 @@ TEST(ChatLinks, NothingBeyondTheText)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

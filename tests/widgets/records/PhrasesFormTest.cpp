@@ -14,7 +14,7 @@
 #include "records/Settings.h"
 #include "records/qt/phrasesform.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 class PhraseEditor : public ::testing::Test {
@@ -134,4 +134,4 @@ TEST(PhraseEditorDefaults, WithoutASetFileItWritesToTheDataDirectory)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -12,7 +12,7 @@
 #include "WidgetTestSupport.h"
 #include "records/qt/tallylistform.h"
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 class TallyWindow : public ::testing::Test {
@@ -194,4 +194,4 @@ TEST_F(TallyWindow, LoadsAtStartSavesAtExitAndReportsABadFile)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 QString fromView(std::string_view text)
@@ -163,6 +163,6 @@ TEST(Windows, TakeTheirBackgroundPicture)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test
 
 #include "HelpAboutTest.moc"

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 QByteArray committedPicture()
@@ -116,4 +116,4 @@ TEST(Jpeg, DamagedBytesNeverCrashOrChangeTheSize)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

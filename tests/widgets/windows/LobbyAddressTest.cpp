@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 TEST(LobbyAddress, TheDefaultIsOursWithTheInstallerPath)
@@ -55,4 +55,4 @@ TEST(LobbyAddress, TheHostLineNamesAPortOnlyWhenItIsNotTheDefault)
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zk {
+namespace zk::test {
 namespace {
 
 TEST(Relaunch, BuildsTheLobbysCommandLine)
@@ -78,7 +78,7 @@ struct DialogHarness {
 
     DialogHarness()
     {
-        EXPECT_TRUE(testkit::writeMarkerProgram(program, marker));
+        EXPECT_TRUE(test::writeMarkerProgram(program, marker));
         dialog.setProgram(program);
         dialog.setReleaseInstanceLock([this] { events << "release"; });
         dialog.setRestoreInstanceLock([this] { events << "restore"; });
@@ -100,7 +100,7 @@ TEST(HostJoinDialog, StartsTheProgramWithTheChoiceAfterReleasingTheLock)
     QTest::keyClicks(h.child<QLineEdit>("edit_address"), QStringLiteral("192.168.1.20"));
     h.clickOk();
     bool ran = false;
-    EXPECT_EQ(testkit::waitForMarker(h.marker, &ran), (QStringList{"Ann", "192.168.1.20", "false"}));
+    EXPECT_EQ(test::waitForMarker(h.marker, &ran), (QStringList{"Ann", "192.168.1.20", "false"}));
     EXPECT_TRUE(ran);
     EXPECT_EQ(h.events, (QStringList{"release", "exit"}));
     EXPECT_FALSE(h.dialog.isVisible());
@@ -114,7 +114,7 @@ TEST(HostJoinDialog, HostingIgnoresTheAddressField)
     EXPECT_FALSE(h.child<QLineEdit>("edit_address")->isEnabled());
     h.clickOk();
     bool ran = false;
-    EXPECT_EQ(testkit::waitForMarker(h.marker, &ran), (QStringList{"Bob", "127.0.0.1", "true"}));
+    EXPECT_EQ(test::waitForMarker(h.marker, &ran), (QStringList{"Bob", "127.0.0.1", "true"}));
     EXPECT_EQ(h.events, (QStringList{"release", "exit"}));
 }
 
@@ -123,7 +123,7 @@ TEST(HostJoinDialog, BadInputIsExplainedAndNothingHappens)
     DialogHarness h;
     h.dialog.setAddress(QStringLiteral("10.0.0.7"));
     h.clickOk();
-    EXPECT_EQ(testkit::takeMessages(&h.dialog), QStringList{"Please enter your name."});
+    EXPECT_EQ(test::takeMessages(&h.dialog), QStringList{"Please enter your name."});
     EXPECT_TRUE(h.events.isEmpty());
     EXPECT_TRUE(h.dialog.isVisible());
     QTest::qWait(100);
@@ -137,9 +137,9 @@ TEST(HostJoinDialog, AProgramThatCannotStartTakesTheLockBackAndKeepsTheGame)
     h.dialog.setName(QStringLiteral("Ann"));
     h.dialog.setAddress(QStringLiteral("10.0.0.7"));
     h.clickOk();
-    EXPECT_EQ(testkit::takeMessages(&h.dialog), QStringList{"An Error has Occurred."});
+    EXPECT_EQ(test::takeMessages(&h.dialog), QStringList{"An Error has Occurred."});
     EXPECT_EQ(h.events, (QStringList{"release", "restore"}));
 }
 
 } // namespace
-} // namespace zk
+} // namespace zk::test

@@ -2,5 +2,5 @@
 
 int main(int argc, char** argv)
 {
-    return zk::testkit::runQtTests(argc, argv);
+    return zk::test::runQtTests(argc, argv);
 }
