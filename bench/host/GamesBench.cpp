@@ -7,6 +7,7 @@
 namespace {
 
 using zk::test::HostHarness;
+namespace msg = zk::msg;
 
 void BM_ComputerGame(benchmark::State& state)
 {
@@ -19,9 +20,9 @@ void BM_ComputerGame(benchmark::State& state)
     std::int64_t games = 0;
     for (auto _ : state) {
         h.log.clear();
-        h.say(1, "CMD_startgame+P1+3+");
-        for (int s = 1; s <= seats; ++s)
-            h.say(1, "CMD_justwatch+" + std::to_string(s) + "+1"); // the computer plays all
+        h.say(1, msg::text(msg::StartGame{"P1", "3"}));
+        for (int s = 1; s <= seats; ++s) // the computer plays all
+            h.say(1, msg::text(msg::JustWatch{s, msg::JustWatch::Mode::Watch}));
         while (h.engine.gameStarted() && h.tick()) {
         }
         if (h.engine.gameStarted()) {

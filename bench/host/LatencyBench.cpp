@@ -14,6 +14,7 @@
 namespace {
 
 using namespace zk::test;
+namespace msg = zk::msg;
 
 double msSince(Clock::time_point t0)
 {
@@ -38,12 +39,19 @@ void BM_RollToCreateDiceAtNineClients(benchmark::State& state)
     }
     // Everyone has heard of everyone before the clock starts.
     for (auto& c : clients)
-        c->waitFor("CMD_newplayerinfo+9+");
+        c->waitFor(msg::text(msg::NewPlayerInfo{{9, ""}}));
     LineClient& me = *clients[0];
-    auto everyone = [&](const std::string& prefix) {
+    // Every client has seen seat 1's turn begin.
+    auto everyoneSeesTheTurn = [&] {
         for (auto& c : clients) {
-            if (!c->waitFor(prefix))
-                return false;
+            while (true) {
+                const auto m = c->next();
+                if (!m)
+                    return false;
+                const auto [name, args] = zk::splitCommand(*m);
+                if (name == msg::NextPlayer::command && msg::decode<msg::NextPlayer>(args)->seat == 1)
+                    break;
+            }
         }
         return true;
     };
@@ -54,16 +62,16 @@ void BM_RollToCreateDiceAtNineClients(benchmark::State& state)
         if (rolls == 2) {
             // Two rolls per turn are measured; a fresh start gives a new turn
             // at once (no pause between turns).
-            me.send("CMD_startgame+P1+0+");
-            if (!everyone("CMD_nextplayer+1+1+")) {
+            me.send(msg::text(msg::StartGame{"P1", "0"}));
+            if (!everyoneSeesTheTurn()) {
                 state.SkipWithError("no turn");
                 break;
             }
             rolls = 0;
         }
         const auto t0 = Clock::now();
-        me.send(rolls == 0 ? "CMD_rollthedice+1+1+2+3+4+5" : "CMD_rollthedice+1+1+2");
-        const std::string answer = "CMD_createdice+1+" + std::to_string(rolls + 1) + "+";
+        me.send(msg::text(
+            msg::RollTheDice{1, rolls == 0 ? std::vector<int>{1, 2, 3, 4, 5} : std::vector<int>{1, 2}}));
         bool ok = true;
         for (auto& c : clients) {
             while (true) {
@@ -72,9 +80,11 @@ void BM_RollToCreateDiceAtNineClients(benchmark::State& state)
                     ok = false;
                     break;
                 }
-                if (m->rfind(answer, 0) == 0)
+                const auto [name, args] = zk::splitCommand(*m);
+                if (name == msg::CreateDice::command &&
+                    msg::decode<msg::CreateDice>(args)->rolls == rolls + 1)
                     break;
-                if (m->rfind("CMD_zonkard+1+", 0) == 0) {
+                if (name == msg::Zonkard::command) {
                     rolls = 1; // the turn is over: the next iteration restarts
                     break;
                 }

@@ -114,7 +114,7 @@ public:
     int login(const std::string& name, const std::string& version = std::string(kVersionText))
     {
         const int slot = connect();
-        say(slot, "CMD_logininfo+" + std::to_string(slot) + "+" + version + "+" + name);
+        say(slot, msg::text(msg::LoginInfo{std::to_string(slot), version, name}));
         return slot;
     }
     // The peer of the slot goes away.

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "LoopbackKit.h"
+#include "protocol/Messages.h"
 
 namespace zk::test {
 
@@ -203,8 +204,8 @@ public:
         if (!m)
             return 0;
         slot_ = std::stoi(m->substr(18));
-        send("CMD_logininfo+" + std::to_string(slot_) + "+1.0.2+" + name + '\xFF');
-        waitFor("CMD_newplayerinfo+" + std::to_string(slot_) + "+");
+        send(msg::text(msg::LoginInfo{std::to_string(slot_), std::string(kVersionText), name + kTerminator}));
+        waitFor(msg::text(msg::NewPlayerInfo{{slot_, ""}}));
         return slot_;
     }
     int slot() const { return slot_; }

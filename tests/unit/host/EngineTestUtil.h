@@ -19,6 +19,8 @@ inline std::string fivePairs(const std::vector<int>& faces)
     return s;
 }
 
+// Requests as the wire text a table writes, dice or fields given as text so
+// that a test can also send what no table would.
 inline std::string roll(int seat, const std::string& dice)
 {
     return "CMD_rollthedice+" + std::to_string(seat) + "+" + dice;
@@ -32,7 +34,7 @@ inline std::string select(int seat, int category)
 // Slot 1 starts a game with the given bonus limit.
 inline void startGame(HostHarness& h, int limit = 0)
 {
-    ASSERT_EQ(h.say(1, "CMD_startgame+" + h.engine.player(1).name + "+" + std::to_string(limit) + "+"),
+    ASSERT_EQ(h.say(1, msg::text(msg::StartGame{h.engine.player(1).name, std::to_string(limit)})),
               HandlerResult::Handled);
 }
 
