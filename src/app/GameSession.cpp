@@ -49,7 +49,8 @@ GameSession::GameSession(Options options)
       chat_(logic_), tally_(tallyRecords_),
       server_([this] { return logic_.board().menu.botSpeed; },
               [this](const std::string& text) { notice(toQt(text)); }, std::move(options_.dice)),
-      spies_(logic_), gamestart_(logic_), connection_(logic_, [this] { refreshTable(); })
+      spies_(logic_), gamestart_(logic_), connection_(logic_, [this] { refreshTable(); }),
+      settings_(logic_, chat_, [this](const QString& message) { notice(message); })
 {
     wireWindows();
 }
@@ -191,7 +192,7 @@ void GameSession::openHostJoin()
         hostJoin_->setBackground(backgroundPicture());
         hostJoin_->setReleaseInstanceLock([this] {
             // The new copy reads the files at once: give it ours first.
-            applyCloseRule();
+            settings_.applyCloseRule();
             tallyRecords_.saveTo(tallyFilePath());
             server_.stopListening();
             if (options_.releaseInstance)
@@ -226,29 +227,12 @@ void GameSession::openHostJoin()
 
 // --- Closing -----------------------------------------------------------------
 
-void GameSession::applyCloseRule()
-{
-    // A table that never applied the settings file has nothing of the
-    // player's to store: its options are the start values, not his choices.
-    if (!settingsApplied_)
-        return;
-    // The bounds are written when they differ from the ones last loaded or
-    // saved, reduced to fit the work area.
-    const QScreen* screen = chat_.screen() ? chat_.screen() : QGuiApplication::primaryScreen();
-    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, INT_MAX, INT_MAX);
-    if (const auto bounds =
-            boundsToSaveOnClose(fromQRect(chat_.outerBounds()), remembered_, work.width(), work.height())) {
-        remembered_ = *bounds;
-        saveWith(*bounds);
-    }
-}
-
 void GameSession::tableClosing()
 {
     if (closing_)
         return;
     closing_ = true;
-    applyCloseRule();
+    settings_.applyCloseRule();
     for (QWidget* window : std::initializer_list<QWidget*>{&tally_, &about_, &download_, &help_,
                                                            &phrasesEditor_, &spies_, &gamestart_})
         window->hide();
@@ -331,57 +315,14 @@ void GameSession::playSound(std::string_view name)
         sounds_->play(name);
 }
 
-SettingsValues GameSession::currentSettings() const
-{
-    const Board& b = logic_.board();
-    SettingsValues v;
-    static_cast<PlayerOptions&>(v) = b.menu;
-    v.bounds = fromQRect(chat_.outerBounds());
-    v.phrases = b.phrases;
-    v.rolls = b.startWindow.limit;
-    return v;
-}
-
-void GameSession::saveWith(const WindowBounds& bounds)
-{
-    SettingsValues v = currentSettings();
-    v.bounds = bounds;
-    if (const auto message = zk::saveSettings(settingsFilePath(), kGameKey, v))
-        notice(QString::fromStdString(*message));
-}
-
 void GameSession::saveSettings()
 {
-    // Before the file was applied, writing would replace every stored option
-    // with the values the table starts with; the change lives for this run.
-    if (!settingsApplied_)
-        return;
-    saveWith(fromQRect(chat_.outerBounds()));
+    settings_.save();
 }
 
 void GameSession::loadSettings()
 {
-    Board& b = logic_.board();
-    SettingsValues v;
-    v.phrases = b.phrases; // an empty key keeps the button's text
-    zk::loadSettings(settingsFilePath(), kGameKey, v);
-    settingsApplied_ = true;
-
-    // The stored bounds are remembered as they are, so a close writes the
-    // fitted ones back when they differ.
-    const QScreen* screen = chat_.screen() ? chat_.screen() : QGuiApplication::primaryScreen();
-    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-    const QSize frame = chat_.frameGeometry().size() - chat_.geometry().size();
-    const QSize minimum = chat_.minimumSizeHint().expandedTo(chat_.minimumSize()) + frame;
-    chat_.setOuterBounds(
-        toQRect(fitToWorkArea(v.bounds, fromQRect(work), minimum.width(), minimum.height())));
-    remembered_ = v.bounds;
-    static_cast<PlayerOptions&>(b.menu) = v;
-    // The delay of the ticked item: a stored speed of no item ticks Normal.
-    b.menu.botSpeedItem = botSpeedItemFor(v.botSpeed);
-    b.menu.botSpeed = botSpeedDelay(b.menu.botSpeedItem);
-    b.phrases = v.phrases;
-    logic_.startOptions().applyStoredLimit(rollsText(v.rolls));
+    settings_.load();
     refreshTable();
 }
 

@@ -29,7 +29,7 @@
 
 #include "host/DiceSource.h"
 #include "host/qt/serverform.h"
-#include "records/Settings.h"
+#include "app/TableSettings.h"
 #include "records/qt/SoundPlayer.h"
 #include "records/qt/phrasesform.h"
 #include "records/qt/tallylistform.h"
@@ -103,7 +103,7 @@ public:
     // Whether the connection to the lobby program was opened.
     bool lobbyConnectionOpened() const { return connection_.lobbyOpened(); }
     // The bounds last loaded from or saved to the settings file.
-    const WindowBounds& rememberedBounds() const { return remembered_; }
+    const WindowBounds& rememberedBounds() const { return settings_.remembered(); }
 
     // Redraws the three table windows from the Board.
     void refreshTable();
@@ -135,9 +135,6 @@ private:
     void wireWindows();
     // A message box that does not block the table.
     QMessageBox* notice(const QString& text);
-    SettingsValues currentSettings() const;
-    void saveWith(const WindowBounds& bounds);
-    void applyCloseRule();
     void tableClosing();
     void openHostJoin();
     QString installDirectory() const;
@@ -161,8 +158,7 @@ private:
 
     TableConnection connection_;
 
-    WindowBounds remembered_{0, 0, 0, 0};
-    bool settingsApplied_ = false; // the settings file was applied in this run
+    TableSettings settings_;
     bool closing_ = false;
     bool finished_ = false;
 };
