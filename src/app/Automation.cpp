@@ -13,6 +13,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QScreen>
 
 #include <optional>
@@ -279,6 +282,41 @@ void Automation::readCommands()
     }
 }
 
+QByteArray Automation::timeRoll()
+{
+    Tchat& chat = session_.chat();
+    const Board& b = session_.logic().board();
+    if (!b.rollButtonShown)
+        return error("no roll button");
+    const int rollsBefore = b.rollCount;
+    const std::string statusBefore = b.status;
+    QEventLoop wait;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
+    // The roll is shown when its count or (a zonkard) the status line moved.
+    const auto shown = [&] { return b.rollCount != rollsBefore || b.status != statusBefore; };
+    const auto watch = connect(&session_, &GameSession::tableRefreshed, &wait, [&] {
+        if (shown())
+            wait.quit();
+    });
+    const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    mouseClick(chat.boardPanel(), layout::kRollButton.center());
+    if (!shown()) {
+        deadline.start(10000);
+        wait.exec();
+    }
+    disconnect(watch);
+    if (!shown())
+        return error("no roll");
+    chat.boardPanel()->repaint(); // drawn, not only asked for
+    return "ok " + QByteArray::number(static_cast<double>(clock.nsecsElapsed()) / 1e6, 'f', 3);
+}
+
 QByteArray Automation::obey(const QByteArray& line)
 {
     const QString text = QString::fromUtf8(line);
@@ -310,6 +348,9 @@ QByteArray Automation::obey(const QByteArray& line)
         mouseClick(chat.boardPanel(), *point);
         return ok();
     }
+
+    if (command == "timeroll")
+        return timeRoll();
 
     if (command == "menu") {
         for (QAction* top : chat.menuBar()->actions()) {

@@ -9,6 +9,9 @@
 //   click <element> [n]        a left click on the board at the element's place:
 //                              roll, start, yes, no, ok, logo, die n, name n,
 //                              category n, bar n
+//   timeroll                   clicks ROLL DICE and, once the board has drawn
+//                              the dice of that roll, answers "ok <ms>": the
+//                              time from the click (for the benchmarks)
 //   menu <item>                triggers the main window's menu item of that text
 //   seatmenu <seat> <item>     right-clicks seat's name label and takes the item
 //   set <window> <field> <text>  fills a text field of a window (object names)
@@ -49,6 +52,7 @@ private:
     void readCommands();
     QByteArray obey(const QByteArray& line);
     void write(const QByteArray& line);
+    QByteArray timeRoll();
 
     GameSession& session_;
     QLocalSocket* socket_;

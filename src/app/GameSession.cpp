@@ -160,6 +160,7 @@ void GameSession::refreshTable()
     chat_.refresh();
     gamestart_.refresh();
     spies_.refresh();
+    emit tableRefreshed();
 }
 
 QStringList GameSession::openMessages() const

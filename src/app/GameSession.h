@@ -111,6 +111,8 @@ public:
 signals:
     // The window was brought forward at a second copy's request.
     void cameForward();
+    // The table windows were redrawn from the Board (after a message or an action).
+    void tableRefreshed();
 
 private:
     // TableEnvironment

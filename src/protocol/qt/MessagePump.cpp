@@ -8,23 +8,36 @@
 
 namespace zk {
 
-MessagePump::MessagePump(int intervalMs, Handler handler, QObject* parent)
-    : QObject(parent), handler_(std::move(handler))
+MessagePump::MessagePump(int intervalMs, Handler handler, QObject* parent, Clock clock)
+    : QObject(parent), pacer_(DrainPacer::Ms(intervalMs)), clock_(std::move(clock)),
+      handler_(std::move(handler))
 {
-    timer_.setInterval(intervalMs);
+    if (!clock_) {
+        clock_ = [] {
+            return std::chrono::duration_cast<DrainPacer::Ms>(std::chrono::steady_clock::now().time_since_epoch());
+        };
+    }
+    timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &MessagePump::tick);
+}
+
+void MessagePump::arm()
+{
+    timer_.start(static_cast<int>(pacer_.wait(clock_()).count()));
 }
 
 void MessagePump::wake()
 {
     if (!queue_.empty() && !timer_.isActive())
-        timer_.start();
+        arm();
 }
 
 void MessagePump::tick()
 {
+    timer_.stop();
     if (!queue_.empty()) {
+        pacer_.handled(clock_());
         QueuedMessage m = queue_.take(); // removed before handling: a failing
                                          // handler never blocks the queue
         if (handler_) {
@@ -50,8 +63,8 @@ void MessagePump::tick()
             }
         }
     }
-    if (queue_.empty())
-        timer_.stop();
+    if (!queue_.empty() && !timer_.isActive())
+        arm();
 }
 
 } // namespace zk
