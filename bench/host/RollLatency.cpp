@@ -124,7 +124,8 @@ private:
                 continue;
             std::string& b = buffers_[i];
             b.append(buf, static_cast<std::size_t>(n));
-            for (auto end = b.find(zk::kTerminator); end != std::string::npos; end = b.find(zk::kTerminator)) {
+            for (auto end = b.find(zk::kTerminator); end != std::string::npos;
+                 end = b.find(zk::kTerminator)) {
                 inbox_[i].push_back({b.substr(0, end), now});
                 b.erase(0, end + 1);
             }
@@ -178,8 +179,9 @@ int main(int argc, char** argv)
         // Every client is past this turn's start before the player acts.
         std::string next;
         for (int c = 0; c < kClients; ++c) {
-            if (!table.waitAt(c, [](const std::string& m) { return is(m, msg::NextPlayer::command); },
-                              c == 0 ? &next : nullptr)) {
+            if (!table.waitAt(
+                    c, [](const std::string& m) { return is(m, msg::NextPlayer::command); },
+                    c == 0 ? &next : nullptr)) {
                 std::fprintf(stderr, "no next turn\n");
                 return 1;
             }
@@ -218,7 +220,8 @@ int main(int argc, char** argv)
         return 1;
     std::sort(samples.begin(), samples.end());
     auto at = [&](double q) {
-        return samples[std::min(samples.size() - 1, static_cast<std::size_t>(q * static_cast<double>(samples.size())))];
+        return samples[std::min(samples.size() - 1,
+                                static_cast<std::size_t>(q * static_cast<double>(samples.size())))];
     };
     std::printf("rolls %zu\np50_ms %.3f\np99_ms %.3f\nmax_ms %.3f\n", samples.size(), at(0.5), at(0.99),
                 samples.back());

@@ -68,7 +68,8 @@ void TableSettings::load()
     const QRect work = workAreaOf(window_, QRect(0, 0, 1920, 1080));
     const QSize frame = window_.frameGeometry().size() - window_.geometry().size();
     const QSize minimum = window_.minimumSizeHint().expandedTo(window_.minimumSize()) + frame;
-    window_.setOuterBounds(toQRect(fitToWorkArea(v.bounds, fromQRect(work), minimum.width(), minimum.height())));
+    window_.setOuterBounds(
+        toQRect(fitToWorkArea(v.bounds, fromQRect(work), minimum.width(), minimum.height())));
     remembered_ = v.bounds;
     static_cast<PlayerOptions&>(b.menu) = v;
     // The delay of the ticked item: a stored speed of no item ticks Normal.

@@ -118,15 +118,24 @@ public:
             readSome(err_, stderr_, msLeft(deadline));
         return stderr_.find(text) != std::string::npos;
     }
-    void signal(int sig) { ::kill(pid_, sig); }
+    void signal(int sig)
+    {
+        ::kill(pid_, sig);
+    }
     bool running()
     {
         if (exited_)
             return false;
         return ::waitpid(pid_, nullptr, WNOHANG) == 0;
     }
-    const std::string& out() const { return stdout_; }
-    const std::string& err() const { return stderr_; }
+    const std::string& out() const
+    {
+        return stdout_;
+    }
+    const std::string& err() const
+    {
+        return stderr_;
+    }
 
 private:
     pid_t pid_ = -1;

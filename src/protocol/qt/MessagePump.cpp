@@ -14,7 +14,8 @@ MessagePump::MessagePump(int intervalMs, Handler handler, QObject* parent, Clock
 {
     if (!clock_) {
         clock_ = [] {
-            return std::chrono::duration_cast<DrainPacer::Ms>(std::chrono::steady_clock::now().time_since_epoch());
+            return std::chrono::duration_cast<DrainPacer::Ms>(
+                std::chrono::steady_clock::now().time_since_epoch());
         };
     }
     timer_.setSingleShot(true);

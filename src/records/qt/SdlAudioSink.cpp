@@ -1,13 +1,77 @@
 #include "records/qt/SdlAudioSink.h"
 
+#include <dlfcn.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "game/DebugLog.h"
+
 namespace zk {
+
+namespace {
+
+// ALSA prints its complaints (no card, no "default" device) straight to the
+// terminal; SDL's ALSA driver uses the library SDL loads at run time, so its
+// error handler is set through the same library, when it is there at all.
+void alsaToOurLog(const char* file, int line, const char* function, int err, const char* fmt, ...)
+{
+    if (!debugLogging())
+        return;
+    char text[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    debugLog("ALSA " + std::string(file ? file : "") + ":" + std::to_string(line) + " (" +
+             (function ? function : "") + ") " + text + (err ? " [" + std::to_string(err) + "]" : ""));
+}
+
+void sdlToOurLog(void*, int category, SDL_LogPriority priority, const char* message)
+{
+    debugLog("SDL " + std::to_string(category) + "/" + std::to_string(static_cast<int>(priority)) + ": " +
+             (message ? message : ""));
+}
+
+void quietenAudioLibraries()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    SDL_LogSetOutputFunction(&sdlToOurLog, nullptr);
+#ifdef __linux__
+    using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (void* alsa = ::dlopen("libasound.so.2", RTLD_LAZY)) {
+        using SetHandler = int (*)(ErrorHandler);
+        if (auto set = reinterpret_cast<SetHandler>(::dlsym(alsa, "snd_lib_error_set_handler")))
+            set(&alsaToOurLog);
+        // The handle stays open: SDL's own dlopen shares this instance.
+    }
+#endif
+}
+
+} // namespace
 
 SdlAudioSink::~SdlAudioSink()
 {
+    shutDown();
+}
+
+bool SdlAudioSink::sdlAudioRunning()
+{
+    return SDL_WasInit(SDL_INIT_AUDIO) != 0;
+}
+
+void SdlAudioSink::shutDown()
+{
     if (device_ != 0)
-        SDL_CloseAudioDevice(device_);
+        SDL_CloseAudioDevice(device_); // waits for SDL's audio thread to end
+    device_ = 0;
     if (sdlStarted_)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdlStarted_ = false;
 }
 
 bool SdlAudioSink::available()
@@ -16,11 +80,14 @@ bool SdlAudioSink::available()
         return state_ == State::Open;
     state_ = State::Failed;
     if (!sdlStarted_) {
+        quietenAudioLibraries();
         // SDL must leave the program's own signal handling alone.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Zonkards");
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            debugLog(std::string("audio: ") + SDL_GetError());
             return false;
+        }
         sdlStarted_ = true;
     }
 
@@ -34,8 +101,11 @@ bool SdlAudioSink::available()
     SDL_AudioSpec have{};
     // No changes allowed: SDL converts to whatever the device wants.
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device_ == 0)
+    if (device_ == 0) {
+        debugLog(std::string("audio: ") + SDL_GetError());
+        shutDown(); // nothing to play on: no SDL thread stays behind
         return false;
+    }
     state_ = State::Open;
     return true;
 }
@@ -69,8 +139,7 @@ void SdlAudioSink::release()
     SDL_UnlockAudioDevice(device_);
     if (busy)
         return;
-    SDL_CloseAudioDevice(device_); // waits for SDL's audio thread to end
-    device_ = 0;
+    shutDown();
     cursor_.replace(nullptr);
     state_ = State::Closed;
 }

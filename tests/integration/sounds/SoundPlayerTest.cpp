@@ -3,6 +3,8 @@
 // match in any letter case, and names that cannot be played change nothing.
 #include "records/qt/SdlAudioSink.h"
 #include "records/qt/SoundPlayer.h"
+
+#include <QThread>
 #include "records/WaveFile.h"
 
 #include <QCoreApplication>
@@ -158,6 +160,36 @@ TEST(SdlAudioSink, WithoutAnAudioDriverStaysSilent)
         sink.start(std::make_shared<const Pcm>(decoded("SET")));
         sink.stop();
         EXPECT_FALSE(sink.available());
+    }
+    ::unsetenv("SDL_AUDIODRIVER");
+}
+
+TEST(SdlAudioSink, AfterTheLastSoundSdlAudioIsShutDownAndComesBackForTheNext)
+{
+    // SDL's dummy driver plays in real time without a sound card.
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    {
+        SdlAudioSink sink;
+        EXPECT_FALSE(SdlAudioSink::sdlAudioRunning()) << "nothing starts before a sound";
+        for (int round = 0; round < 2; ++round) {
+            sink.start(std::make_shared<const Pcm>(decoded("SET")));
+            EXPECT_TRUE(SdlAudioSink::sdlAudioRunning());
+            sink.release(); // still playing: kept
+            EXPECT_TRUE(SdlAudioSink::sdlAudioRunning());
+            QDeadlineTimer deadline(10000);
+            while (SdlAudioSink::sdlAudioRunning() && !deadline.hasExpired()) {
+                QThread::msleep(20);
+                sink.release();
+            }
+            EXPECT_FALSE(SdlAudioSink::sdlAudioRunning()) << "round " << round;
+        }
+    }
+    // Without a device SDL is not left running either.
+    ::setenv("SDL_AUDIODRIVER", "zk-no-such-driver", 1);
+    {
+        SdlAudioSink sink;
+        sink.start(std::make_shared<const Pcm>(decoded("SET")));
+        EXPECT_FALSE(SdlAudioSink::sdlAudioRunning());
     }
     ::unsetenv("SDL_AUDIODRIVER");
 }
