@@ -161,6 +161,12 @@ def idle(argv):
         if auto:
             auto.accept()
             auto.wait_board(lambda b: b["loggedIn"] and any(c["text"] == "You are Connected." for c in b["chat"]))
+            # Without a window manager nothing has the focus and no cursor
+            # blinks: give the window the focus as a desktop would, and type,
+            # so the quiet period starts from a player's last key.
+            subprocess.run(["xdotool", "search", "--sync", "--name", "^Zonkards$", "windowfocus", "--sync"],
+                           check=True, stdout=subprocess.DEVNULL, timeout=30)
+            subprocess.run(["xdotool", "type", "--delay", "50", "hi"], check=True, timeout=30)
         time.sleep(quiet)
         s0, c0, t0 = switches(p.pid), cpu_ticks(p.pid), time.monotonic()
         time.sleep(seconds)

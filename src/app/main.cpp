@@ -3,6 +3,7 @@
 // ends when the table window closes (File, Exit; the close box; the host's
 // connection closing; SIGINT or SIGTERM; the desktop session ending).
 #include <QApplication>
+#include <QPixmapCache>
 
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "host/qt/QuitSignals.h"
 #include "protocol/Commands.h"
 #include "kit/QtText.h"
+#include "kit/QuietCursor.h"
 #include "table/qt/PREVINST.h"
 
 namespace {
@@ -48,6 +50,12 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(zk::toQt(zk::kVersionText));
     // The table window's close ends the program, not the last window's.
     app.setQuitOnLastWindowClosed(false);
+    // An idle table must not wake: the text cursor rests when nobody types.
+    zk::QuietCursor quietCursor;
+    // Qt's pixmap cache trims itself on a timer that runs while it holds
+    // anything; the style's few cached frames are cheaper drawn again than a
+    // program that wakes after the player has stopped.
+    QPixmapCache::setCacheLimit(0);
 
     zk::PrevInstance instance;
     if (!instance.claim())

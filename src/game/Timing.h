@@ -12,6 +12,7 @@ inline constexpr int kTableDrainIntervalMs = 1;   // Timer1: one message per tic
 inline constexpr int kNextPlayerIntervalMs = 750; // timer1, action 1
 inline constexpr int kDiceTumbleIntervalMs = 500; // dicetimer
 inline constexpr int kPhraseGateMs = 2000;        // phrase buttons: once every 2 seconds
+inline constexpr int kCursorQuietMs = 10000;      // text cursors stop blinking 10 s after the last input
 
 // Ticks of timer1 before each step.
 inline constexpr int kNextPlayerTicks = 5;    // the pause after a turn, 5 x 750 ms
