@@ -1,17 +1,12 @@
 #include "windows/HttpGet.h"
 
+#include "windows/CurlLibrary.h"
 #include "windows/LobbyAddress.h"
 
 #include <QMetaObject>
 
-#include <curl/curl.h>
-
-#include <mutex>
-
 namespace zk {
 namespace {
-
-std::once_flag curlInitOnce;
 
 // Redirections followed before the request counts as failed.
 constexpr int kMaxRedirections = 5;
@@ -25,9 +20,10 @@ bool isHttps(const QUrl& url)
 
 // Everything one request needs on the worker thread. The handles are made on
 // the UI thread before the worker starts and freed after it ended; only
-// `aborted` and curl_multi_wakeup() cross threads while it runs.
+// `aborted` and curl->multi_wakeup() cross threads while it runs.
 struct HttpGet::Transfer {
     HttpGet* owner = nullptr;
+    const CurlLibrary* curl = nullptr;
     CURL* easy = nullptr;
     CURLM* multi = nullptr;
     curl_slist* headers = nullptr;
@@ -45,24 +41,24 @@ struct HttpGet::Transfer {
     {
         detach();
         if (easy)
-            curl_easy_cleanup(easy);
+            curl->easy_cleanup(easy);
         if (multi)
-            curl_multi_cleanup(multi);
+            curl->multi_cleanup(multi);
         if (headers)
-            curl_slist_free_all(headers);
+            curl->slist_free_all(headers);
     }
 
     void detach()
     {
         if (attached)
-            curl_multi_remove_handle(multi, easy);
+            curl->multi_remove_handle(multi, easy);
         attached = false;
     }
 
     long responseCode() const
     {
         long code = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
+        curl->easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code);
         return code;
     }
 
@@ -70,7 +66,7 @@ struct HttpGet::Transfer {
     QByteArray redirection() const
     {
         char* location = nullptr;
-        curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
+        curl->easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
         return location ? QByteArray(location) : QByteArray();
     }
 
@@ -80,18 +76,18 @@ struct HttpGet::Transfer {
         detach();
         url = target;
         if (headers)
-            curl_slist_free_all(headers);
+            curl->slist_free_all(headers);
         // "Host:" with no value switches curl's own Host line off, so that
         // ours goes out last, in the order of the list.
-        headers = curl_slist_append(nullptr, "Host:");
+        headers = curl->slist_append(nullptr, "Host:");
         for (const QByteArray& line : lobbyRequestHeaders(target))
-            headers = curl_slist_append(headers, line.constData());
+            headers = curl->slist_append(headers, line.constData());
         if (!headers)
             return false;
         const QByteArray address = target.toEncoded();
-        curl_easy_setopt(easy, CURLOPT_URL, address.constData());
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-        attached = curl_multi_add_handle(multi, easy) == CURLM_OK;
+        curl->easy_setopt(easy, CURLOPT_URL, address.constData());
+        curl->easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+        attached = curl->multi_add_handle(multi, easy) == CURLM_OK;
         return attached;
     }
 
@@ -174,35 +170,38 @@ bool HttpGet::start(const QUrl& url, Sink sink)
         return false;
     if (worker_.joinable())
         worker_.join();
-    std::call_once(curlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    const CurlLibrary* curl = CurlLibrary::get();
+    if (!curl)
+        return false; // not installed: the download fails as any other would
 
     auto t = std::make_unique<Transfer>();
     t->owner = this;
+    t->curl = curl;
     t->sink = std::move(sink);
-    t->easy = curl_easy_init();
-    t->multi = curl_multi_init();
+    t->easy = curl->easy_init();
+    t->multi = curl->multi_init();
     if (!t->easy || !t->multi)
         return false;
 
     CURL* e = t->easy;
-    curl_easy_setopt(e, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
-    curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl->easy_setopt(e, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+    curl->easy_setopt(e, CURLOPT_HTTPGET, 1L);
+    curl->easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     // Redirections are followed by run(), one request per hop, so that every
     // request carries exactly our lines with the Host of its own address.
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+    curl->easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     // No proxy: a proxy would change the request line and add its own lines.
-    curl_easy_setopt(e, CURLOPT_PROXY, "");
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, 30L);
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, 60L);
-    curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxDownloadBytes));
-    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
-    curl_easy_setopt(e, CURLOPT_HEADERDATA, t.get());
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(e, CURLOPT_WRITEDATA, t.get());
-    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t->errorText);
+    curl->easy_setopt(e, CURLOPT_PROXY, "");
+    curl->easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl->easy_setopt(e, CURLOPT_CONNECTTIMEOUT, 30L);
+    curl->easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl->easy_setopt(e, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl->easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxDownloadBytes));
+    curl->easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
+    curl->easy_setopt(e, CURLOPT_HEADERDATA, t.get());
+    curl->easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
+    curl->easy_setopt(e, CURLOPT_WRITEDATA, t.get());
+    curl->easy_setopt(e, CURLOPT_ERRORBUFFER, t->errorText);
     if (!t->prepare(url))
         return false;
 
@@ -217,11 +216,12 @@ void HttpGet::abort()
     if (!running_ || !transfer_)
         return;
     transfer_->aborted = true;
-    curl_multi_wakeup(transfer_->multi);
+    transfer_->curl->multi_wakeup(transfer_->multi);
 }
 
 void HttpGet::run(Transfer* t)
 {
+    const CurlLibrary* curl = t->curl;
     const bool startedSecure = isHttps(t->url);
     bool ok = false;
     QString error;
@@ -229,12 +229,12 @@ void HttpGet::run(Transfer* t)
         int active = 1;
         CURLMcode mc = CURLM_OK;
         while (active > 0 && !t->aborted) {
-            mc = curl_multi_perform(t->multi, &active);
+            mc = curl->multi_perform(t->multi, &active);
             if (mc != CURLM_OK || active == 0)
                 break;
             // Sleeps until the socket has news, a second passes (for curl's
             // own timeouts) or abort() wakes it.
-            mc = curl_multi_poll(t->multi, nullptr, 0, 1000, nullptr);
+            mc = curl->multi_poll(t->multi, nullptr, 0, 1000, nullptr);
             if (mc != CURLM_OK)
                 break;
         }
@@ -242,7 +242,7 @@ void HttpGet::run(Transfer* t)
         CURLcode result = CURLE_OK;
         bool done = false;
         int queued = 0;
-        while (CURLMsg* msg = curl_multi_info_read(t->multi, &queued)) {
+        while (CURLMsg* msg = curl->multi_info_read(t->multi, &queued)) {
             if (msg->msg == CURLMSG_DONE) {
                 result = msg->data.result;
                 done = true;
@@ -252,7 +252,7 @@ void HttpGet::run(Transfer* t)
         if (t->aborted) {
             error = QStringLiteral("aborted");
         } else if (mc != CURLM_OK) {
-            error = QString::fromUtf8(curl_multi_strerror(mc));
+            error = QString::fromUtf8(curl->multi_strerror(mc));
         } else if (!done) {
             error = QStringLiteral("the transfer did not finish");
         } else if (result == CURLE_OK && code >= 300 && code <= 399 && !t->redirection().isEmpty()) {
@@ -268,7 +268,7 @@ void HttpGet::run(Transfer* t)
         } else if (t->statusFailed || (result == CURLE_OK && (code < 200 || code > 299))) {
             error = QStringLiteral("HTTP status %1").arg(code);
         } else if (result != CURLE_OK) {
-            error = QString::fromUtf8(t->errorText[0] ? t->errorText : curl_easy_strerror(result));
+            error = QString::fromUtf8(t->errorText[0] ? t->errorText : curl->easy_strerror(result));
         } else {
             ok = true;
         }

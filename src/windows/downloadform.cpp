@@ -93,7 +93,12 @@ void Tdownload::buildWindow()
     picture_ = new QLabel(left);
     picture_->setObjectName(QStringLiteral("image_lobby"));
     picture_->setGeometry(20, 12, 360, 200);
-    picture_->setStyleSheet(QStringLiteral("background-color: #281612;"));
+    // Palettes rather than style sheets: one style sheet would bring Qt's
+    // whole style-sheet machinery into every game at start.
+    picture_->setAutoFillBackground(true);
+    QPalette dark = picture_->palette();
+    dark.setColor(QPalette::Window, QColor(0x28, 0x16, 0x12));
+    picture_->setPalette(dark);
     QFile resource(QStringLiteral(":/windows/lobby_closed.jpg"));
     if (resource.open(QIODevice::ReadOnly)) {
         const QImage image = decodeJpeg(resource.readAll());
@@ -107,7 +112,10 @@ void Tdownload::buildWindow()
     big.setBold(true);
     big.setPixelSize(34);
     closed->setFont(big);
-    closed->setStyleSheet(QStringLiteral("color: #e8402f; background: transparent;"));
+    QPalette red = closed->palette();
+    red.setColor(QPalette::WindowText, QColor(0xe8, 0x40, 0x2f));
+    closed->setPalette(red);
+    closed->setAutoFillBackground(false);
 
     addText(left,
             QStringLiteral("Download The Quorlan Lobby Now to play this  and other exciting games "

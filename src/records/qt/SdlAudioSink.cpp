@@ -12,6 +12,63 @@ namespace zk {
 
 namespace {
 
+// SDL, opened with the first sound rather than with the program: linked in,
+// it and the sound and display libraries behind it cost every game memory
+// and start-up time, and a player may never hear a sound. The members are
+// SDL's functions without their "SDL_" prefix.
+#define ZK_SDL_FUNCTIONS(X)                                                                                  \
+    X(SetHint)                                                                                               \
+    X(InitSubSystem)                                                                                         \
+    X(QuitSubSystem)                                                                                         \
+    X(WasInit)                                                                                               \
+    X(GetError)                                                                                              \
+    X(OpenAudioDevice)                                                                                       \
+    X(CloseAudioDevice)                                                                                      \
+    X(LockAudioDevice)                                                                                       \
+    X(UnlockAudioDevice)                                                                                     \
+    X(PauseAudioDevice)                                                                                      \
+    X(LogSetOutputFunction)
+
+struct SdlLibrary {
+#define ZK_SDL_MEMBER(name) decltype(&::SDL_##name) name = nullptr;
+    ZK_SDL_FUNCTIONS(ZK_SDL_MEMBER)
+#undef ZK_SDL_MEMBER
+};
+
+SdlLibrary* loadSdl()
+{
+    static SdlLibrary library;
+#ifndef __linux__
+#define ZK_SDL_RESOLVE(name) library.name = &::SDL_##name;
+    ZK_SDL_FUNCTIONS(ZK_SDL_RESOLVE)
+#undef ZK_SDL_RESOLVE
+#else
+    void* handle = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        debugLog(std::string("audio: cannot load SDL2: ") + ::dlerror());
+        return nullptr;
+    }
+    bool complete = true;
+#define ZK_SDL_RESOLVE(name)                                                                                 \
+    library.name = reinterpret_cast<decltype(library.name)>(::dlsym(handle, "SDL_" #name));                  \
+    complete = complete && library.name;
+    ZK_SDL_FUNCTIONS(ZK_SDL_RESOLVE)
+#undef ZK_SDL_RESOLVE
+    if (!complete) {
+        debugLog("audio: SDL2 lacks a function the game uses");
+        return nullptr;
+    }
+#endif
+    return &library;
+}
+
+// The library once loaded (nullptr when it is not installed).
+const SdlLibrary* sdl()
+{
+    static const SdlLibrary* const library = loadSdl();
+    return library;
+}
+
 // ALSA prints its complaints (no card, no "default" device) straight to the
 // terminal; SDL's ALSA driver uses the library SDL loads at run time, so its
 // error handler is set through the same library, when it is there at all.
@@ -40,7 +97,7 @@ void quietenAudioLibraries()
     if (done)
         return;
     done = true;
-    SDL_LogSetOutputFunction(&sdlToOurLog, nullptr);
+    sdl()->LogSetOutputFunction(&sdlToOurLog, nullptr);
 #ifdef __linux__
     using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
     if (void* alsa = ::dlopen("libasound.so.2", RTLD_LAZY)) {
@@ -61,16 +118,17 @@ SdlAudioSink::~SdlAudioSink()
 
 bool SdlAudioSink::sdlAudioRunning()
 {
-    return SDL_WasInit(SDL_INIT_AUDIO) != 0;
+    const SdlLibrary* library = sdl();
+    return library && library->WasInit(SDL_INIT_AUDIO) != 0;
 }
 
 void SdlAudioSink::shutDown()
 {
     if (device_ != 0)
-        SDL_CloseAudioDevice(device_); // waits for SDL's audio thread to end
+        sdl()->CloseAudioDevice(device_); // waits for SDL's audio thread to end
     device_ = 0;
     if (sdlStarted_)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl()->QuitSubSystem(SDL_INIT_AUDIO);
     sdlStarted_ = false;
 }
 
@@ -79,13 +137,15 @@ bool SdlAudioSink::available()
     if (state_ != State::Closed)
         return state_ == State::Open;
     state_ = State::Failed;
+    if (!sdl())
+        return false; // no SDL installed: the game is silent
     if (!sdlStarted_) {
         quietenAudioLibraries();
         // SDL must leave the program's own signal handling alone.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Zonkards");
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            debugLog(std::string("audio: ") + SDL_GetError());
+        sdl()->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        sdl()->SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Zonkards");
+        if (sdl()->InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            debugLog(std::string("audio: ") + sdl()->GetError());
             return false;
         }
         sdlStarted_ = true;
@@ -100,9 +160,9 @@ bool SdlAudioSink::available()
     want.userdata = this;
     SDL_AudioSpec have{};
     // No changes allowed: SDL converts to whatever the device wants.
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    device_ = sdl()->OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device_ == 0) {
-        debugLog(std::string("audio: ") + SDL_GetError());
+        debugLog(std::string("audio: ") + sdl()->GetError());
         shutDown(); // nothing to play on: no SDL thread stays behind
         return false;
     }
@@ -114,29 +174,29 @@ void SdlAudioSink::start(std::shared_ptr<const Pcm> pcm)
 {
     if (!pcm || !available())
         return;
-    SDL_LockAudioDevice(device_);
+    sdl()->LockAudioDevice(device_);
     cursor_.replace(std::move(pcm));
-    SDL_UnlockAudioDevice(device_);
-    SDL_PauseAudioDevice(device_, 0);
+    sdl()->UnlockAudioDevice(device_);
+    sdl()->PauseAudioDevice(device_, 0);
 }
 
 void SdlAudioSink::stop()
 {
     if (state_ != State::Open)
         return;
-    SDL_LockAudioDevice(device_);
+    sdl()->LockAudioDevice(device_);
     cursor_.replace(nullptr);
-    SDL_UnlockAudioDevice(device_);
-    SDL_PauseAudioDevice(device_, 1);
+    sdl()->UnlockAudioDevice(device_);
+    sdl()->PauseAudioDevice(device_, 1);
 }
 
 void SdlAudioSink::release()
 {
     if (state_ != State::Open)
         return;
-    SDL_LockAudioDevice(device_);
+    sdl()->LockAudioDevice(device_);
     const bool busy = cursor_.playing();
-    SDL_UnlockAudioDevice(device_);
+    sdl()->UnlockAudioDevice(device_);
     if (busy)
         return;
     shutDown();
