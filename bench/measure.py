@@ -22,9 +22,17 @@ import tempfile
 import time
 
 
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
 def sandbox_env(box, extra=None):
+    """Own folders and an own port, so a game running beside the benchmark
+    neither disturbs it nor is disturbed."""
     env = dict(os.environ)
-    env.update({"XDG_RUNTIME_DIR": box, "ZONKARDS_DATA_DIR": box})
+    env.update({"XDG_RUNTIME_DIR": box, "ZONKARDS_DATA_DIR": box, "ZONKARDS_PORT": str(free_port())})
     env.update(extra or {})
     return env
 

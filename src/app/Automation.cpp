@@ -313,7 +313,9 @@ QByteArray Automation::timeRoll()
     disconnect(watch);
     if (!shown())
         return error("no roll");
-    chat.boardPanel()->repaint(); // drawn, not only asked for
+    // Drawn, not only asked for: the pending repaint of what changed is
+    // painted and put on the screen now.
+    QCoreApplication::sendPostedEvents(&chat, QEvent::UpdateRequest);
     return "ok " + QByteArray::number(static_cast<double>(clock.nsecsElapsed()) / 1e6, 'f', 3);
 }
 

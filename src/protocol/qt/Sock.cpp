@@ -286,6 +286,11 @@ void TSock::send(std::string_view bytes)
     if (!socket_)
         throw ESockException("Send - Socket Not Connected");
     socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // Out now, as far as the socket takes it without blocking, rather than
+    // when the event loop next looks: a roll must not wait behind a repaint.
+    flushing_ = true;
+    socket_->flush();
+    flushing_ = false;
     report(InfoKind::Send, "Non-Blocking Outgoing Data");
 }
 
@@ -381,6 +386,12 @@ void TSock::onSocketReadyRead()
 
 void TSock::onSocketBytesWritten()
 {
+    if (flushing_) {
+        // Written from within send(): reported from the event loop, as a
+        // write always was, never before send() returns.
+        QMetaObject::invokeMethod(this, &TSock::onSocketBytesWritten, Qt::QueuedConnection);
+        return;
+    }
     guarded("write", [&] {
         report(InfoKind::Send, "Non-Blocking Outgoing Data");
         if (onWrite) {

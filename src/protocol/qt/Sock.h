@@ -134,6 +134,7 @@ private:
     QTcpServer* server_ = nullptr;
     QPointer<QTcpSocket> socket_;
     bool listening_ = false;
+    bool flushing_ = false; // inside send(): a write report waits for the event loop
     bool connected_ = false;
     std::string incoming_;
 };

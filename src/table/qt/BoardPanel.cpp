@@ -45,6 +45,100 @@ BoardPanel::BoardPanel(TableLogic& logic, QWidget* parent) : QWidget(parent), lo
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+BoardPanel::~BoardPanel() = default;
+
+void BoardPanel::boardChanged()
+{
+    const Board& now = logic_.board();
+    const QRegion region = damage(shown_.get(), now);
+    if (!region.isEmpty())
+        update(region);
+    if (shown_)
+        *shown_ = now;
+    else
+        shown_ = std::make_unique<Board>(now);
+}
+
+QRegion BoardPanel::damage(const Board* before, const Board& after)
+{
+    const QRect whole(QPoint(0, 0), layout::kBoardRect.size());
+    if (!before)
+        return whole;
+    const Board& a = *before;
+    const Board& b = after;
+    QRegion region;
+    // A line of text may run past its label's rectangle: its whole band
+    // across the board is repainted.
+    const auto band = [&](const QRect& r) { region += QRect(0, r.top(), whole.width(), r.height()); };
+    const auto add = [&](const QRect& r) { region += r; };
+
+    if (a.bonusCaption != b.bonusCaption)
+        band(layout::kBonusCaption);
+    if (a.round != b.round)
+        band(layout::kRoundLabel);
+    if (a.status != b.status)
+        band(layout::kStatusLine);
+    if (a.rollCount != b.rollCount)
+        add(layout::kRollCounter);
+    if (a.rollButtonShown != b.rollButtonShown || a.startButtonShown != b.startButtonShown)
+        add(layout::kRollButton);
+    for (int d = 1; d <= kDiceCount; ++d) {
+        const Die& x = a.die(d);
+        const Die& y = b.die(d);
+        if (x.picture != y.picture || x.raised != y.raised) {
+            add(layout::dieRect(d, x.raised));
+            add(layout::dieRect(d, y.raised));
+        }
+        if (x.bonusMarker != y.bonusMarker)
+            add(layout::bonusRect(d));
+    }
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
+        if (a.seat(seat).name != b.seat(seat).name) {
+            const QRect r = layout::nameRect(seat);
+            add(QRect(r.left(), 0, r.width(), whole.height())); // a long name runs on
+        }
+    }
+
+    // The score card: one change redraws it whole, with its markers.
+    bool card = a.turnMarker.shown != b.turnMarker.shown || a.turnMarker.seat != b.turnMarker.seat;
+    for (int c = 1; c <= kCategoryCount && !card; ++c) {
+        const CategoryRow& x = a.category(c);
+        const CategoryRow& y = b.category(c);
+        card = x.buttonShown != y.buttonShown || x.buttonChoosable != y.buttonChoosable ||
+               x.barShown != y.barShown || x.barSeat != y.barSeat || x.chosenMarker != y.chosenMarker;
+    }
+    for (int seat = 1; seat <= kSeatCount && !card; ++seat) {
+        const SeatColumn& x = a.seat(seat);
+        const SeatColumn& y = b.seat(seat);
+        card = x.eyes != y.eyes || x.notPlaying != y.notPlaying || x.winnerRing != y.winnerRing ||
+               x.cells != y.cells;
+    }
+    if (card) {
+        add(layout::kCard);
+        // The markers that reach past the card's edge (the winner rings).
+        for (int seat = 1; seat <= kSeatCount; ++seat) {
+            add(layout::onCard(layout::ringRect(seat)));
+            add(layout::onCard(layout::turnFrameRect(seat)));
+            add(layout::onCard(layout::eyesRect(seat)));
+            add(layout::onCard(layout::notPlayingRect(seat)));
+        }
+    }
+
+    if (a.winnerPanelShown != b.winnerPanelShown || (b.winnerPanelShown && a.winnerText != b.winnerText))
+        add(layout::kWinnerPanel.adjusted(-1, -1, 1, 1)); // with the text's shadow
+    if (a.rollPromptShown != b.rollPromptShown || a.thirdRollPromptShown != b.thirdRollPromptShown)
+        add(layout::kPromptPanel);
+    return region & whole;
+}
+
+void BoardPanel::updateLooks(const Hit& a, const Hit& b)
+{
+    if (a.element != Element::None)
+        update(a.rect);
+    if (b.element != Element::None && !b.same(a))
+        update(b.rect);
+}
+
 BoardPanel::Hit BoardPanel::hitAt(QPoint pos) const
 {
     const Board& b = logic_.board();
@@ -118,9 +212,10 @@ void BoardPanel::activate(const Hit& hit)
 
 void BoardPanel::mousePressEvent(QMouseEvent* event)
 {
+    const Hit before = hovered_;
     pressed_ = hitAt(event->position().toPoint());
     hovered_ = pressed_;
-    update();
+    updateLooks(before, pressed_);
 }
 
 void BoardPanel::mouseReleaseEvent(QMouseEvent* event)
@@ -128,7 +223,7 @@ void BoardPanel::mouseReleaseEvent(QMouseEvent* event)
     const Hit pressed = pressed_;
     pressed_ = {};
     const Hit here = hitAt(event->position().toPoint());
-    update();
+    updateLooks(pressed, here);
     // A die hears the release of any button, like a control that captured
     // the mouse when it was pressed on it; the logic takes only the left one.
     if (pressed.element == Element::Die) {
@@ -158,8 +253,9 @@ void BoardPanel::setHovered(const Hit& hit)
 {
     if (hit.same(hovered_))
         return;
+    const Hit before = hovered_;
     hovered_ = hit;
-    update();
+    updateLooks(before, hit);
 }
 
 void BoardPanel::contextMenuEvent(QContextMenuEvent* event)
@@ -179,16 +275,20 @@ Look BoardPanel::lookOf(Element element, int number) const
     return Look::Normal;
 }
 
-void BoardPanel::paintEvent(QPaintEvent*)
+void BoardPanel::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     const Board& b = logic_.board();
+    // Everything is drawn in its order, clipped to what changed; the parts
+    // wholly outside it are skipped.
+    const QRegion& dirty = event->region();
     // The board's tile lines up with the window's, so the grain runs on.
-    art::paintBackground(p, rect(), -QPointF(layout::kBoardRect.topLeft()));
+    art::paintBackground(p, dirty.boundingRect(), -QPointF(layout::kBoardRect.topLeft()));
     paintLeftHalf(p, b);
     paintNames(p, b);
-    paintCard(p, b);
+    if (dirty.intersects(layout::kCard))
+        paintCard(p, b);
     paintPanels(p, b);
 }
 

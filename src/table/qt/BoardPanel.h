@@ -9,11 +9,19 @@
 //
 //     BoardPanel board(logic, window);
 //     connect(&board, &BoardPanel::acted, window, &Tchat::refresh);
-//     board.update(); // after the Board changed
+//     board.boardChanged(); // after the Board changed
+//
+// boardChanged() repaints only the parts whose picture changed since the
+// last call (a roll redraws the dice, the counter and the status line, not
+// the score card), so a roll reaches the screen in a fraction of a
+// millisecond; the mouse's looks repaint only the button they are on.
 #pragma once
 
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
+
+#include <memory>
 
 #include "table/qt/Art.h"
 
@@ -35,6 +43,13 @@ public:
     };
 
     explicit BoardPanel(TableLogic& logic, QWidget* parent = nullptr);
+    ~BoardPanel() override;
+
+    // The Board may have changed: schedules a repaint of what did.
+    void boardChanged();
+    // What a change from one Board to another repaints (the whole board
+    // when either is missing). Public for the tests.
+    static QRegion damage(const Board* before, const Board& after);
 
     // The topmost element at a point of the board (a panel over the dice
     // swallows the clicks it covers).
@@ -58,6 +73,8 @@ protected:
 private:
     void activate(const Hit& hit);
     void setHovered(const Hit& hit);
+    // Repaints the picture buttons under these mouse states.
+    void updateLooks(const Hit& a, const Hit& b);
     // Normal, Hover or Pressed for a picture button by the mouse's state.
     Look lookOf(Element element, int number = 0) const;
 
@@ -67,6 +84,7 @@ private:
     void paintPanels(QPainter& p, const Board& b) const;
 
     TableLogic& logic_;
+    std::unique_ptr<Board> shown_; // the Board the last boardChanged() saw
     Hit hovered_;
     Hit pressed_;
 };

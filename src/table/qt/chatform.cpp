@@ -309,7 +309,7 @@ void Tchat::acted()
 void Tchat::refresh()
 {
     const Board& b = logic_.board();
-    board_->update();
+    board_->boardChanged();
     mainchat_->sync(b.chat, b.menu.scrollLock, b.menu.textSize);
     mychat_->sync();
     for (int n = 1; n <= kPhraseCount; ++n) {

@@ -337,3 +337,77 @@ TEST_F(BoardWindow, PaintedDiceAndWinnerPanelAppearWhereTheBoardPutsThem)
 
 } // namespace
 } // namespace zk::test
+
+namespace zk::test {
+namespace {
+
+// The board repaints only what changed: after every step of a game, the
+// picture built from the repainted parts alone equals a whole new painting,
+// and a second roll leaves the score card alone.
+TEST_F(BoardWindow, RepaintingWhatChangedDrawsWhatAWholePaintingDraws)
+{
+    BoardPanel* panel = boardPanel();
+    const auto painting = [panel] {
+        QImage image(panel->size(), QImage::Format_RGB32);
+        panel->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground); // the board, not the chat
+        return image;
+    };
+    hostAs("Bob");
+    host(host::newplayer(2, "Ann"));
+    QImage screen = painting();
+    Board before = board();
+    const auto step = [&](const std::function<void()>& change) {
+        change();
+        const QRegion damage = BoardPanel::damage(&before, board());
+        panel->render(&screen, damage.boundingRect().topLeft(), damage, QWidget::DrawWindowBackground);
+        before = board();
+        return damage;
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> game = {
+        {"start", [&] { host(host::startgame("Bob", 5)); }},
+        {"own turn",
+         [&] {
+             host(host::nextplayer(1, 1, {1, 2, 3, 4, 5, 6, 7}));
+         }},
+        {"first roll",
+         [&] {
+             host(host::createdice(1, 1, faces({6, 2, 6, 4, 6})));
+         }},
+        {"hold", [&] { clickBoard(centre(131, 119, 48, 48)); }},
+        {"second roll",
+         [&] {
+             host(host::createdice(1, 2, faces({6, 6, 6, 1, 6})));
+         }},
+        {"choose", [&] { host(host::selectedcat(1, 6)); }},
+        {"score", [&] { host(host::postscores(1, 24, 24, 6)); }},
+        {"chat", [&] { host(host::chat("Ann: well rolled|clBlue")); }},
+        {"their turn",
+         [&] {
+             host(host::nextplayer(2, 1, {1, 2, 3, 4, 5, 6, 7}));
+         }},
+        {"their roll",
+         [&] {
+             host(host::createdice(2, 1, faces({1, 1, 1, 1, 1})));
+         }},
+        {"zonkard",
+         [&] {
+             host(host::zonkard(2, 50, 50, faces({1, 1, 1, 1, 1})));
+         }},
+        {"winner", [&] { host(host::winner({2})); }},
+        {"name gone", [&] { host(host::disconnected(2, "Ann")); }},
+    };
+    for (const auto& [what, change] : game) {
+        const QRegion damage = step(change);
+        if (std::string_view(what) == "second roll") {
+            EXPECT_FALSE(damage.intersects(layout::kCard)) << "a roll redrew the score card";
+        }
+        const QImage whole = painting();
+        EXPECT_TRUE(screen == whole) << "after " << what;
+        screen = whole;
+    }
+    EXPECT_TRUE(BoardPanel::damage(&before, board()).isEmpty());
+    EXPECT_EQ(BoardPanel::damage(nullptr, board()), QRegion(QRect(QPoint(0, 0), panel->size())));
+}
+
+} // namespace
+} // namespace zk::test
