@@ -120,7 +120,8 @@ QRegion BoardPanel::damage(const Board* before, const Board& after)
             add(layout::onCard(layout::ringRect(seat)));
             add(layout::onCard(layout::turnFrameRect(seat)));
             add(layout::onCard(layout::eyesRect(seat)));
-            add(layout::onCard(layout::notPlayingRect(seat)));
+            if (seat >= 3) // seats 1 and 2 always play
+                add(layout::onCard(layout::notPlayingRect(seat)));
         }
     }
 
