@@ -12,17 +12,20 @@
 namespace zk {
 
 Tabout::Tabout(QWidget* parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : BuiltOnShow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Tabout"));
     setWindowTitle(QStringLiteral("Zonkards - About"));
     setFixedSize(304, 174);
+}
 
-    picture_ = new QLabel(this);
-    picture_->setObjectName(QStringLiteral("image_about"));
-    picture_->setGeometry(8, 8, 96, 96);
-    picture_->setAlignment(Qt::AlignCenter);
+void Tabout::build()
+{
+    pictureLabel_ = new QLabel(this);
+    pictureLabel_->setObjectName(QStringLiteral("image_about"));
+    pictureLabel_->setGeometry(8, 8, 96, 96);
+    pictureLabel_->setAlignment(Qt::AlignCenter);
 
     auto* web = new QLabel(this);
     web->setObjectName(QStringLiteral("label_web"));
@@ -57,6 +60,7 @@ Tabout::Tabout(QWidget* parent)
     done->setObjectName(QStringLiteral("button_done"));
     done->setGeometry(216, 138, 80, 28);
     connect(done, &QPushButton::clicked, this, &Tabout::button_doneClick);
+    showPicture();
 }
 
 void Tabout::setBackground(const QPixmap& picture)
@@ -66,18 +70,27 @@ void Tabout::setBackground(const QPixmap& picture)
 
 void Tabout::setPicture(const QPixmap& picture)
 {
-    picture_->setPixmap(
-        picture.isNull() ? QPixmap()
-                         : picture.scaled(picture_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture_ = picture;
+    if (isBuilt())
+        showPicture();
+}
+
+void Tabout::showPicture()
+{
+    pictureLabel_->setPixmap(picture_.isNull() ? QPixmap()
+                                               : picture_.scaled(pictureLabel_->size(), Qt::KeepAspectRatio,
+                                                                 Qt::SmoothTransformation));
 }
 
 QString Tabout::versionText() const
 {
+    ensureBuilt();
     return version_->text();
 }
 
 QString Tabout::buildSuffix() const
 {
+    ensureBuilt();
     return suffix_->text();
 }
 

@@ -1,6 +1,7 @@
 // Tabout: the About window: a picture, the maker's web line (a click opens the
 // page), the credit lines and the version line "Version 1.0.2 .7", where the
-// middle part is the very text the table sends at login.
+// middle part is the very text the table sends at login. Its contents are
+// made when it is first shown.
 //
 //     zk::Tabout about;
 //     about.setPicture(logo);   // given by the app
@@ -11,11 +12,13 @@
 #include <QPixmap>
 #include <QString>
 
+#include "kit/BuiltOnShow.h"
+
 class QLabel;
 
 namespace zk {
 
-class Tabout : public QDialog {
+class Tabout : public BuiltOnShow<QDialog> {
     Q_OBJECT
 public:
     explicit Tabout(QWidget* parent = nullptr);
@@ -38,7 +41,11 @@ public slots:
     void button_doneClick();
 
 private:
-    QLabel* picture_ = nullptr;
+    void build() override;
+    void showPicture();
+
+    QPixmap picture_;
+    QLabel* pictureLabel_ = nullptr;
     QLabel* version_ = nullptr;
     QLabel* suffix_ = nullptr;
 };

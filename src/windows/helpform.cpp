@@ -12,12 +12,15 @@
 
 namespace zk {
 
-Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window)
+Thelp::Thelp(QWidget* parent) : BuiltOnShow(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("Thelp"));
     setWindowTitle(QStringLiteral("Zonkards - Help File"));
     setFixedSize(521, 422);
+}
 
+void Thelp::build()
+{
     auto* side = new QFrame(this);
     side->setObjectName(QStringLiteral("panel_side"));
     side->setFrameShape(QFrame::Panel);
@@ -74,7 +77,7 @@ Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window)
     done->setGeometry(8, 376, 108, 28);
     connect(done, &QPushButton::clicked, this, &Thelp::button_doneClick);
 
-    showPage(1);
+    showPage(page_);
 }
 
 void Thelp::setBackground(const QPixmap& picture)
@@ -84,23 +87,28 @@ void Thelp::setBackground(const QPixmap& picture)
 
 int Thelp::currentPage() const
 {
-    return pages_->currentIndex() + 1;
+    return page_;
 }
 
 QString Thelp::caption() const
 {
+    ensureBuilt();
     return caption_->text();
 }
 
 QString Thelp::pageText(int page) const
 {
+    ensureBuilt();
     auto* browser = qobject_cast<QTextBrowser*>(pages_->widget(page - 1));
     return browser ? browser->toPlainText() : QString();
 }
 
 void Thelp::showPage(int page)
 {
-    if (page < 1 || page > buttons_.size())
+    if (page < 1 || page > kPageCount)
+        return;
+    page_ = page;
+    if (!isBuilt())
         return;
     pages_->setCurrentIndex(page - 1);
     caption_->setText(buttons_[page - 1]->text());

@@ -1,6 +1,7 @@
 // Thelp: the help window with its six pages (Overview, Connecting, Game Play,
 // Scoring, Documentation, License). It owns the page buttons, the caption
-// line and the stacked pages; "Done" hides it and keeps the page in front.
+// line and the stacked pages, made when the window is first shown; "Done"
+// hides it and keeps the page in front.
 //
 //     zk::Thelp help;
 //     QObject::connect(&help, &zk::Thelp::aboutRequested, &about, &zk::Tabout::show);
@@ -11,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+#include "kit/BuiltOnShow.h"
 
 class QLabel;
 class QPushButton;
@@ -25,7 +28,7 @@ struct HelpPage {
 };
 QList<HelpPage> helpPages();
 
-class Thelp : public QWidget {
+class Thelp : public BuiltOnShow<QWidget> {
     Q_OBJECT
 public:
     static constexpr int kPageCount = 6;
@@ -51,6 +54,9 @@ signals:
     void aboutRequested();
 
 private:
+    void build() override;
+
+    int page_ = 1;
     QLabel* caption_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QList<QPushButton*> buttons_;

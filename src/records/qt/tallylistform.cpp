@@ -60,8 +60,8 @@ std::optional<std::size_t> indexOf(const std::vector<Tally::Entry>& entries, con
 } // namespace
 
 Ttallylist::Ttallylist(TallyService& tally, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint),
+    : BuiltOnShow(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint),
       service_(tally), tally_(tally.tally())
 {
     setObjectName(QStringLiteral("Ttallylist"));
@@ -72,7 +72,11 @@ Ttallylist::Ttallylist(TallyService& tally, QWidget* parent)
         return QMessageBox::question(this, QStringLiteral("Confirm"), toQt(question),
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
+    service_.onChanged = [this] { refresh(); };
+}
 
+void Ttallylist::build()
+{
     // Your Total Tally
     auto* ownPanel = new QGroupBox(QStringLiteral("Your Total Tally"), this);
     ownPanel->setObjectName(QStringLiteral("panel_total"));
@@ -182,8 +186,6 @@ Ttallylist::Ttallylist(TallyService& tally, QWidget* parent)
     });
     connect(resetButton_, &QPushButton::clicked, this, &Ttallylist::resetClicked);
     connect(doneButton_, &QPushButton::clicked, this, &QDialog::close);
-
-    service_.onChanged = [this] { refresh(); };
     refresh();
 }
 
@@ -236,6 +238,8 @@ void Ttallylist::resetClicked()
 
 void Ttallylist::refresh()
 {
+    if (!isBuilt())
+        return; // build() shows the tally as it then stands
     syncing_ = true;
     const int ownColumns[] = {Tally::kGames, Tally::kWins, Tally::kHighestScore, Tally::kZonkards,
                               Tally::kBonusModes};

@@ -2,7 +2,8 @@
 // holds for the run and changes it as the player ticks and unticks players
 // and resets it; every other change (a game, a zonkard, a bonus mode, a
 // loaded file) it is told of and shows at once. It is opened with View,
-// "View Tally" and does not block the table.
+// "View Tally" and does not block the table. Its contents are made when it
+// is first shown.
 //
 //     TallyService tally([&] { return seatedOpponents(labels(), ownSeat()); });
 //     auto* window = new Ttallylist(tally);
@@ -15,6 +16,7 @@
 
 #include <QDialog>
 
+#include "kit/BuiltOnShow.h"
 #include "records/TallyService.h"
 
 class QLabel;
@@ -23,7 +25,7 @@ class QPushButton;
 
 namespace zk {
 
-class Ttallylist : public QDialog {
+class Ttallylist : public BuiltOnShow<QDialog> {
     Q_OBJECT
 public:
     explicit Ttallylist(TallyService& tally, QWidget* parent = nullptr);
@@ -37,6 +39,7 @@ public:
     void viewTally();
 
 private:
+    void build() override;
     void refresh();
     void currentPlayerClicked(const std::string& name);
     void talliedClicked(const std::string& name, bool nowTicked);

@@ -23,11 +23,22 @@ const QColor kWaitingGrey(89, 89, 89);
 // Room the stars at each end of the winner panel take.
 constexpr int kWinnerPanelStars = 24;
 
-// Draws a picture at its place, from the cache at the painter's resolution.
-void put(QPainter& p, const QRect& rect, ArtId id, Look look = Look::Normal)
+// Draws a picture at its place, from the cache at the painter's resolution,
+// when the place is in what is being repainted.
+void put(QPainter& p, const QRegion& dirty, const QRect& rect, ArtId id, Look look = Look::Normal)
 {
+    if (!dirty.intersects(rect))
+        return;
     const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     p.drawPixmap(rect.topLeft(), art::pixmap(id, ratio, look, rect.size()));
+}
+
+// Draws a text in its place when the place is in what is being repainted
+// (laying out a text costs more than drawing it).
+void write(QPainter& p, const QRegion& dirty, const QRect& rect, int flags, const QString& text)
+{
+    if (dirty.intersects(rect))
+        p.drawText(rect, flags, text);
 }
 
 ArtId bodyArt(DieBody body)
@@ -286,106 +297,109 @@ void BoardPanel::paintEvent(QPaintEvent* event)
     const QRegion& dirty = event->region();
     // The board's tile lines up with the window's, so the grain runs on.
     art::paintBackground(p, dirty.boundingRect(), -QPointF(layout::kBoardRect.topLeft()));
-    paintLeftHalf(p, b);
-    paintNames(p, b);
+    paintLeftHalf(p, b, dirty);
+    paintNames(p, b, dirty);
     if (dirty.intersects(layout::kCard))
-        paintCard(p, b);
-    paintPanels(p, b);
+        paintCard(p, b, dirty);
+    paintPanels(p, b, dirty);
 }
 
-void BoardPanel::paintLeftHalf(QPainter& p, const Board& b) const
+void BoardPanel::paintLeftHalf(QPainter& p, const Board& b, const QRegion& dirty) const
 {
     p.setPen(art::boardInk());
     p.setFont(art::sansFont(11, false));
-    p.drawText(layout::kBonusCaption, Qt::AlignRight | Qt::AlignVCenter, toQt(b.bonusCaption));
-    put(p, layout::kTitle, ArtId::Title);
+    write(p, dirty, layout::kBonusCaption, Qt::AlignRight | Qt::AlignVCenter, toQt(b.bonusCaption));
+    put(p, dirty, layout::kTitle, ArtId::Title);
 
     for (int d = 1; d <= kDiceCount; ++d) {
         const Die& die = b.die(d);
         const QRect r = layout::dieRect(d, die.raised);
         if (die.picture.body != DieBody::None)
-            put(p, r, bodyArt(die.picture.body));
+            put(p, dirty, r, bodyArt(die.picture.body));
         if (Board::isFace(die.picture.face))
-            put(p, r, art::diceImage(die.picture.face));
+            put(p, dirty, r, art::diceImage(die.picture.face));
     }
     for (int d = 1; d <= kDiceCount; ++d) {
         if (b.die(d).bonusMarker)
-            put(p, layout::bonusRect(d), ArtId::Bonus);
+            put(p, dirty, layout::bonusRect(d), ArtId::Bonus);
     }
 
     p.setPen(art::boardInk());
     p.setFont(art::serifFont(16, true));
-    p.drawText(layout::kRoundLabel, Qt::AlignLeft | Qt::AlignVCenter, toQt(b.round));
+    write(p, dirty, layout::kRoundLabel, Qt::AlignLeft | Qt::AlignVCenter, toQt(b.round));
     p.setFont(art::sansFont(13, true));
-    p.drawText(layout::kRollsLabel, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Rolls:"));
-    put(p, layout::kRollCounter, art::rollCounter(b.rollCount));
+    write(p, dirty, layout::kRollsLabel, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Rolls:"));
+    put(p, dirty, layout::kRollCounter, art::rollCounter(b.rollCount));
 
     if (b.startButtonShown && !b.rollButtonShown)
-        put(p, layout::kRollButton, ArtId::ButtonStart, lookOf(Element::Start));
+        put(p, dirty, layout::kRollButton, ArtId::ButtonStart, lookOf(Element::Start));
     if (b.rollButtonShown)
-        put(p, layout::kRollButton, ArtId::ButtonRoll, lookOf(Element::Roll));
+        put(p, dirty, layout::kRollButton, ArtId::ButtonRoll, lookOf(Element::Roll));
 
     p.setPen(art::boardInk());
     p.setFont(art::sansFont(13, true));
-    p.drawText(layout::kStatusLine, Qt::AlignHCenter | Qt::AlignVCenter, toQt(b.status));
+    write(p, dirty, layout::kStatusLine, Qt::AlignHCenter | Qt::AlignVCenter, toQt(b.status));
 }
 
-void BoardPanel::paintNames(QPainter& p, const Board& b) const
+void BoardPanel::paintNames(QPainter& p, const Board& b, const QRegion& dirty) const
 {
-    put(p, layout::kLogo, ArtId::Logo, lookOf(Element::Logo));
-    for (int seat = 1; seat <= kSeatCount; ++seat)
-        art::paintVerticalText(p, layout::nameRect(seat), toQt(b.seat(seat).name), art::boardInk());
+    put(p, dirty, layout::kLogo, ArtId::Logo, lookOf(Element::Logo));
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
+        if (dirty.intersects(layout::nameRect(seat)))
+            art::paintVerticalText(p, layout::nameRect(seat), toQt(b.seat(seat).name), art::boardInk());
+    }
 }
 
-void BoardPanel::paintCard(QPainter& p, const Board& b) const
+void BoardPanel::paintCard(QPainter& p, const Board& b, const QRegion& dirty) const
 {
     using layout::onCard;
-    put(p, layout::kCard, ArtId::ScoreCard);
+    put(p, dirty, layout::kCard, ArtId::ScoreCard);
 
     for (int c = 1; c <= kCategoryCount; ++c) {
         const CategoryRow& row = b.category(c);
         if (row.barShown)
-            put(p, onCard(layout::barRect(c, row.barSeat)), ArtId::Bar);
+            put(p, dirty, onCard(layout::barRect(c, row.barSeat)), ArtId::Bar);
     }
     for (int c = 1; c <= kCategoryCount; ++c) {
         const CategoryRow& row = b.category(c);
         if (row.buttonShown) {
             // Only a button that can be chosen now answers the mouse.
             const Look look = row.buttonChoosable ? lookOf(Element::CategoryButton, c) : Look::Normal;
-            put(p, onCard(layout::categoryButtonRect(c)), art::categoryButton(c), look);
+            put(p, dirty, onCard(layout::categoryButtonRect(c)), art::categoryButton(c), look);
         }
         if (row.chosenMarker)
-            put(p, onCard(layout::arrowRect(c)), ArtId::CategoryArrow);
+            put(p, dirty, onCard(layout::arrowRect(c)), ArtId::CategoryArrow);
     }
     if (b.turnMarker.shown)
-        put(p, onCard(layout::turnFrameRect(b.turnMarker.seat)), ArtId::TurnFrame);
+        put(p, dirty, onCard(layout::turnFrameRect(b.turnMarker.seat)), ArtId::TurnFrame);
 
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         const SeatColumn& column = b.seat(seat);
         for (int row = 1; row <= kScoreRows; ++row) {
             const ScoreCell& cell = column.cell(row);
-            if (cell.text.empty())
+            const QRect place = onCard(layout::scoreCellRect(seat, row));
+            if (cell.text.empty() || !dirty.intersects(place))
                 continue;
             p.setFont(art::serifFont(16, cell.bold));
             p.setPen(cell.colour == CellColour::Grey ? kWaitingGrey : QColor(Qt::black));
-            p.drawText(onCard(layout::scoreCellRect(seat, row)), Qt::AlignCenter, toQt(cell.text));
+            p.drawText(place, Qt::AlignCenter, toQt(cell.text));
         }
     }
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         const SeatColumn& column = b.seat(seat);
         if (column.eyes)
-            put(p, onCard(layout::eyesRect(seat)), ArtId::Eyes);
+            put(p, dirty, onCard(layout::eyesRect(seat)), ArtId::Eyes);
         if (seat >= 3 && column.notPlaying)
-            put(p, onCard(layout::notPlayingRect(seat)), ArtId::NotPlaying);
+            put(p, dirty, onCard(layout::notPlayingRect(seat)), ArtId::NotPlaying);
         if (column.winnerRing)
-            put(p, onCard(layout::ringRect(seat)), ArtId::WinnerRing);
+            put(p, dirty, onCard(layout::ringRect(seat)), ArtId::WinnerRing);
     }
 }
 
-void BoardPanel::paintPanels(QPainter& p, const Board& b) const
+void BoardPanel::paintPanels(QPainter& p, const Board& b, const QRegion& dirty) const
 {
     if (b.winnerPanelShown) {
-        put(p, layout::kWinnerPanel, ArtId::WinnerPanel);
+        put(p, dirty, layout::kWinnerPanel, ArtId::WinnerPanel);
         // Bold 16-pixel Arial; a result too long for the panel (two long
         // names) is drawn smaller, and only then cut, so it stays between the
         // panel's stars.
@@ -403,23 +417,23 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b) const
     }
     using layout::onPrompt;
     if (b.rollPromptShown) {
-        put(p, layout::kPromptPanel, ArtId::PromptPanel);
+        put(p, dirty, layout::kPromptPanel, ArtId::PromptPanel);
         p.setPen(art::boardInk());
         p.setFont(art::sansFont(13, false));
         p.drawText(onPrompt(layout::kPromptText), Qt::AlignCenter | Qt::TextWordWrap,
                    QString::fromLatin1(kPromptText));
         p.setFont(art::sansFont(13, true));
         p.drawText(onPrompt(layout::kPromptQuestion), Qt::AlignCenter, QString::fromLatin1(kPromptQuestion));
-        put(p, onPrompt(layout::kYesButton), ArtId::ButtonYes, lookOf(Element::Yes));
-        put(p, onPrompt(layout::kNoButton), ArtId::ButtonNo, lookOf(Element::No));
+        put(p, dirty, onPrompt(layout::kYesButton), ArtId::ButtonYes, lookOf(Element::Yes));
+        put(p, dirty, onPrompt(layout::kNoButton), ArtId::ButtonNo, lookOf(Element::No));
     }
     if (b.thirdRollPromptShown) {
-        put(p, layout::kPromptPanel, ArtId::PromptPanel);
+        put(p, dirty, layout::kPromptPanel, ArtId::PromptPanel);
         p.setPen(art::boardInk());
         p.setFont(art::sansFont(14, true));
         p.drawText(onPrompt(layout::kPromptTextAlone), Qt::AlignCenter | Qt::TextWordWrap,
                    QString::fromLatin1(kPromptThirdRoll));
-        put(p, onPrompt(layout::kOkButton), ArtId::ButtonOk, lookOf(Element::Ok));
+        put(p, dirty, onPrompt(layout::kOkButton), ArtId::ButtonOk, lookOf(Element::Ok));
     }
 }
 

@@ -78,10 +78,10 @@ private:
     // Normal, Hover or Pressed for a picture button by the mouse's state.
     Look lookOf(Element element, int number = 0) const;
 
-    void paintLeftHalf(QPainter& p, const Board& b) const;
-    void paintNames(QPainter& p, const Board& b) const;
-    void paintCard(QPainter& p, const Board& b) const;
-    void paintPanels(QPainter& p, const Board& b) const;
+    void paintLeftHalf(QPainter& p, const Board& b, const QRegion& dirty) const;
+    void paintNames(QPainter& p, const Board& b, const QRegion& dirty) const;
+    void paintCard(QPainter& p, const Board& b, const QRegion& dirty) const;
+    void paintPanels(QPainter& p, const Board& b, const QRegion& dirty) const;
 
     TableLogic& logic_;
     std::unique_ptr<Board> shown_; // the Board the last boardChanged() saw

@@ -19,6 +19,7 @@ class TallyWindow : public ::testing::Test {
 protected:
     TallyWindow()
     {
+        window.ensureBuilt();
         window.setConfirm([this](const std::string& q) {
             questions.push_back(q);
             return answer;
@@ -176,6 +177,7 @@ TEST_F(TallyWindow, LoadsAtStartSavesAtExitAndReportsABadFile)
     TallyService nextTally([] { return std::vector<std::string>{}; });
     Ttallylist next(nextTally);
     EXPECT_EQ(nextTally.loadFrom(file), std::nullopt);
+    next.show(); // made now, from the tally as loaded
     EXPECT_EQ(next.findChild<QLabel*>("label_highscore")->text(), "64");
     EXPECT_EQ(next.findChild<QLabel*>("label_yourwins")->text(), "1");
     auto* list = next.findChild<QListWidget*>("list_tallied");

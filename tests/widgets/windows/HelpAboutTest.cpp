@@ -130,17 +130,20 @@ TEST(About, ShowsTheVersionSentAtLoginAndOpensTheMakersPage)
     EXPECT_FALSE(about.isVisible());
 }
 
-TEST(About, TakesAPictureLater)
+TEST(About, TakesItsPictureBeforeAndAfterItsContentsAreMade)
 {
-    Tabout about;
-    auto* picture = about.findChild<QLabel*>(QStringLiteral("image_about"));
-    ASSERT_NE(picture, nullptr);
-    EXPECT_TRUE(picture->pixmap().isNull());
     QPixmap logo(200, 100);
     logo.fill(Qt::red);
-    about.setPicture(logo);
+    Tabout about;
+    about.setPicture(logo); // the contents are made at the first showing
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("image_about")), nullptr);
+    about.show();
+    auto* picture = about.findChild<QLabel*>(QStringLiteral("image_about"));
+    ASSERT_NE(picture, nullptr);
     EXPECT_FALSE(picture->pixmap().isNull());
     EXPECT_LE(picture->pixmap().width(), picture->width());
+    about.setPicture(QPixmap());
+    EXPECT_TRUE(picture->pixmap().isNull());
 }
 
 TEST(Windows, TakeTheirBackgroundPicture)
