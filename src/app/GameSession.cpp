@@ -181,7 +181,7 @@ QMessageBox* GameSession::notice(const QString& text)
 QString GameSession::installDirectory() const
 {
     const QString programDir = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programDir).isWritable())
+    if (keepsFilesInProgramDirectory(programDir))
         return programDir;
     return QString::fromStdU16String(dataDirectory().u16string());
 }

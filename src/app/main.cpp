@@ -14,6 +14,7 @@
 #include "protocol/Commands.h"
 #include "kit/QtText.h"
 #include "kit/QuietCursor.h"
+#include "table/qt/Art.h"
 #include "table/qt/PREVINST.h"
 
 namespace {
@@ -48,6 +49,9 @@ int main(int argc, char** argv)
     // Before anything asks where the files live.
     QCoreApplication::setApplicationName(QStringLiteral("Zonkards"));
     QCoreApplication::setApplicationVersion(zk::toQt(zk::kVersionText));
+    // The desktop entry's name (Wayland shows its icon) and the title bar's icon.
+    QGuiApplication::setDesktopFileName(zk::toQt(zk::kAppId));
+    QApplication::setWindowIcon(zk::art::applicationIcon());
     // The table window's close ends the program, not the last window's.
     app.setQuitOnLastWindowClosed(false);
     // An idle table must not wake: the text cursor rests when nobody types.

@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "game/Version.h"
+#include "kit/QtText.h"
+
 namespace zk {
 namespace {
 
@@ -17,6 +20,17 @@ std::filesystem::path toPath(const QString& s)
 }
 
 } // namespace
+
+bool isInstalledProgramDirectory(const QString& dir)
+{
+    const QString metainfo = QStringLiteral("%1/../share/metainfo/%2.metainfo.xml").arg(dir, toQt(kAppId));
+    return QFileInfo::exists(metainfo);
+}
+
+bool keepsFilesInProgramDirectory(const QString& dir)
+{
+    return QFileInfo(dir).isWritable() && !isInstalledProgramDirectory(dir);
+}
 
 std::filesystem::path dataDirectory()
 {
@@ -31,7 +45,7 @@ std::filesystem::path dataDirectory()
         if (QCoreApplication::instance()) {
             const QString dir = QCoreApplication::applicationDirPath();
             programDir = toPath(dir);
-            writable = QFileInfo(dir).isWritable();
+            writable = keepsFilesInProgramDirectory(dir);
             if (!writable)
                 userDir = toPath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
         } else {

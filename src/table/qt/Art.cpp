@@ -311,6 +311,28 @@ void paintVerticalText(QPainter& painter, const QRectF& rect, const QString& tex
     painter.restore();
 }
 
+void drawApplicationIcon(QPainter& painter, const QRectF& rect)
+{
+    painter.save();
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    detail::drawDie(painter, rect, 5, false);
+    painter.restore();
+}
+
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        drawApplicationIcon(p, QRectF(0, 0, size, size));
+        p.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
 } // namespace zk::art
 
 namespace zk::art::detail {

@@ -27,6 +27,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QPixmap>
 #include <QRectF>
 #include <QSize>
@@ -139,6 +140,12 @@ QPixmap pixmap(ArtId id, qreal devicePixelRatio, Look look = Look::Normal, QSize
 // sits at origin (the board's top-left corner); uses the painter's device
 // pixel ratio so the grain is drawn at full resolution.
 void paintBackground(QPainter& painter, const QRectF& area, QPointF origin = {});
+
+// The application icon (a red five, the die of the dice list) drawn into
+// rect; the installed icons are made from it (tools/make_icons.sh).
+void drawApplicationIcon(QPainter& painter, const QRectF& rect);
+// The window icon at the sizes title bars and task bars take.
+QIcon applicationIcon();
 
 // The background tile as a brush, for widgets that take it as their palette.
 QBrush backgroundBrush(qreal devicePixelRatio);
