@@ -95,6 +95,20 @@ for any seat from the seat menu on the player names. Connections beyond the six 
 watch.</p>
 <h3>Winning</h3>
 <p>When round 7 is over, the highest total wins. Players with the same highest total all win.</p>
+<h3>Playing with the keyboard</h3>
+<p>These keys work while you type in the chat and take nothing away from your typing:</p>
+<table cellspacing="4">
+<tr><td><b>Ctrl+R</b></td><td>ROLL DICE, or START GAME when it is shown</td></tr>
+<tr><td><b>Ctrl+1</b> to <b>Ctrl+5</b></td><td>hold or let go die 1 to 5</td></tr>
+<tr><td><b>Alt+1</b> to <b>Alt+7</b></td><td>choose the category of row 1 (Ones) to row 7 (Zonkard)</td></tr>
+<tr><td><b>F1</b></td><td>this help</td></tr>
+</table>
+<p><b>Tab</b> moves from the chat onto the board and back. On the board the <b>arrow keys</b>
+move a yellow ring over the dice, the roll button, the category buttons and the phrase
+buttons; <b>Space</b> or <b>Enter</b> presses what the ring is on, and <b>Escape</b> returns
+to the chat. When the table asks about rolling without a category, <b>Y</b> and <b>N</b>
+answer YES and NO; the reminder before the third roll closes with <b>Enter</b> or
+<b>Escape</b>. Pointing at a button shows its key.</p>
 )";
 
 const char* const kScoring = R"(

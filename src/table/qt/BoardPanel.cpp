@@ -1,9 +1,14 @@
 #include "table/qt/BoardPanel.h"
 
+#include <QAbstractButton>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "table/qt/Art.h"
 #include "table/qt/BoardLayout.h"
@@ -41,6 +46,12 @@ void write(QPainter& p, const QRegion& dirty, const QRect& rect, int flags, cons
         p.drawText(rect, flags, text);
 }
 
+// What the focus ring around a part covers.
+QRect ringRect(const QRect& part)
+{
+    return part.adjusted(-6, -6, 6, 6);
+}
+
 ArtId bodyArt(DieBody body)
 {
     return body == DieBody::Bonus ? ArtId::BonusDieBody : ArtId::DieBody;
@@ -54,6 +65,9 @@ BoardPanel::BoardPanel(TableLogic& logic, QWidget* parent) : QWidget(parent), lo
     setFixedSize(layout::kBoardRect.size());
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Tab brings the focus here; a click leaves it in the chat entry, so
+    // holding a die never takes the player's typing away.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 BoardPanel::~BoardPanel() = default;
@@ -68,6 +82,8 @@ void BoardPanel::boardChanged()
         *shown_ = now;
     else
         shown_ = std::make_unique<Board>(now);
+    if (hasFocus())
+        keepFocusValid();
 }
 
 QRegion BoardPanel::damage(const Board* before, const Board& after)
@@ -217,6 +233,7 @@ void BoardPanel::activate(const Hit& hit)
     case Element::Logo: emit logoClicked(); return;
     case Element::Die:
     case Element::Name:
+    case Element::Phrase:
     case Element::None: return;
     }
     emit acted();
@@ -277,6 +294,189 @@ void BoardPanel::contextMenuEvent(QContextMenuEvent* event)
         emit seatMenuRequested(hit.number, event->globalPos());
 }
 
+QString BoardPanel::categoryName(int category)
+{
+    static const char* const names[] = {"Ones", "Twos", "Threes", "Fours", "Fives", "Sixes", "Zonkard"};
+    return category >= 1 && category <= kCategoryCount ? QString::fromLatin1(names[category - 1]) : QString();
+}
+
+void BoardPanel::pressRollOrStart()
+{
+    const Board& b = logic_.board();
+    if (b.rollButtonShown)
+        activate({Element::Roll, 0, layout::kRollButton});
+    else if (b.startButtonShown)
+        activate({Element::Start, 0, layout::kRollButton});
+}
+
+void BoardPanel::toggleDie(int die)
+{
+    if (die < 1 || die > kDiceCount)
+        return;
+    logic_.dieRelease(die, MouseButton::Left);
+    emit acted();
+}
+
+void BoardPanel::pressCategory(int category)
+{
+    if (category >= 1 && category <= kCategoryCount && logic_.board().category(category).buttonShown)
+        activate({Element::CategoryButton, category, {}});
+}
+
+void BoardPanel::setPhraseButtons(const QList<QAbstractButton*>& buttons)
+{
+    phraseButtons_ = buttons;
+}
+
+QList<BoardPanel::Hit> BoardPanel::focusRing() const
+{
+    const Board& b = logic_.board();
+    using layout::onCard;
+    using layout::onPrompt;
+    if (b.thirdRollPromptShown)
+        return {{Element::Ok, 0, onPrompt(layout::kOkButton)}};
+    if (b.rollPromptShown)
+        return {{Element::Yes, 0, onPrompt(layout::kYesButton)},
+                {Element::No, 0, onPrompt(layout::kNoButton)}};
+    QList<Hit> ring;
+    for (int d = 1; d <= kDiceCount; ++d)
+        ring.append({Element::Die, d, layout::dieRect(d, b.die(d).raised)});
+    if (b.rollButtonShown)
+        ring.append({Element::Roll, 0, layout::kRollButton});
+    else if (b.startButtonShown)
+        ring.append({Element::Start, 0, layout::kRollButton});
+    for (int c = 1; c <= kCategoryCount; ++c) {
+        if (b.category(c).buttonShown)
+            ring.append({Element::CategoryButton, c, onCard(layout::categoryButtonRect(c))});
+    }
+    for (int n = 0; n < phraseButtons_.size(); ++n) {
+        QAbstractButton* button = phraseButtons_[n];
+        if (button && button->isVisibleTo(this))
+            ring.append({Element::Phrase, n + 1, button->geometry()});
+    }
+    return ring;
+}
+
+void BoardPanel::setFocused(const Hit& hit)
+{
+    if (hit.same(focus_) && hit.rect == focus_.rect)
+        return;
+    update(ringRect(focus_.rect));
+    focus_ = hit;
+    update(ringRect(focus_.rect));
+    emit focusMoved();
+}
+
+void BoardPanel::keepFocusValid()
+{
+    const QList<Hit> ring = focusRing();
+    for (const Hit& h : ring) {
+        if (h.same(focus_)) {
+            setFocused(h); // its place may have moved (a held die)
+            return;
+        }
+    }
+    setFocused(ring.isEmpty() ? Hit{} : ring.first());
+}
+
+void BoardPanel::moveFocus(int step)
+{
+    const QList<Hit> ring = focusRing();
+    if (ring.isEmpty())
+        return;
+    int at = -1;
+    for (int i = 0; i < ring.size(); ++i) {
+        if (ring[i].same(focus_))
+            at = i;
+    }
+    const int n = static_cast<int>(ring.size());
+    setFocused(ring[at < 0 ? 0 : ((at + step) % n + n) % n]);
+}
+
+void BoardPanel::press(const Hit& hit)
+{
+    switch (hit.element) {
+    case Element::Die: toggleDie(hit.number); break;
+    case Element::Phrase:
+        if (hit.number >= 1 && hit.number <= phraseButtons_.size() && phraseButtons_[hit.number - 1])
+            phraseButtons_[hit.number - 1]->click();
+        break;
+    default: activate(hit); break;
+    }
+}
+
+void BoardPanel::keyPressEvent(QKeyEvent* event)
+{
+    const Board& b = logic_.board();
+    const int key = event->key();
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(event); // the window's shortcuts
+        return;
+    }
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (b.rollPromptShown && (key == Qt::Key_Y || key == Qt::Key_N)) {
+        activate({key == Qt::Key_Y ? Element::Yes : Element::No, 0, {}});
+    } else if (b.thirdRollPromptShown && (enter || key == Qt::Key_Escape)) {
+        activate({Element::Ok, 0, {}});
+    } else if (key == Qt::Key_Left || key == Qt::Key_Up) {
+        moveFocus(-1);
+    } else if (key == Qt::Key_Right || key == Qt::Key_Down) {
+        moveFocus(1);
+    } else if (key == Qt::Key_Space || enter) {
+        keepFocusValid();
+        press(focus_);
+    } else if (key == Qt::Key_Escape) {
+        emit leaveRequested();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void BoardPanel::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    keepFocusValid();
+    update(ringRect(focus_.rect));
+}
+
+void BoardPanel::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update(ringRect(focus_.rect));
+}
+
+QString BoardPanel::toolTipAt(const Hit& hit) const
+{
+    switch (hit.element) {
+    case Element::Roll: return QStringLiteral("Roll the dice (Ctrl+R)");
+    case Element::Start: return QStringLiteral("Start a game (Ctrl+R)");
+    case Element::Die: return QStringLiteral("Hold or release die %1 (Ctrl+%1)").arg(hit.number);
+    case Element::CategoryButton:
+        return QStringLiteral("%1 (Alt+%2)").arg(categoryName(hit.number)).arg(hit.number);
+    case Element::Yes: return QStringLiteral("Yes (Y)");
+    case Element::No: return QStringLiteral("No (N)");
+    case Element::Ok: return QStringLiteral("OK (Enter)");
+    default: return {};
+    }
+}
+
+bool BoardPanel::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const Hit hit = hitAt(help->pos());
+        const QString tip = toolTipAt(hit);
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, this, hit.rect);
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 Look BoardPanel::lookOf(Element element, int number) const
 {
     const Hit probe{element, number, {}};
@@ -302,6 +502,15 @@ void BoardPanel::paintEvent(QPaintEvent* event)
     if (dirty.intersects(layout::kCard))
         paintCard(p, b, dirty);
     paintPanels(p, b, dirty);
+    if (hasFocus() && focus_.element != Element::None && dirty.intersects(ringRect(focus_.rect))) {
+        // The focus ring: pale yellow on a dark edge, seen on every backdrop.
+        const QRectF ring = QRectF(focus_.rect).adjusted(-2.5, -2.5, 2.5, 2.5);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(40, 20, 0), 4));
+        p.drawRoundedRect(ring, 5, 5);
+        p.setPen(QPen(QColor(255, 236, 120), 2));
+        p.drawRoundedRect(ring, 5, 5);
+    }
 }
 
 void BoardPanel::paintLeftHalf(QPainter& p, const Board& b, const QRegion& dirty) const

@@ -17,6 +17,7 @@
 // millisecond; the mouse's looks repaint only the button they are on.
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
@@ -24,6 +25,8 @@
 #include <memory>
 
 #include "table/qt/Art.h"
+
+class QAbstractButton;
 
 namespace zk {
 
@@ -34,7 +37,20 @@ class BoardPanel : public QWidget {
     Q_OBJECT
 public:
     // The elements of the board that take the mouse.
-    enum class Element { None, Die, Roll, Start, Yes, No, Ok, Logo, Name, CategoryButton, CategoryBar };
+    enum class Element {
+        None,
+        Die,
+        Roll,
+        Start,
+        Yes,
+        No,
+        Ok,
+        Logo,
+        Name,
+        CategoryButton,
+        CategoryBar,
+        Phrase
+    };
     struct Hit {
         Element element = Element::None;
         int number = 0; // die, seat or category number
@@ -55,12 +71,35 @@ public:
     // swallows the clicks it covers).
     Hit hitAt(QPoint pos) const;
 
+    // The keyboard (each does what the click does, with the same checks):
+    // Ctrl+R presses ROLL DICE or Start, whichever is shown.
+    void pressRollOrStart();
+    // Ctrl+1 to Ctrl+5: holds or releases die n.
+    void toggleDie(int die);
+    // Alt+1 to Alt+7: the category button of row n, where it is shown.
+    void pressCategory(int category);
+    // The phrase buttons (children of the board) that the focus ring visits
+    // after the board's own parts.
+    void setPhraseButtons(const QList<QAbstractButton*>& buttons);
+    // What the focus ring is on while the board has the focus.
+    Hit focused() const { return focus_; }
+    // The parts the arrow keys visit, in order: the prompt's buttons while a
+    // prompt is shown, else the dice, ROLL DICE or Start, the shown
+    // category buttons and the phrase buttons.
+    QList<Hit> focusRing() const;
+    // The name of a category row 1 to 7 as the card shows it ("Sixes", "Zonkard").
+    static QString categoryName(int category);
+
 signals:
     // A click reached the table logic; the Board may have changed.
     void acted();
     void logoClicked();
     // The right button on seat n's name label, at a global position.
     void seatMenuRequested(int seat, QPoint globalPos);
+    // Escape on the board: the focus goes back to the chat entry.
+    void leaveRequested();
+    // The focus ring moved to another part.
+    void focusMoved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,9 +108,21 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void activate(const Hit& hit);
+    // Presses a part of the focus ring as Space or Enter does.
+    void press(const Hit& hit);
+    // Moves the ring by step (wrapping), or onto the first part.
+    void moveFocus(int step);
+    void setFocused(const Hit& hit);
+    // The ring's target is gone (a button hid, a prompt opened): the first part.
+    void keepFocusValid();
+    QString toolTipAt(const Hit& hit) const;
     void setHovered(const Hit& hit);
     // Repaints the picture buttons under these mouse states.
     void updateLooks(const Hit& a, const Hit& b);
@@ -87,6 +138,8 @@ private:
     std::unique_ptr<Board> shown_; // the Board the last boardChanged() saw
     Hit hovered_;
     Hit pressed_;
+    Hit focus_;
+    QList<QAbstractButton*> phraseButtons_;
 };
 
 } // namespace zk

@@ -1,5 +1,6 @@
 #include "table/qt/chatform.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -81,6 +82,7 @@ Tchat::Tchat(TableLogic& logic, QWidget* parent) : QMainWindow(parent), logic_(l
     connect(board_, &BoardPanel::acted, this, &Tchat::acted);
     connect(board_, &BoardPanel::logoClicked, this, &Tchat::logoClicked);
     connect(board_, &BoardPanel::seatMenuRequested, this, &Tchat::openSeatMenu);
+    connect(board_, &BoardPanel::leaveRequested, this, &Tchat::focusEntry);
 
     dicetimer_ = new QTimer(this);
     dicetimer_->setObjectName(QStringLiteral("dicetimer"));
@@ -93,6 +95,7 @@ Tchat::Tchat(TableLogic& logic, QWidget* parent) : QMainWindow(parent), logic_(l
     buildMenus();
     buildBoardWidgets();
     buildPopups();
+    buildKeys();
     resize(layout::kClientSize.width(), layout::kClientSize.height() + menuBar()->sizeHint().height());
     mychat_->setFocus();
     refresh();
@@ -246,6 +249,40 @@ void Tchat::buildBoardWidgets()
     mychat_ = new ChatEntry(logic_, board_);
     mychat_->setGeometry(layout::kChatEntry);
     connect(mychat_, &ChatEntry::acted, this, &Tchat::acted);
+}
+
+void Tchat::buildKeys()
+{
+    // Shortcuts of the whole window, so they work while the chat entry has
+    // the focus; none of them types anything there.
+    auto key = [this](QKeySequence sequence, const char* name, auto act) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(sequence);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, act);
+        addAction(action);
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_R), "key_roll", [this] { board_->pressRollOrStart(); });
+    for (int d = 1; d <= kDiceCount; ++d) {
+        const std::string name = "key_die" + std::to_string(d);
+        key(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + d)), name.c_str(),
+            [this, d] { board_->toggleDie(d); });
+    }
+    for (int c = 1; c <= kCategoryCount; ++c) {
+        const std::string name = "key_category" + std::to_string(c);
+        key(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_0 + c)), name.c_str(),
+            [this, c] { board_->pressCategory(c); });
+    }
+    // Tab goes from the chat entry onto the board and back; the chat display
+    // takes the focus only from a click.
+    mainchat_->setFocusPolicy(Qt::ClickFocus);
+    QList<QAbstractButton*> phrases;
+    for (PictureButton* b : phrases_)
+        phrases.append(b);
+    board_->setPhraseButtons(phrases);
+    setTabOrder(mychat_, board_);
+    setTabOrder(board_, mychat_);
 }
 
 void Tchat::buildPopups()

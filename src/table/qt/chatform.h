@@ -90,6 +90,7 @@ protected:
 private:
     void buildMenus();
     void buildBoardWidgets();
+    void buildKeys();
     void buildPopups();
     // After an action of the player: redraw and tell the app.
     void acted();

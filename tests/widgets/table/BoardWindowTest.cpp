@@ -411,3 +411,106 @@ TEST_F(BoardWindow, RepaintingWhatChangedDrawsWhatAWholePaintingDraws)
 
 } // namespace
 } // namespace zk::test
+
+namespace zk::test {
+namespace {
+
+// Keys go where the platform sends them: to the focused widget of the
+// active window, through the window's shortcuts first.
+void key(Qt::Key k, Qt::KeyboardModifiers mods = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), k, mods);
+    QApplication::processEvents();
+}
+
+TEST_F(BoardWindow, AWholeTurnPlaysByKeysWhileTheChatEntryKeepsItsTyping)
+{
+    chat.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
+    hostAs("Bob");
+    host(host::startgame("Bob", 5));
+    host(host::nextplayer(2, 1, {1, 2, 3, 4, 5, 6, 7})); // another seat's turn
+    ASSERT_EQ(QApplication::focusWidget(), chat.chatEntry());
+
+    // Out of turn the same keys do nothing, and letters type into the chat.
+    for (Qt::Key k : {Qt::Key_R, Qt::Key_2})
+        key(k, Qt::ControlModifier);
+    key(Qt::Key_5, Qt::AltModifier);
+    EXPECT_TRUE(env.sent.empty());
+    EXPECT_FALSE(board().die(2).held);
+    key(Qt::Key_Y);
+    key(Qt::Key_N);
+    EXPECT_EQ(chat.chatEntry()->text(), QStringLiteral("yn"));
+
+    host(host::nextplayer(1, 1, {1, 2, 3, 4, 5, 6, 7}));
+    key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(lastSent(), "CMD_rollthedice+1+1+2+3+4+5");
+    host(host::createdice(1, 1, faces({5, 2, 5, 5, 1})));
+    key(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_TRUE(board().die(2).held);
+    key(Qt::Key_5, Qt::AltModifier);
+    EXPECT_EQ(lastSent(), "CMD_selectcat+1+5+");
+    host(host::selectedcat(1, 5));
+    key(Qt::Key_R, Qt::ControlModifier);
+
+    EXPECT_EQ(lastSent(), "CMD_rollthedice+1+1+3+4+5");
+    host(host::createdice(1, 2, faces({5, 2, 5, 5, 5}))); // a new roll: nothing held
+    key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(lastSent(), "CMD_rollthedice+1+1+2+3+4+5");
+    EXPECT_EQ(env.sent.size(), 4u);
+    EXPECT_EQ(chat.chatEntry()->text(), QStringLiteral("yn")) << "no shortcut typed anything";
+}
+
+TEST_F(BoardWindow, TabArrowsAndSpaceWalkTheBoardAndThePromptsAnswerByLetter)
+{
+    chat.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
+    hostAs("Bob");
+    ownTurnRolledOnce();
+    key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), boardPanel());
+    EXPECT_EQ(boardPanel()->focused().element, BoardPanel::Element::Die);
+    EXPECT_EQ(boardPanel()->focused().number, 1);
+
+    // Right twice, Space: die 3 held; Left from die 1 wraps to the last
+    // phrase button; the ring is painted around what it is on.
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    key(Qt::Key_Space);
+    EXPECT_TRUE(board().die(3).held);
+    const QImage ring = boardPanel()->grab().toImage();
+    QRect around = boardPanel()->focused().rect.adjusted(-3, -3, 3, 3);
+    EXPECT_EQ(ring.pixelColor(around.center().x(), around.top()), QColor(255, 236, 120));
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Left);
+    EXPECT_EQ(boardPanel()->focused().element, BoardPanel::Element::Phrase);
+
+    // Right to ROLL DICE, Enter: the reminder asks; N declines, Y rolls.
+    for (int i = 0; i < 6; ++i)
+        key(Qt::Key_Right);
+    ASSERT_EQ(boardPanel()->focused().element, BoardPanel::Element::Roll);
+    key(Qt::Key_Return);
+    ASSERT_TRUE(board().rollPromptShown);
+    EXPECT_EQ(boardPanel()->focused().element, BoardPanel::Element::Yes) << "the ring moves onto the prompt";
+    key(Qt::Key_N);
+    EXPECT_FALSE(board().rollPromptShown);
+    EXPECT_TRUE(env.sent.empty());
+    key(Qt::Key_R, Qt::ControlModifier);
+    key(Qt::Key_Y); // YES rolls all five, as its click does
+    EXPECT_EQ(lastSent(), "CMD_rollthedice+1+1+2+3+4+5");
+
+    // The third roll's prompt closes with Escape; Escape again: back to the chat.
+    host(host::createdice(1, 2, faces({1, 1, 2, 2, 3})));
+    key(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(board().thirdRollPromptShown);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(board().thirdRollPromptShown);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), chat.chatEntry());
+    key(Qt::Key_Tab);
+    key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), chat.chatEntry()) << "Tab goes back from the board";
+}
+
+} // namespace
+} // namespace zk::test
