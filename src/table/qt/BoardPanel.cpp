@@ -1,6 +1,7 @@
 #include "table/qt/BoardPanel.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -11,6 +12,7 @@
 #include <QToolTip>
 
 #include "table/qt/Art.h"
+#include "table/qt/BoardAccessible.h"
 #include "table/qt/BoardLayout.h"
 #include "table/TableLogic.h"
 #include "table/qt/ViewKit.h"
@@ -65,6 +67,11 @@ BoardPanel::BoardPanel(TableLogic& logic, QWidget* parent) : QWidget(parent), lo
     setFixedSize(layout::kBoardRect.size());
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    static const bool readable = [] {
+        QAccessible::installFactory(BoardAccessible::factory);
+        return true;
+    }();
+    (void)readable;
     // Tab brings the focus here; a click leaves it in the chat entry, so
     // holding a die never takes the player's typing away.
     setFocusPolicy(Qt::TabFocus);
@@ -72,12 +79,19 @@ BoardPanel::BoardPanel(TableLogic& logic, QWidget* parent) : QWidget(parent), lo
 
 BoardPanel::~BoardPanel() = default;
 
+const Board& BoardPanel::board() const
+{
+    return logic_.board();
+}
+
 void BoardPanel::boardChanged()
 {
     const Board& now = logic_.board();
     const QRegion region = damage(shown_.get(), now);
     if (!region.isEmpty())
         update(region);
+    if (shown_ && QAccessible::isActive())
+        announce(*shown_, now);
     if (shown_)
         *shown_ = now;
     else
@@ -361,10 +375,65 @@ void BoardPanel::setFocused(const Hit& hit)
 {
     if (hit.same(focus_) && hit.rect == focus_.rect)
         return;
+    const bool moved = !hit.same(focus_);
     update(ringRect(focus_.rect));
     focus_ = hit;
     update(ringRect(focus_.rect));
+    if (!moved)
+        return;
+    using Part = BoardAccessible::Part;
+    switch (hit.element) {
+    case Element::Die: BoardAccessible::notifyFocus(this, Part::Die, hit.number); break;
+    case Element::Roll:
+    case Element::Start: BoardAccessible::notifyFocus(this, Part::RollOrStart, 0); break;
+    case Element::CategoryButton: BoardAccessible::notifyFocus(this, Part::Category, hit.number); break;
+    case Element::Phrase:
+        if (hit.number >= 1 && hit.number <= phraseButtons_.size() && phraseButtons_[hit.number - 1]) {
+            QAccessibleEvent event(phraseButtons_[hit.number - 1], QAccessible::Focus);
+            QAccessible::updateAccessibility(&event);
+        }
+        break;
+    default: break;
+    }
     emit focusMoved();
+}
+
+void BoardPanel::announce(const Board& before, const Board& now)
+{
+    using Part = BoardAccessible::Part;
+    // The status line carries the turn, the roll and the winner line.
+    if (before.status != now.status || before.winnerText != now.winnerText ||
+        before.winnerPanelShown != now.winnerPanelShown)
+        BoardAccessible::notifyNameChanged(this, Part::Status);
+    bool rolled = false;
+    for (int d = 1; d <= kDiceCount; ++d) {
+        if (before.die(d).face != now.die(d).face || before.die(d).held != now.die(d).held)
+            BoardAccessible::notifyNameChanged(this, Part::Die, d);
+        rolled = rolled || before.die(d).face != now.die(d).face;
+    }
+    if (rolled && now.rollCount != before.rollCount) {
+        QAccessibleInterface* board = QAccessible::queryAccessibleInterface(this);
+        if (QAccessibleInterface* status =
+                board ? board->child(BoardAccessible::indexOf(Part::Status, 0)) : nullptr) {
+            QAccessibleEvent event(status, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+    if (before.round != now.round)
+        BoardAccessible::notifyNameChanged(this, Part::Round);
+    if (before.rollCount != now.rollCount)
+        BoardAccessible::notifyNameChanged(this, Part::Rolls);
+    for (int s = 1; s <= kSeatCount; ++s) {
+        const SeatColumn& a = before.seat(s);
+        const SeatColumn& b = now.seat(s);
+        if (a.name != b.name || a.eyes != b.eyes || a.notPlaying != b.notPlaying ||
+            a.winnerRing != b.winnerRing)
+            BoardAccessible::notifyNameChanged(this, Part::Name, s);
+        for (int row = 1; row <= kScoreRows; ++row) {
+            if (a.cell(row).text != b.cell(row).text || a.name != b.name)
+                BoardAccessible::notifyNameChanged(this, Part::Cell, s, row);
+        }
+    }
 }
 
 void BoardPanel::keepFocusValid()

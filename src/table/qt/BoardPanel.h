@@ -61,7 +61,10 @@ public:
     explicit BoardPanel(TableLogic& logic, QWidget* parent = nullptr);
     ~BoardPanel() override;
 
-    // The Board may have changed: schedules a repaint of what did.
+    const Board& board() const;
+
+    // The Board may have changed: schedules a repaint of what did, and
+    // tells a listening screen reader what it should hear.
     void boardChanged();
     // What a change from one Board to another repaints (the whole board
     // when either is missing). Public for the tests.
@@ -122,6 +125,8 @@ private:
     void setFocused(const Hit& hit);
     // The ring's target is gone (a button hid, a prompt opened): the first part.
     void keepFocusValid();
+    // Tells a listening screen reader what changed between two Boards.
+    void announce(const Board& before, const Board& now);
     QString toolTipAt(const Hit& hit) const;
     void setHovered(const Hit& hit);
     // Repaints the picture buttons under these mouse states.

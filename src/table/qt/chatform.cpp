@@ -238,16 +238,19 @@ void Tchat::buildBoardWidgets()
             });
         } else {
             button->setToolTip(QString::fromLatin1(kChatterButtonTip));
+            button->setAccessibleName(QStringLiteral("Chatter sounds"));
             connect(button, &QAbstractButton::clicked, this, &Tchat::openChatterMenu);
         }
     }
 
     mainchat_ = new ChatView(board_);
     mainchat_->setGeometry(layout::kChatDisplay);
+    mainchat_->setAccessibleName(QStringLiteral("Chat"));
     connect(mainchat_, &ChatView::released, this, &Tchat::focusEntry);
 
     mychat_ = new ChatEntry(logic_, board_);
     mychat_->setGeometry(layout::kChatEntry);
+    mychat_->setAccessibleName(QStringLiteral("Chat entry"));
     connect(mychat_, &ChatEntry::acted, this, &Tchat::acted);
 }
 
@@ -352,8 +355,10 @@ void Tchat::refresh()
     for (int n = 1; n <= kPhraseCount; ++n) {
         const QString tip = toQt(b.phrases[static_cast<std::size_t>(n - 1)]);
         PictureButton* button = phrases_[static_cast<std::size_t>(n - 1)];
-        if (button->toolTip() != tip)
+        if (button->toolTip() != tip) {
             button->setToolTip(tip);
+            button->setAccessibleName(tip); // a reader names the button by its phrase
+        }
     }
     syncMenus();
     // dicetimer runs while the Board says the dice tumble.

@@ -1,11 +1,15 @@
 // The main window's board: elements at their places (points are taken from
 // the board's published layout by hand, not from the code's constants),
 // clicks reaching the logic, the seat menu, the menus and the size guard.
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTimer>
 
 #include "TableWindowTestSupport.h"
+#include "table/qt/BoardAccessible.h"
+#include "kit/QtText.h"
 #include "table/qt/BoardLayout.h"
 
 namespace zk::test {
@@ -510,6 +514,50 @@ TEST_F(BoardWindow, TabArrowsAndSpaceWalkTheBoardAndThePromptsAnswerByLetter)
     key(Qt::Key_Tab);
     key(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), chat.chatEntry()) << "Tab goes back from the board";
+}
+
+QStringList accessibleNames(QAccessibleInterface* iface, bool shownOnly = true)
+{
+    QStringList names;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* c = iface->child(i);
+        if (c && !(shownOnly && c->state().invisible))
+            names << c->text(QAccessible::Name);
+    }
+    return names;
+}
+
+TEST_F(BoardWindow, AScreenReaderFindsTheBoardsPartsByNameAndTheirNamesFollowThePlay)
+{
+    hostAs("Bob");
+    ownTurnRolledOnce({4, 2, 6, 6, 1});
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(boardPanel());
+    ASSERT_NE(reader, nullptr);
+    QStringList names = accessibleNames(reader);
+    for (const char* expected :
+         {"Die 1, four", "Die 3, six", "ROLL DICE", "Ones", "Sixes", "Zonkard", "Round: 1",
+          "Rolls used: 1 of 3", "Bob, playing", "Bob, Sixes, open", "Bob, Total, open", "Seat 3, waiting"})
+        EXPECT_TRUE(names.contains(QString::fromLatin1(expected))) << expected << "\n"
+                                                                   << names.join('|').toStdString();
+    EXPECT_TRUE(names.contains(toQt(board().status)));
+    EXPECT_TRUE(names.contains(toQt(board().phrases[0]))) << "the phrase buttons are named by their phrase";
+
+    // A hold by the reader's own action, and the next roll, rename the dice.
+    const int die4 = BoardAccessible::indexOf(BoardAccessible::Part::Die, 4);
+    QAccessibleActionInterface* action = reader->child(die4)->actionInterface();
+    ASSERT_NE(action, nullptr);
+    action->doAction(action->actionNames().value(0));
+    EXPECT_TRUE(board().die(4).held);
+    chat.refresh();
+    EXPECT_EQ(reader->child(die4)->text(QAccessible::Name), QStringLiteral("Die 4, six, held"));
+    EXPECT_TRUE(reader->child(die4)->state().checked);
+    host(host::selectedcat(1, 6));
+    host(host::createdice(1, 2, faces({5, 3, 1, 6, 6})));
+    EXPECT_EQ(reader->child(BoardAccessible::indexOf(BoardAccessible::Part::Die, 1))->text(QAccessible::Name),
+              QStringLiteral("Die 1, five"));
+    EXPECT_EQ(reader->child(BoardAccessible::indexOf(BoardAccessible::Part::Status, 0))
+                  ->text(QAccessible::Description),
+              QStringLiteral("Dice: five, three, one, six, six"));
 }
 
 } // namespace

@@ -1,0 +1,362 @@
+#include "table/qt/BoardAccessible.h"
+
+#include <QAccessibleActionInterface>
+
+#include "kit/QtText.h"
+#include "table/TableLogic.h"
+#include "table/qt/BoardLayout.h"
+#include "table/qt/BoardPanel.h"
+
+namespace zk {
+namespace {
+
+using Part = BoardAccessible::Part;
+using Child = BoardAccessible::Child;
+
+QString faceWord(int face)
+{
+    static const char* const words[] = {"not rolled", "one", "two", "three", "four", "five", "six"};
+    return QString::fromLatin1(face >= 0 && face <= 6 ? words[face] : words[0]);
+}
+
+QString seatName(const Board& b, int seat)
+{
+    const std::string& name = b.seat(seat).name;
+    return name == kWaitingName ? QStringLiteral("Seat %1").arg(seat) : toQt(name);
+}
+
+QString seatState(const Board& b, int seat)
+{
+    const SeatColumn& s = b.seat(seat);
+    QString state = s.name == kWaitingName ? QStringLiteral("waiting")
+                    : s.eyes               ? QStringLiteral("just watching")
+                    : s.notPlaying         ? QStringLiteral("not playing")
+                                           : QStringLiteral("playing");
+    if (s.winnerRing)
+        state += QStringLiteral(", winner");
+    return state;
+}
+
+// The dice as a reader hears a roll: "five, two, five, five, one".
+QString diceWords(const Board& b)
+{
+    QStringList words;
+    for (int d = 1; d <= kDiceCount; ++d)
+        words << faceWord(b.die(d).face);
+    return words.join(QStringLiteral(", "));
+}
+
+// One part of the board.
+class BoardPart : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    BoardPart(BoardPanel* board, int index, Child child) : board_(board), index_(index), child_(child) {}
+
+    bool isValid() const override { return board_ != nullptr; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return board_->window()->windowHandle(); }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(board_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    void setText(QAccessible::Text, const QString&) override {}
+    int index() const { return index_; }
+
+    QRect localRect() const
+    {
+        const Board& b = board_->board();
+        switch (child_.part) {
+        case Part::Die: return layout::dieRect(child_.number, b.die(child_.number).raised);
+        case Part::RollOrStart: return layout::kRollButton;
+        case Part::Category: return layout::onCard(layout::categoryButtonRect(child_.number));
+        case Part::Round: return layout::kRoundLabel;
+        case Part::Rolls: return layout::kRollCounter;
+        case Part::Status: return layout::kStatusLine;
+        case Part::Name: return layout::nameRect(child_.number);
+        case Part::Cell: return layout::onCard(layout::scoreCellRect(child_.number, child_.row));
+        }
+        return {};
+    }
+    QRect rect() const override
+    {
+        return QRect(board_->mapToGlobal(localRect().topLeft()), localRect().size());
+    }
+
+    QAccessible::Role role() const override
+    {
+        switch (child_.part) {
+        case Part::Die: return QAccessible::CheckBox;
+        case Part::RollOrStart:
+        case Part::Category: return QAccessible::Button;
+        case Part::Cell: return QAccessible::Cell;
+        default: return QAccessible::StaticText;
+        }
+    }
+
+    bool pressable() const
+    {
+        return child_.part == Part::Die || child_.part == Part::RollOrStart || child_.part == Part::Category;
+    }
+
+    bool shown() const
+    {
+        const Board& b = board_->board();
+        switch (child_.part) {
+        case Part::Die: return b.die(child_.number).picture.body != DieBody::None;
+        case Part::RollOrStart: return b.rollButtonShown || b.startButtonShown;
+        case Part::Category: return b.category(child_.number).buttonShown;
+        default: return true;
+        }
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        const Board& b = board_->board();
+        s.invisible = !shown();
+        if (child_.part == Part::Die) {
+            s.checkable = true;
+            s.checked = b.die(child_.number).held;
+        }
+        if (child_.part == Part::Category)
+            s.disabled = !b.category(child_.number).buttonChoosable;
+        if (pressable()) {
+            s.focusable = true;
+            const BoardPanel::Hit f = board_->focused();
+            const bool here =
+                (child_.part == Part::Die && f.element == BoardPanel::Element::Die) ||
+                (child_.part == Part::Category && f.element == BoardPanel::Element::CategoryButton);
+            const bool button = child_.part == Part::RollOrStart && (f.element == BoardPanel::Element::Roll ||
+                                                                     f.element == BoardPanel::Element::Start);
+            s.focused = board_->hasFocus() && (button || (here && f.number == child_.number));
+        }
+        if (child_.part == Part::Status)
+            s.readOnly = true;
+        return s;
+    }
+
+    QString name() const
+    {
+        const Board& b = board_->board();
+        const int n = child_.number;
+        switch (child_.part) {
+        case Part::Die: {
+            QString text = QStringLiteral("Die %1, %2").arg(n).arg(faceWord(b.die(n).face));
+            if (b.die(n).held)
+                text += QStringLiteral(", held");
+            return text;
+        }
+        case Part::RollOrStart:
+            return !b.rollButtonShown && b.startButtonShown ? QStringLiteral("Start")
+                                                            : QStringLiteral("ROLL DICE");
+        case Part::Category: return BoardPanel::categoryName(n);
+        case Part::Round: return toQt(b.round);
+        case Part::Rolls: return QStringLiteral("Rolls used: %1 of %2").arg(b.rollCount).arg(kRollsPerTurn);
+        case Part::Status:
+            return b.winnerPanelShown && !b.winnerText.empty()
+                       ? toQt(b.status) + QStringLiteral(". ") + toQt(b.winnerText)
+                       : toQt(b.status);
+        case Part::Name: return seatName(b, n) + QStringLiteral(", ") + seatState(b, n);
+        case Part::Cell: {
+            const std::string& text = b.seat(n).cell(child_.row).text;
+            const QString what =
+                child_.row == kTotalRow ? QStringLiteral("Total") : BoardPanel::categoryName(child_.row);
+            return QStringLiteral("%1, %2, %3")
+                .arg(seatName(b, n), what, text.empty() ? QStringLiteral("open") : toQt(text));
+        }
+        }
+        return {};
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name: return name();
+        case QAccessible::Description:
+            if (child_.part == Part::Status)
+                return QStringLiteral("Dice: ") + diceWords(board_->board());
+            return {};
+        case QAccessible::Accelerator:
+            switch (child_.part) {
+            case Part::Die: return QStringLiteral("Ctrl+%1").arg(child_.number);
+            case Part::RollOrStart: return QStringLiteral("Ctrl+R");
+            case Part::Category: return QStringLiteral("Alt+%1").arg(child_.number);
+            default: return {};
+            }
+        default: return {};
+        }
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ActionInterface && pressable())
+            return static_cast<QAccessibleActionInterface*>(this);
+        return nullptr;
+    }
+    QStringList actionNames() const override
+    {
+        return shown() ? QStringList{child_.part == Part::Die ? toggleAction() : pressAction()}
+                       : QStringList{};
+    }
+    void doAction(const QString& action) override
+    {
+        if (!actionNames().contains(action))
+            return;
+        switch (child_.part) {
+        case Part::Die: board_->toggleDie(child_.number); break;
+        case Part::RollOrStart: board_->pressRollOrStart(); break;
+        case Part::Category: board_->pressCategory(child_.number); break;
+        default: break;
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override
+    {
+        const QString key = text(QAccessible::Accelerator);
+        return key.isEmpty() ? QStringList{} : QStringList{key};
+    }
+
+private:
+    BoardPanel* board_;
+    int index_;
+    Child child_;
+};
+
+} // namespace
+
+BoardAccessible::BoardAccessible(BoardPanel* board)
+    : QAccessibleWidget(board, QAccessible::Pane, QStringLiteral("Board"))
+{
+}
+
+BoardAccessible::~BoardAccessible()
+{
+    for (const auto& [index, id] : children_)
+        QAccessible::deleteAccessibleInterface(id);
+}
+
+QAccessibleInterface* BoardAccessible::factory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("zk::BoardPanel") && object && object->isWidgetType())
+        return new BoardAccessible(static_cast<BoardPanel*>(object));
+    return nullptr;
+}
+
+BoardPanel* BoardAccessible::board() const
+{
+    return static_cast<BoardPanel*>(widget());
+}
+
+QList<BoardAccessible::Child> BoardAccessible::layout()
+{
+    QList<Child> parts;
+    for (int d = 1; d <= kDiceCount; ++d)
+        parts.append({Part::Die, d});
+    parts.append({Part::RollOrStart});
+    for (int c = 1; c <= kCategoryCount; ++c)
+        parts.append({Part::Category, c});
+    parts.append({Part::Round});
+    parts.append({Part::Rolls});
+    parts.append({Part::Status});
+    for (int s = 1; s <= kSeatCount; ++s)
+        parts.append({Part::Name, s});
+    for (int s = 1; s <= kSeatCount; ++s) {
+        for (int row = 1; row <= kScoreRows; ++row)
+            parts.append({Part::Cell, s, row});
+    }
+    return parts;
+}
+
+int BoardAccessible::indexOf(Part part, int number, int row)
+{
+    const QList<Child> parts = layout();
+    for (int i = 0; i < parts.size(); ++i) {
+        if (parts[i].part == part && parts[i].number == number && parts[i].row == row)
+            return i;
+    }
+    return -1;
+}
+
+int BoardAccessible::childCount() const
+{
+    // The board's own parts, then its real child widgets (phrase buttons, chat).
+    return static_cast<int>(layout().size()) + QAccessibleWidget::childCount();
+}
+
+QAccessibleInterface* BoardAccessible::child(int index) const
+{
+    const QList<Child> parts = layout();
+    if (index < 0)
+        return nullptr;
+    if (index >= parts.size())
+        return QAccessibleWidget::child(index - static_cast<int>(parts.size()));
+    auto found = children_.find(index);
+    if (found != children_.end())
+        return QAccessible::accessibleInterface(found->second);
+    auto* part = new BoardPart(board(), index, parts[index]);
+    children_[index] = QAccessible::registerAccessibleInterface(part);
+    return part;
+}
+
+int BoardAccessible::indexOfChild(const QAccessibleInterface* child) const
+{
+    for (const auto& [index, id] : children_) {
+        if (QAccessible::accessibleInterface(id) == child)
+            return index;
+    }
+    const int widgetIndex = QAccessibleWidget::indexOfChild(child);
+    return widgetIndex < 0 ? -1 : widgetIndex + static_cast<int>(layout().size());
+}
+
+QAccessibleInterface* BoardAccessible::childAt(int x, int y) const
+{
+    if (QAccessibleInterface* w = QAccessibleWidget::childAt(x, y))
+        return w;
+    for (int i = 0; i < layout().size(); ++i) {
+        QAccessibleInterface* c = child(i);
+        if (!c->state().invisible && c->rect().contains(x, y))
+            return c;
+    }
+    return nullptr;
+}
+
+QAccessibleInterface* BoardAccessible::focusChild() const
+{
+    if (!board()->hasFocus())
+        return QAccessibleWidget::focusChild();
+    const BoardPanel::Hit f = board()->focused();
+    int index = -1;
+    switch (f.element) {
+    case BoardPanel::Element::Die: index = indexOf(Part::Die, f.number); break;
+    case BoardPanel::Element::Roll:
+    case BoardPanel::Element::Start: index = indexOf(Part::RollOrStart, 0); break;
+    case BoardPanel::Element::CategoryButton: index = indexOf(Part::Category, f.number); break;
+    default: break;
+    }
+    return index >= 0 ? child(index) : nullptr;
+}
+
+void BoardAccessible::notifyNameChanged(BoardPanel* board, Part part, int number, int row)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(board);
+    QAccessibleInterface* c = iface ? iface->child(indexOf(part, number, row)) : nullptr;
+    if (!c)
+        return;
+    QAccessibleEvent event(c, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
+void BoardAccessible::notifyFocus(BoardPanel* board, Part part, int number)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(board);
+    QAccessibleInterface* c = iface ? iface->child(indexOf(part, number)) : nullptr;
+    if (!c)
+        return;
+    QAccessibleEvent event(c, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace zk
