@@ -1,5 +1,7 @@
 #include "table/qt/gamestartform.h"
 
+#include <QKeyEvent>
+
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPainter>
@@ -60,13 +62,19 @@ Tgamestart::Tgamestart(TableLogic& logic, QWidget* parent)
             refresh();
             emit boardChanged();
         });
+        box->setToolTip(
+            QStringLiteral("Key %1").arg(limit == 0 ? QStringLiteral("0 or U") : QString::number(limit)));
         boxes_[i] = box;
     }
+    // The window takes the keys itself: its boxes and button are pictures.
+    setFocusPolicy(Qt::StrongFocus);
     for (std::size_t i = 0; i < boxes_.size(); ++i)
         boxes_[i]->move((kWindowSize.width() - widest) / 2, 62 + 23 * static_cast<int>(i));
 
     start_ = new PictureButton(ArtId::ButtonStartGame, this);
     start_->setObjectName(QStringLiteral("Image1"));
+    start_->setAccessibleName(QStringLiteral("START GAME"));
+    start_->setToolTip(QStringLiteral("Start the game (Enter)"));
     start_->move((kWindowSize.width() - start_->width()) / 2, 161);
     connect(start_, &QAbstractButton::clicked, this, [this] {
         logic_.startOptions().startGameClick();
@@ -74,6 +82,28 @@ Tgamestart::Tgamestart(TableLogic& logic, QWidget* parent)
         emit boardChanged();
     });
     refresh();
+}
+
+void Tgamestart::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const int limit = key == Qt::Key_1                         ? 1
+                      : key == Qt::Key_2                       ? 2
+                      : key == Qt::Key_5                       ? 5
+                      : (key == Qt::Key_0 || key == Qt::Key_U) ? 0
+                                                               : -1;
+    if (limit >= 0) {
+        for (std::size_t i = 0; i < boxes_.size(); ++i) {
+            if (kLimitBoxes[i] == limit)
+                boxes_[i]->click();
+        }
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+        start_->click();
+    } else if (key == Qt::Key_Escape) {
+        close();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void Tgamestart::refresh()

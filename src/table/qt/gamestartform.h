@@ -35,6 +35,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // 1, 2, 5 and 0 (or U) tick a limit; Enter or Space starts; Escape closes.
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

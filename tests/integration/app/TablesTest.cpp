@@ -126,7 +126,7 @@ TEST(Tables, WhenTheHostEndsEveryJoinedTableEnds)
     ASSERT_TRUE(bob.waitForBoard(seated({"Ann", "Bob"})));
     ann.signal(SIGINT);
     EXPECT_EQ(ann.wait(), 0) << "Ctrl-C closes the game as File, Exit does";
-    EXPECT_EQ(bob.wait(), 0);
+    EXPECT_EQ(bob.wait(), 0) << bob.stderrText();
 }
 
 TEST(Tables, ATableThatFindsTheGameFullEndsItsProgram)

@@ -432,6 +432,15 @@ TEST_F(BoardWindow, AWholeTurnPlaysByKeysWhileTheChatEntryKeepsItsTyping)
     chat.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
     hostAs("Bob");
+    // Ctrl+R on Start opens the start window, which takes its keys itself.
+    key(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(start.isVisible());
+    QTest::keyClick(&start, Qt::Key_2);
+    QTest::keyClick(&start, Qt::Key_Return);
+    EXPECT_EQ(lastSent(), "CMD_startgame+Bob+2+");
+    env.clear();
+    chat.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
     host(host::startgame("Bob", 5));
     host(host::nextplayer(2, 1, {1, 2, 3, 4, 5, 6, 7})); // another seat's turn
     ASSERT_EQ(QApplication::focusWidget(), chat.chatEntry());
