@@ -2,6 +2,8 @@
 
 #include <QAccessibleActionInterface>
 
+#include <algorithm>
+
 #include "kit/QtText.h"
 #include "table/TableLogic.h"
 #include "table/qt/BoardLayout.h"
@@ -28,10 +30,15 @@ QString seatName(const Board& b, int seat)
 QString seatState(const Board& b, int seat)
 {
     const SeatColumn& s = b.seat(seat);
-    QString state = s.name == kWaitingName ? QStringLiteral("waiting")
-                    : s.eyes               ? QStringLiteral("just watching")
-                    : s.notPlaying         ? QStringLiteral("not playing")
-                                           : QStringLiteral("playing");
+    // An empty seat out of the game and one whose player left look alike on
+    // the board, but the one that was left keeps its scores.
+    const bool scored =
+        std::any_of(s.cells.begin(), s.cells.end(), [](const ScoreCell& c) { return !c.text.empty(); });
+    QString state = s.name == kWaitingName
+                        ? (s.notPlaying && scored ? QStringLiteral("left") : QStringLiteral("waiting"))
+                    : s.eyes       ? QStringLiteral("just watching")
+                    : s.notPlaying ? QStringLiteral("not playing")
+                                   : QStringLiteral("playing");
     if (s.winnerRing)
         state += QStringLiteral(", winner");
     return state;
