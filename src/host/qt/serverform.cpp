@@ -94,12 +94,9 @@ void TServer::tempsockRead(int slot, int id)
     } catch (const ESockException&) {
         return;
     }
-    const std::size_t before = socktimer.queue().size();
     const Framer::Result framed = c->framer->feed(bytes, socktimer.queue());
-    int& waiting = queued_[id];
-    waiting += static_cast<int>(socktimer.queue().size() - before);
     socktimer.wake();
-    if (framed == Framer::Result::Overflow || waiting > kMaxQueuedMessages) {
+    if (framed == Framer::Result::Overflow || socktimer.queue().waiting(id) > kMaxQueuedMessages) {
         // A line that never ends, or a flood: the peer is cut off like any
         // departure.
         dropConnection(slot, id);
@@ -110,6 +107,7 @@ void TServer::tempsockInfo(int id, const std::string& text)
 {
     if (text != kSocketClosed)
         return;
+    socktimer.queue().discard(id); // what it left waiting costs the others nothing
     engine_.connectionClosed(id);
     syncTimer1();
 }
@@ -151,14 +149,8 @@ void TServer::socktimerTick(const QueuedMessage& first)
     // Messages of connections that have gone are skipped at once, so that a
     // cut-off flood does not hold up the others' messages.
     QueuedMessage message = first;
-    while (true) {
-        auto it = queued_.find(message.origin);
-        if (it != queued_.end() && --it->second <= 0)
-            queued_.erase(it);
-        if (engine_.slotOf(message.origin) != 0 || socktimer.queue().empty())
-            break;
+    while (engine_.slotOf(message.origin) == 0 && !socktimer.queue().empty())
         message = socktimer.queue().take();
-    }
     engine_.handleMessage(message.origin, message.text);
     syncTimer1();
 }

@@ -13,8 +13,9 @@
 // kMaxPendingBytes without a terminator, whose unsent output passes
 // kMaxUnsentBytes (a peer that never reads), or that has more than
 // kMaxQueuedMessages messages waiting for the drain step (a flood), is closed
-// like any departure; the messages it left in the queue are skipped without
-// costing the others a drain tick. Nothing is ever sent on a slot without a
+// like any departure; the messages it left in the queue are dropped. The
+// drain serves the connections round-robin (ReceiveQueue), so one busy
+// connection delays another's request by one interval at most. Nothing is ever sent on a slot without a
 // live connection.
 #pragma once
 
@@ -34,9 +35,14 @@
 
 namespace zk {
 
-// Messages one connection may have waiting in the receive queue (ten
-// seconds of drain ticks); an honest table never has more than a few.
-inline constexpr int kMaxQueuedMessages = 1000;
+// Messages one connection may have waiting in the receive queue. A table has
+// at most a few game requests in flight (a roll, a category, a seat menu
+// choice); the burstiest honest traffic is a player's chat: lines typed,
+// phrases (gated to one per few seconds) and chatter sounds. 64 is more
+// than a fast typist sends in the 0.64 s that the drain needs for them even
+// alone, and under fair draining it keeps a flooding connection's backlog
+// to 64 intervals of its own turns.
+inline constexpr std::size_t kMaxQueuedMessages = 64;
 
 class TServer : public QObject, private HostOutbox {
     Q_OBJECT
@@ -86,7 +92,6 @@ private:
     HostEngine engine_;
     std::array<Connection, kRefusalSlot + 1> conns_; // index = slot
     int nextConnectionId_ = 0;
-    std::unordered_map<int, int> queued_; // connection id -> messages waiting
     std::uint64_t timerGeneration_ = 0;
     TSock Sock1;
     MessagePump socktimer;
