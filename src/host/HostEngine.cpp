@@ -151,6 +151,7 @@ void HostEngine::connectionArrived(int slot, int connectionId)
     tplayer& p = seat(slot);
     p.connected = true;
     p.connectionId = connectionId;
+    p.loggedIn = false;
     p.name.clear();
     sendTo(slot, msg::SendLoginInfo{slot});
 }
@@ -174,6 +175,7 @@ void HostEngine::departure(int connectionId)
     const msg::PlayerDisconnected gone{slot, p.name};
     p.connected = false;
     p.connectionId = 0;
+    p.loggedIn = false;
     sendToAll(gone);
     p.name.clear();
     p.watching = false;
@@ -240,7 +242,12 @@ HandlerResult HostEngine::handleMessage(int connectionId, std::string_view messa
 HandlerResult HostEngine::receivedlogininfo(int slot, const msg::Decoded<msg::LoginInfo>& m)
 {
     // The slot the table writes is not read: the connection's own slot counts.
+    // A connection logs in once; a second login would rename the player (to
+    // another player's name too) in the middle of the game.
     tplayer& p = seat(slot);
+    if (p.loggedIn)
+        return HandlerResult::Ignored;
+    p.loggedIn = true;
     p.name = m->name;
     p.connected = true;
 

@@ -66,6 +66,7 @@ struct tplayer {
     std::string name;       // from the login; empty while the slot is free
     bool connected = false; // the slot holds a live connection
     int connectionId = 0;   // which connection (0: none); stands for playersock
+    bool loggedIn = false;  // its CMD_logininfo was taken; a second one is ignored
     int total = 0;
     bool watching = false; // the player just watches: the computer plays the seat
     std::string botname;   // the computer player's name for seats 2-6; never sent

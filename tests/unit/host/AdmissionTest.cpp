@@ -70,6 +70,11 @@ TEST(Admission, LoginSlotFieldIsTheConnectionsOwn)
     EXPECT_EQ(h.engine.player(1).name, "Ann");
     EXPECT_EQ(h.engine.player(b).name, "Mallory");
     EXPECT_EQ(h.last(1), "CMD_newplayerinfo+2+Mallory");
+    // A connection logs in once: a second login renames nobody.
+    h.clear();
+    h.say(b, "CMD_logininfo+2+1.0.2+Ann");
+    EXPECT_EQ(h.engine.player(b).name, "Mallory");
+    EXPECT_TRUE(h.to(1).empty());
 }
 
 TEST(Admission, DifferingVersionIsReportedToSlotOneAndTheNewcomerOnly)
