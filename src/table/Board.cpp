@@ -30,4 +30,23 @@ std::string bonusLimitCaption(std::string_view limit)
     return "Bonus Rolls Limited to " + std::string(limit) + " Rolls";
 }
 
+void ChatDisplay::append(ChatLine line)
+{
+    bytes += line.text.size();
+    lines.push_back(std::move(line));
+    while (lines.size() > 1 && (lines.size() > kMaxLines || bytes > kMaxBytes)) {
+        bytes -= lines.front().text.size();
+        lines.pop_front();
+        ++dropped;
+    }
+}
+
+void ChatDisplay::clear()
+{
+    lines.clear();
+    bytes = 0;
+    dropped = 0;
+    ++clearCount;
+}
+
 } // namespace zk

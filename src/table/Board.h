@@ -21,6 +21,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -133,11 +134,26 @@ struct ChatLine {
     }
 };
 
+// The chat display keeps the newest lines only: at most kMaxLines lines and
+// kMaxBytes of text, whichever bound comes first; the oldest go. Without a
+// bound any peer could grow every table's memory by chatting.
 struct ChatDisplay {
-    std::vector<ChatLine> lines;
+    static constexpr std::size_t kMaxLines = 2000;
+    static constexpr std::size_t kMaxBytes = 1024 * 1024;
+
+    std::deque<ChatLine> lines;
     // Grows by one at every "Clear Main Chat", so a view can tell a cleared
     // display from one that merely has as many lines as before.
     std::uint64_t clearCount = 0;
+    // Lines let go from the front to keep the bound since the last clear:
+    // lines[i] is line number dropped + i of the display.
+    std::uint64_t dropped = 0;
+    std::size_t bytes = 0; // text of the kept lines
+
+    // Adds a line at the end, letting the oldest go past the bound.
+    void append(ChatLine line);
+    // Empties the display ("Clear Main Chat").
+    void clear();
 };
 
 enum class BotSpeedItem { Slow, Normal, Fast };

@@ -29,13 +29,12 @@ TableChat::TableChat(const TableContext& table, Clock clock) : table_(table), cl
 
 void TableChat::addLineToChat(std::string_view text, ColourValue colour)
 {
-    table_.board.chat.lines.push_back(ChatLine{std::string(text), colour});
+    table_.board.chat.append(ChatLine{std::string(text), colour});
 }
 
 void TableChat::clearMainChat()
 {
-    table_.board.chat.lines.clear();
-    ++table_.board.chat.clearCount;
+    table_.board.chat.clear();
 }
 
 void TableChat::toggleScrollLock()

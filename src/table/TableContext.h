@@ -47,7 +47,7 @@ struct TableContext {
     // A notice in the chat display, in the system colour.
     void systemLine(std::string_view text) const
     {
-        board.chat.lines.push_back(ChatLine{std::string(text), kSystemColour});
+        board.chat.append(ChatLine{std::string(text), kSystemColour});
     }
     // An event sound, when "Play Sounds" is ticked.
     void eventSound(std::string_view name) const

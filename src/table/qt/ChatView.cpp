@@ -1,5 +1,7 @@
 #include "table/qt/ChatView.h"
 
+#include <algorithm>
+
 #include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -47,8 +49,12 @@ void ChatView::sync(const ChatDisplay& chat, bool scrollLock, int textSize)
         f.setPointSize(textSize);
         setFont(f);
     }
-    const bool cleared = chat.clearCount != shownClears_ || chat.lines.size() < shownLines_;
-    if (!cleared && chat.lines.size() == shownLines_)
+    // Line numbers count from the last clear; the display may have let its
+    // oldest lines go (chat.dropped) since this view last looked.
+    const std::uint64_t total = chat.dropped + chat.lines.size();
+    const bool cleared =
+        chat.clearCount != shownClears_ || total < shownLines_ || chat.dropped < shownDropped_;
+    if (!cleared && total == shownLines_)
         return;
 
     // One repaint for the whole batch, so a burst of lines does not flicker.
@@ -58,11 +64,25 @@ void ChatView::sync(const ChatDisplay& chat, bool scrollLock, int textSize)
     const QTextCursor keptCaret = textCursor();
     if (cleared) {
         clear();
-        shownLines_ = 0;
+        shownLines_ = chat.dropped;
+        shownDropped_ = chat.dropped;
         shownClears_ = chat.clearCount;
     }
-    for (; shownLines_ < chat.lines.size(); ++shownLines_)
-        appendLine(chat.lines[shownLines_]);
+    if (chat.dropped > shownDropped_) {
+        // The oldest lines went: their blocks go too (all of them when even
+        // lines this view never showed went).
+        const std::uint64_t gone = std::min<std::uint64_t>(chat.dropped, shownLines_) - shownDropped_;
+        QTextCursor front(document());
+        front.movePosition(QTextCursor::Start);
+        front.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(gone));
+        if (gone >= shownLines_ - shownDropped_)
+            front.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        front.removeSelectedText();
+        shownDropped_ = chat.dropped;
+        shownLines_ = std::max(shownLines_, shownDropped_);
+    }
+    for (; shownLines_ < total; ++shownLines_)
+        appendLine(chat.lines[static_cast<std::size_t>(shownLines_ - chat.dropped)]);
     if (scrollLock && !cleared) {
         setTextCursor(keptCaret);
         bar->setValue(keptScroll);
@@ -77,7 +97,7 @@ void ChatView::appendLine(const ChatLine& line)
 {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    if (shownLines_ > 0)
+    if (shownLines_ > shownDropped_)
         cursor.insertBlock();
     const QColor colour = toQColor(line.colour, palette());
     QTextCharFormat bold;

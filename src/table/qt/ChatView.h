@@ -68,7 +68,8 @@ private:
 
     QMenu* popup_ = nullptr;
     QCursor normalCursor_;
-    std::size_t shownLines_ = 0;
+    std::uint64_t shownLines_ = 0;   // lines shown since the last clear, dropped ones too
+    std::uint64_t shownDropped_ = 0; // of them, the ones removed from the front
     std::uint64_t shownClears_ = 0;
     int textSize_ = 0;
 };

@@ -131,6 +131,39 @@ TEST_F(ChatWindow, PopupCopiesPlainTextAndClearsTheDisplayThenLinesComeAgain)
     EXPECT_EQ(document()->toPlainText(), QStringLiteral("Ann chats: again"));
 }
 
+TEST_F(ChatWindow, TheDisplayKeepsTheNewestLinesWithinItsBoundAndShowsExactlyThose)
+{
+    hostAs("Bob");
+    const auto showsTheModel = [this] {
+        const ChatDisplay& model = board().chat;
+        ASSERT_EQ(document()->blockCount(), static_cast<int>(model.lines.size()));
+        EXPECT_EQ(document()->firstBlock().text(), QString::fromStdString(model.lines.front().text));
+        EXPECT_EQ(document()->lastBlock().text(), QString::fromStdString(model.lines.back().text));
+    };
+    // By lines: 2,500 short lines in bursts keep the last 2,000.
+    for (int burst = 0; burst < 5; ++burst) {
+        for (int i = 0; i < 500; ++i)
+            logic.handleMessage(host::chat("Ann chats: " + std::to_string(burst * 500 + i) + "|clRed"));
+        chat.refresh();
+        showsTheModel();
+    }
+    EXPECT_EQ(board().chat.lines.size(), ChatDisplay::kMaxLines);
+    EXPECT_EQ(board().chat.lines.back().text, "Ann chats: 2499");
+    // By bytes: 4 KB lines keep at most 1 MB; more than a whole display at
+    // once empties the view of everything older.
+    const std::string big(4000, 'w');
+    for (int i = 0; i < 600; ++i)
+        logic.handleMessage(host::chat("Ann chats: " + big + std::to_string(i) + "|clRed"));
+    chat.refresh();
+    EXPECT_LE(board().chat.bytes, ChatDisplay::kMaxBytes);
+    EXPECT_LT(board().chat.lines.size(), 300u);
+    showsTheModel();
+    // A clear still empties it, and lines come again.
+    logic.chat().clearMainChat();
+    host(host::chat("Ann chats: again|clRed"));
+    EXPECT_EQ(document()->toPlainText(), QStringLiteral("Ann chats: again"));
+}
+
 TEST_F(ChatWindow, ScrollLockKeepsTheViewAndBothItemsShareOneCheckMark)
 {
     hostAs("Bob");
