@@ -26,7 +26,7 @@ std::vector<std::string> split(std::string_view bytes)
 
 } // namespace
 
-struct RealGame::Table : TableEnvironment {
+struct RealGame::Table : QuietEnvironment {
     RealGame& game;
     int id;
     int slot = 0;
@@ -42,27 +42,12 @@ struct RealGame::Table : TableEnvironment {
             game.toHost_.emplace_back(id, std::move(m));
         return true;
     }
-    bool startHostListening() override { return true; }
     bool connectToHost(std::string_view) override
     {
         slot = game.engine_->freeSlot();
         game.engine_->connectionArrived(slot, id);
         return true;
     }
-    void openLobbyConnection() override {}
-    void showMessage(std::string_view) override {}
-    void showMessageThenClose(std::string_view) override {}
-    void closeProgram() override {}
-    void showLobbyDownload() override {}
-    void showStartGameWindow() override {}
-    void hideStartGameWindow() override {}
-    void playSound(std::string_view) override {}
-    void loadSettings() override {}
-    void saveSettings() override {}
-    void recordGame(const GameOutcome&) override {}
-    void offerHighestScore(std::string_view) override {}
-    void countOwnZonkard() override {}
-    void countOwnBonusMode() override {}
 };
 
 class Outbox : public HostOutbox {
