@@ -12,7 +12,8 @@ Framer::Result Framer::feed(std::string_view bytes, ReceiveQueue& queue)
         if (end == std::string_view::npos)
             break;
         if (pending_.empty()) {
-            queue.push({origin_, std::string(bytes.substr(start, end - start))});
+            if (end > start) // an empty message means nothing: it is not queued
+                queue.push({origin_, std::string(bytes.substr(start, end - start))});
         } else {
             pending_.append(bytes.substr(start, end - start));
             queue.push({origin_, std::move(pending_)});

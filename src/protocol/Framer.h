@@ -6,7 +6,8 @@
 //
 // Bytes after the last terminator stay pending until a later read completes
 // them, so a message cut across two reads is queued once, whole. Two
-// terminators in a row queue an empty message, which the drain step ignores.
+// terminators in a row frame an empty message, which means nothing and is not
+// queued (a storm of terminators costs no drain steps).
 #pragma once
 
 #include <string>

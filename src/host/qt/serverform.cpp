@@ -1,8 +1,20 @@
 #include "host/qt/serverform.h"
 
+#include <algorithm>
+#include <chrono>
+
+#include "game/DebugLog.h"
 #include "protocol/Commands.h"
 
 namespace zk {
+namespace {
+
+RateBudget::Ms now()
+{
+    return std::chrono::duration_cast<RateBudget::Ms>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+} // namespace
 
 TServer::TServer(BotSpeedProvider botSpeed, NoticeSink notices, DieSource dice, QObject* parent)
     : QObject(parent),
@@ -66,7 +78,11 @@ void TServer::Sock1Accept(TSock& listener)
     sock->onRead = [this, slot, id](TSock&, std::size_t) { tempsockRead(slot, id); };
     sock->onInfo = [this, id](TSock&, TSock::InfoKind, const std::string& text) { tempsockInfo(id, text); };
     sock->onDisconnect = nullptr; // the component closes itself after the peer closed
-    sock->onWrite = nullptr;
+    sock->onWrite = [this, slot, id](TSock&) {
+        if (Connection* c = live(slot, id))
+            c->lastProgress = now();
+    };
+    sock->setSendBufferSize(kSendBufferBytes);
 
     Connection& c = conns_[static_cast<std::size_t>(slot)];
     if (c.sock) {
@@ -79,6 +95,9 @@ void TServer::Sock1Accept(TSock& listener)
     c.sock = std::move(sock);
     c.framer = std::make_unique<Framer>(id);
     c.id = id;
+    c.budget = RateBudget();
+    c.lastProgress = now();
+    c.skippedLines = 0;
     engine_.connectionArrived(slot, id);
     syncTimer1();
 }
@@ -94,13 +113,20 @@ void TServer::tempsockRead(int slot, int id)
     } catch (const ESockException&) {
         return;
     }
+    // The budget is spent before anything is queued: a flood is cut off
+    // before the relay multiplies its chat to every table.
+    const auto terminators = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), kTerminator));
+    if (!c->budget.spend(now(), terminators, bytes.size())) {
+        dropConnection(slot, id, "over its rate budget");
+        return;
+    }
     const Framer::Result framed = c->framer->feed(bytes, socktimer.queue());
     socktimer.wake();
-    if (framed == Framer::Result::Overflow || socktimer.queue().waiting(id) > kMaxQueuedMessages) {
-        // A line that never ends, or a flood: the peer is cut off like any
-        // departure.
-        dropConnection(slot, id);
-    }
+    // A line that never ends, or a flood: the peer is cut off like any departure.
+    if (framed == Framer::Result::Overflow)
+        dropConnection(slot, id, "a message without end");
+    else if (socktimer.queue().waiting(id) > kMaxQueuedMessages)
+        dropConnection(slot, id, "too many messages waiting");
 }
 
 void TServer::tempsockInfo(int id, const std::string& text)
@@ -112,11 +138,16 @@ void TServer::tempsockInfo(int id, const std::string& text)
     syncTimer1();
 }
 
-void TServer::dropConnection(int slot, int id)
+void TServer::dropConnection(int slot, int id, const char* why)
 {
     Connection* c = live(slot, id);
-    if (c && c->sock->connected())
-        c->sock->close(); // reports "Socket Closed": the departure follows
+    if (!c || !c->sock->connected())
+        return;
+    if (why) {
+        debugLog("host: closed connection " + std::to_string(id) + " (slot " + std::to_string(slot) +
+                 "): " + why + "; " + std::to_string(c->skippedLines) + " relayed lines skipped");
+    }
+    c->sock->close(); // reports "Socket Closed": the departure follows
 }
 
 void TServer::send(int slot, std::string_view bytes)
@@ -126,14 +157,22 @@ void TServer::send(int slot, std::string_view bytes)
     Connection& c = conns_[static_cast<std::size_t>(slot)];
     if (!c.sock || !c.sock->connected())
         return; // never send on a slot without a live connection
+    const std::size_t unsent = c.sock->unsentBytes();
+    const RateBudget::Ms at = now();
+    if (unsent == 0)
+        c.lastProgress = at; // caught up: a stall is counted from here
+    switch (sendVerdict(isRelayedLine(bytes), unsent, at - c.lastProgress)) {
+    case SendVerdict::Send: break;
+    case SendVerdict::Skip: ++c.skippedLines; return;
+    case SendVerdict::Close:
+        // A peer that takes nothing: cut it off before it eats the host's memory.
+        dropConnection(slot, c.id, "it does not read");
+        return;
+    }
     try {
         c.sock->send(bytes);
     } catch (const ESockException&) {
         return;
-    }
-    if (c.sock->unsentBytes() > kMaxUnsentBytes) {
-        // A peer that never reads: cut it off before it eats the host's memory.
-        dropConnection(slot, c.id);
     }
 }
 

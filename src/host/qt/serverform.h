@@ -9,14 +9,16 @@
 //     if (!host.startListening(gamePort(), &error))
 //         report(error);                   // e.g. "Listen - Error Binding Socket"
 //
-// Connection safety lives here: a connection whose pending text passes
-// kMaxPendingBytes without a terminator, whose unsent output passes
-// kMaxUnsentBytes (a peer that never reads), or that has more than
-// kMaxQueuedMessages messages waiting for the drain step (a flood), is closed
-// like any departure; the messages it left in the queue are dropped. The
-// drain serves the connections round-robin (ReceiveQueue), so one busy
-// connection delays another's request by one interval at most. Nothing is ever sent on a slot without a
-// live connection.
+// Connection safety lives here (the rules are in PeerLimits.h): a connection
+// whose pending text passes kMaxPendingBytes without a terminator, that has
+// more than kMaxQueuedMessages messages waiting for the drain step, or that
+// sends faster than its RateBudget allows (a flood) is closed like any
+// departure; the messages it left in the queue are dropped. The drain serves
+// the connections round-robin (ReceiveQueue), so one busy connection delays
+// another's request by one interval at most. A connection that falls behind
+// in reading is sent no relayed chat until it catches up; one that takes
+// nothing at all is closed. Nothing is ever sent on a slot without a live
+// connection. With ZONKARDS_DEBUG set, each close for abuse is logged.
 #pragma once
 
 #include <QObject>
@@ -29,20 +31,12 @@
 #include <string>
 
 #include "host/HostEngine.h"
+#include "host/PeerLimits.h"
 #include "protocol/Framer.h"
 #include "protocol/qt/MessagePump.h"
 #include "protocol/qt/Sock.h"
 
 namespace zk {
-
-// Messages one connection may have waiting in the receive queue. A table has
-// at most a few game requests in flight (a roll, a category, a seat menu
-// choice); the burstiest honest traffic is a player's chat: lines typed,
-// phrases (gated to one per few seconds) and chatter sounds. 64 is more
-// than a fast typist sends in the 0.64 s that the drain needs for them even
-// alone, and under fair draining it keeps a flooding connection's backlog
-// to 64 intervals of its own turns.
-inline constexpr std::size_t kMaxQueuedMessages = 64;
 
 class TServer : public QObject, private HostOutbox {
     Q_OBJECT
@@ -72,6 +66,10 @@ private:
         std::unique_ptr<TSock> sock;
         std::unique_ptr<Framer> framer;
         int id = 0;
+        RateBudget budget;
+        // When the connection last took bytes, or had nothing unsent.
+        RateBudget::Ms lastProgress{0};
+        std::size_t skippedLines = 0; // relayed lines it was behind for
     };
 
     // HostOutbox
@@ -81,7 +79,7 @@ private:
     void Sock1Accept(TSock& listener);
     void tempsockRead(int slot, int id);
     void tempsockInfo(int id, const std::string& text);
-    void dropConnection(int slot, int id);
+    void dropConnection(int slot, int id, const char* why = nullptr);
     void socktimerTick(const QueuedMessage& message);
     void timer1Timer();
     // Runs timer1 as the engine's timer state says, restarting it whenever

@@ -310,6 +310,12 @@ bool TSock::hasSocket() const
     return !socket_.isNull();
 }
 
+void TSock::setSendBufferSize(int bytes)
+{
+    if (socket_)
+        socket_->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, bytes);
+}
+
 std::size_t TSock::unsentBytes() const
 {
     return socket_ ? static_cast<std::size_t>(socket_->bytesToWrite()) : 0;

@@ -113,6 +113,9 @@ public:
 
     bool connected() const { return connected_; }
     bool hasSocket() const;
+    // Asks the operating system for a send buffer of about this size on the
+    // connected socket (it may round it); nothing happens without a socket.
+    void setSendBufferSize(int bytes);
     // Bytes handed to send() that the operating system has not taken yet.
     std::size_t unsentBytes() const;
     // The port actually listened on (useful when portName is "0").

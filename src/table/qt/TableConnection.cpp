@@ -1,11 +1,21 @@
 #include "table/qt/TableConnection.h"
 
+#include "game/DebugLog.h"
 #include "game/Timing.h"
 #include "protocol/Commands.h"
 #include "protocol/Text.h"
 #include "table/TableLogic.h"
 
 namespace zk {
+namespace {
+
+// Messages the table may have waiting. The host sends at most a few
+// messages per drain step of its own (10 ms) and the table handles one per
+// millisecond, so an honest host never comes near this; a host that sends
+// more is treated as gone, as when it closes the connection.
+constexpr std::size_t kMaxWaitingMessages = 4096;
+
+} // namespace
 
 TableConnection::TableConnection(TableLogic& logic, std::function<void()> changed)
     : logic_(logic), changed_(std::move(changed)),
@@ -17,6 +27,12 @@ TableConnection::TableConnection(TableLogic& logic, std::function<void()> change
     sock.onRead = [this](TSock& s, std::size_t) {
         // A line beyond the framer's limit is dropped by it; the rest goes on.
         framer_.feed(s.receive(), Timer1.queue());
+        if (Timer1.queue().size() > kMaxWaitingMessages) {
+            debugLog("table: the host sent more messages than can wait; the connection is closed");
+            Timer1.queue().discard(0);
+            s.close(); // "Socket Closed": the table ends as when the host goes
+            return;
+        }
         Timer1.wake();
     };
     sock.onInfo = [this](TSock&, TSock::InfoKind kind, const std::string& text) { sockInfo(kind, text); };

@@ -149,6 +149,25 @@ TEST(Tables, ATableThatFindsTheGameFullEndsItsProgram)
     EXPECT_EQ(ann.quit(), 0);
 }
 
+TEST(Tables, AHostThatFloodsATableEndsItInsteadOfGrowingIt)
+{
+    // A hostile host: a storm of terminators (empty messages, which mean
+    // nothing) and far more chat lines than any host sends at once.
+    Sandbox box;
+    const int port = freeTcpPort();
+    TcpListener evil(port);
+    ASSERT_TRUE(evil.ok());
+    ZonkardsProcess bob(box, {"Bob", "127.0.0.1", "false"}, port);
+    const int fd = evil.accept(kAppDeadlineMs);
+    ASSERT_GE(fd, 0);
+    sendAll(fd, "CMD_sendlogininfo+2\xFF" + std::string(1 << 20, '\xFF'));
+    std::string flood;
+    for (int i = 0; i < 20000; ++i)
+        flood += "CMD_chat+Evil chats: " + std::to_string(i) + "|clBlack\xFF";
+    sendAll(fd, flood);
+    EXPECT_EQ(bob.wait(), 0) << bob.stderrText();
+}
+
 TEST(Tables, ALateJoinerSeesTheSameScoreCard)
 {
     Sandbox annBox, bobBox, cyBox;
