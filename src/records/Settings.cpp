@@ -42,12 +42,47 @@ const char* onOffText(bool on)
     return on ? "true" : "false";
 }
 
-KeyWriter realWriter(const KeyWriter& write)
+// The real writer of one save: every key is applied to the file's content
+// in memory and the file is replaced once, at commit. A crash or a full disk
+// in the middle of a save leaves the old file or the new one, never some keys
+// of each. The bytes are those that writing the keys one by one would give.
+class StagedKeys {
+public:
+    explicit StagedKeys(const std::filesystem::path& file) : file_(file)
+    {
+        FileBytes f = readWholeFile(file);
+        readable_ = f.status == ReadStatus::Ok || f.status == ReadStatus::Missing;
+        bytes_ = std::move(f.bytes);
+    }
+    KeyWriter writer()
+    {
+        return [this](const std::filesystem::path&, std::string_view section, std::string_view key,
+                      std::string_view value) {
+            if (readable_)
+                bytes_ = ini::withValue(bytes_, section, key, value);
+            return readable_;
+        };
+    }
+    bool commit() const { return readable_ && writeFileAtomically(file_, bytes_) == WriteStatus::Done; }
+
+private:
+    std::filesystem::path file_;
+    std::string bytes_;
+    bool readable_ = false;
+};
+
+// Runs one save through the caller's writer, or staged and committed once.
+template <typename Body>
+std::optional<std::string> save(const std::filesystem::path& file, const KeyWriter& writer, Body&& body)
 {
-    if (write)
-        return write;
-    return [](const std::filesystem::path& file, std::string_view section, std::string_view key,
-              std::string_view value) { return ini::writeKey(file, section, key, value); };
+    if (writer)
+        return body(writer);
+    StagedKeys staged(file);
+    if (auto message = body(staged.writer()))
+        return message;
+    if (!staged.commit())
+        return unableToWriteMessage(file);
+    return std::nullopt;
 }
 
 } // namespace
@@ -126,44 +161,46 @@ std::string unableToWriteMessage(const std::filesystem::path& file)
 std::optional<std::string> saveSettings(const std::filesystem::path& file, std::string_view section,
                                         const SettingsValues& values, const KeyWriter& writer)
 {
-    const KeyWriter write = realWriter(writer);
-    struct Item {
-        std::string_view key;
-        std::string value;
-        bool mayFail; // its failure alone does not stop the save
-    };
-    const Item items[] = {
-        {settingkey::Textsize, std::to_string(values.textSize), false},
-        {settingkey::Textcolor, colourToText(values.textColour), true},
-        {settingkey::Actioncolor, colourToText(values.actionColour), true},
-        {settingkey::Botspeed, botSpeedText(values.botSpeed), false},
-        {settingkey::Rolls, rollsText(values.rolls), false},
-        {settingkey::Top, std::to_string(values.bounds.top), false},
-        {settingkey::Left, std::to_string(values.bounds.left), false},
-        {settingkey::Width, std::to_string(values.bounds.width), false},
-        {settingkey::Height, std::to_string(values.bounds.height), false},
-        {settingkey::Turnsound, values.turnSound == TurnSound::New ? "1" : "0", false},
-        {settingkey::ChatterSounds, onOffText(values.playChatterSounds), false},
-        {settingkey::Playsounds, onOffText(values.playSounds), false},
-        {settingkey::Remindme, onOffText(values.remindMe), false},
-    };
-    static_assert(std::size(items) == kSaveOrder.size());
-    for (const Item& item : items) {
-        if (!write(file, section, item.key, item.value) && !item.mayFail)
-            return unableToWriteMessage(file);
-    }
-    return std::nullopt;
+    return save(file, writer, [&](const KeyWriter& write) -> std::optional<std::string> {
+        struct Item {
+            std::string_view key;
+            std::string value;
+            bool mayFail; // its failure alone does not stop the save
+        };
+        const Item items[] = {
+            {settingkey::Textsize, std::to_string(values.textSize), false},
+            {settingkey::Textcolor, colourToText(values.textColour), true},
+            {settingkey::Actioncolor, colourToText(values.actionColour), true},
+            {settingkey::Botspeed, botSpeedText(values.botSpeed), false},
+            {settingkey::Rolls, rollsText(values.rolls), false},
+            {settingkey::Top, std::to_string(values.bounds.top), false},
+            {settingkey::Left, std::to_string(values.bounds.left), false},
+            {settingkey::Width, std::to_string(values.bounds.width), false},
+            {settingkey::Height, std::to_string(values.bounds.height), false},
+            {settingkey::Turnsound, values.turnSound == TurnSound::New ? "1" : "0", false},
+            {settingkey::ChatterSounds, onOffText(values.playChatterSounds), false},
+            {settingkey::Playsounds, onOffText(values.playSounds), false},
+            {settingkey::Remindme, onOffText(values.remindMe), false},
+        };
+        static_assert(std::size(items) == kSaveOrder.size());
+        for (const Item& item : items) {
+            if (!write(file, section, item.key, item.value) && !item.mayFail)
+                return unableToWriteMessage(file);
+        }
+        return std::nullopt;
+    });
 }
 
 std::optional<std::string> savePhrases(const std::filesystem::path& file, std::string_view section,
                                        const PhraseList& phrases, const KeyWriter& writer)
 {
-    const KeyWriter write = realWriter(writer);
-    for (int n = 1; n <= kPhraseCount; ++n) {
-        if (!write(file, section, phraseKey(n), phrases[static_cast<std::size_t>(n - 1)]))
-            return unableToWriteMessage(file);
-    }
-    return std::nullopt;
+    return save(file, writer, [&](const KeyWriter& write) -> std::optional<std::string> {
+        for (int n = 1; n <= kPhraseCount; ++n) {
+            if (!write(file, section, phraseKey(n), phrases[static_cast<std::size_t>(n - 1)]))
+                return unableToWriteMessage(file);
+        }
+        return std::nullopt;
+    });
 }
 
 std::optional<WindowBounds> boundsToSaveOnClose(const WindowBounds& window, const WindowBounds& remembered,

@@ -93,8 +93,9 @@ inline constexpr std::array<std::string_view, 13> kSaveOrder = {
     settingkey::Remindme,
 };
 
-// Writes one key of one section; false when it could not be written.
-// ini::writeKey is the real one; a caller may wrap it (to log, for instance).
+// Writes one key of one section; false when it could not be written. A
+// caller may pass its own (to log, for instance, or to fail on purpose);
+// without one, a save replaces the file once with every key applied.
 using KeyWriter = std::function<bool(const std::filesystem::path& file, std::string_view section,
                                      std::string_view key, std::string_view value)>;
 
