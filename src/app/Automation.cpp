@@ -20,6 +20,7 @@
 
 #include <optional>
 
+#include "app/AutomationCommand.h"
 #include "app/GameSession.h"
 #include "game/Colour.h"
 #include "table/qt/BoardLayout.h"
@@ -275,11 +276,10 @@ void Automation::write(const QByteArray& line)
 
 void Automation::readCommands()
 {
-    while (socket_->canReadLine()) {
-        const QByteArray line = socket_->readLine().trimmed();
-        if (!line.isEmpty())
-            write(obey(line));
-    }
+    // One line at a time: a command that waits (timeroll) lets the lines
+    // that follow it be read and obeyed in the meantime, in order.
+    while (const auto line = nextCommandLine(*socket_))
+        write(obey(readAutomationCommand(*line)));
 }
 
 QByteArray Automation::timeRoll()
@@ -319,20 +319,18 @@ QByteArray Automation::timeRoll()
     return "ok " + QByteArray::number(static_cast<double>(clock.nsecsElapsed()) / 1e6, 'f', 3);
 }
 
-QByteArray Automation::obey(const QByteArray& line)
+QByteArray Automation::obey(const AutomationCommand& command)
 {
-    const QString text = QString::fromUtf8(line);
-    const QString command = text.section(QLatin1Char(' '), 0, 0);
-    const QString rest = text.section(QLatin1Char(' '), 1);
+    using Verb = AutomationCommand::Verb;
     Tchat& chat = session_.chat();
 
-    if (command == "board")
-        return QJsonDocument(boardJson(session_)).toJson(QJsonDocument::Compact);
+    switch (command.verb) {
+    case Verb::Board: return QJsonDocument(boardJson(session_)).toJson(QJsonDocument::Compact);
 
-    if (command == "type") {
+    case Verb::Type: {
         ChatEntry* entry = chat.chatEntry();
         entry->setFocus();
-        for (const QChar c : rest) {
+        for (const QChar c : command.text) {
             const int key =
                 c.isLetterOrNumber() && c.unicode() < 128 ? c.toUpper().unicode() : int(Qt::Key_unknown);
             typeKey(entry, key, QString(c));
@@ -341,22 +339,19 @@ QByteArray Automation::obey(const QByteArray& line)
         return ok();
     }
 
-    if (command == "click") {
-        const QString element = rest.section(QLatin1Char(' '), 0, 0);
-        const int n = rest.section(QLatin1Char(' '), 1, 1).toInt();
-        const auto point = elementPoint(session_.logic().board(), element, n);
+    case Verb::Click: {
+        const auto point = elementPoint(session_.logic().board(), command.target, command.number);
         if (!point)
             return error("no such element");
         mouseClick(chat.boardPanel(), *point);
         return ok();
     }
 
-    if (command == "timeroll")
-        return timeRoll();
+    case Verb::TimeRoll: return timeRoll();
 
-    if (command == "menu") {
+    case Verb::Menu:
         for (QAction* top : chat.menuBar()->actions()) {
-            QAction* item = top->menu() ? findAction(top->menu(), rest) : nullptr;
+            QAction* item = top->menu() ? findAction(top->menu(), command.text) : nullptr;
             if (!item)
                 continue;
             if (!item->isEnabled())
@@ -365,11 +360,9 @@ QByteArray Automation::obey(const QByteArray& line)
             return ok();
         }
         return error("no such item");
-    }
 
-    if (command == "seatmenu") {
-        const int seat = rest.section(QLatin1Char(' '), 0, 0).toInt();
-        const QString itemText = rest.section(QLatin1Char(' '), 1);
+    case Verb::SeatMenu: {
+        const int seat = command.number;
         if (!Board::isSeat(seat))
             return error("no such seat");
         BoardPanel* board = chat.boardPanel();
@@ -377,7 +370,7 @@ QByteArray Automation::obey(const QByteArray& line)
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, board->mapToGlobal(pos));
         QApplication::sendEvent(board, &event);
         auto* menu = chat.findChild<QMenu*>(QStringLiteral("popup_kick"));
-        QAction* item = menu ? findAction(menu, itemText) : nullptr;
+        QAction* item = menu ? findAction(menu, command.text) : nullptr;
         if (!item) {
             if (menu)
                 menu->hide();
@@ -391,19 +384,19 @@ QByteArray Automation::obey(const QByteArray& line)
         return ok();
     }
 
-    if (command == "set" || command == "press") {
-        QWidget* window = findWindow(text.section(QLatin1Char(' '), 1, 1));
-        const QString childName = text.section(QLatin1Char(' '), 2, 2);
+    case Verb::Set:
+    case Verb::Press: {
+        QWidget* window = findWindow(command.target);
         if (!window)
             return error("no such window");
-        QWidget* child = window->findChild<QWidget*>(childName);
+        QWidget* child = window->findChild<QWidget*>(command.child);
         if (!child)
             return error("no such widget");
-        if (command == "set") {
+        if (command.verb == Verb::Set) {
             auto* field = qobject_cast<QLineEdit*>(child);
             if (!field)
                 return error("not a text field");
-            field->setText(text.section(QLatin1Char(' '), 3));
+            field->setText(command.text);
             return ok();
         }
         if (auto* button = qobject_cast<QAbstractButton*>(child))
@@ -413,17 +406,16 @@ QByteArray Automation::obey(const QByteArray& line)
         return ok();
     }
 
-    if (command == "dismiss") {
+    case Verb::Dismiss:
         for (QMessageBox* box : chat.findChildren<QMessageBox*>(QStringLiteral("zk_message"))) {
             if (box->isVisible())
                 box->done(QMessageBox::Ok);
         }
         return ok();
-    }
 
-    if (command == "quit") {
-        chat.close();
-        return ok();
+    case Verb::Quit: chat.close(); return ok();
+
+    case Verb::Unknown: break;
     }
     return error("unknown command");
 }

@@ -35,6 +35,7 @@ class QLocalSocket;
 
 namespace zk {
 
+struct AutomationCommand;
 class GameSession;
 
 class Automation : public QObject {
@@ -50,7 +51,7 @@ public:
 
 private:
     void readCommands();
-    QByteArray obey(const QByteArray& line);
+    QByteArray obey(const AutomationCommand& command);
     void write(const QByteArray& line);
     QByteArray timeRoll();
 

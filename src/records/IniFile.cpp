@@ -11,12 +11,14 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // One line of the file: where it starts, its text without the line ending,
-// and its full length with the ending.
+// its full length with the ending, and whether that ending holds a line feed
+// (a last line may end in a lone carriage return, which reads as no part of
+// the text but ends no line either).
 struct Line {
     std::size_t start = 0;
     std::string_view text;
     std::size_t fullLength = 0;
-    bool hasEnding() const { return fullLength > text.size(); }
+    bool endsWithLineFeed = false;
 };
 
 std::vector<Line> splitLines(std::string_view content)
@@ -31,7 +33,7 @@ std::vector<Line> splitLines(std::string_view content)
             text.remove_suffix(1);
         if (!text.empty() && text.back() == '\r')
             text.remove_suffix(1);
-        lines.push_back({pos, text, end - pos});
+        lines.push_back({pos, text, end - pos, nl != std::string_view::npos});
         pos = end;
     }
     if (!lines.empty() && lines.front().text.starts_with(kBom))
@@ -114,6 +116,14 @@ std::string_view lineEndingOf(std::string_view content)
     return nl > 0 && content[nl - 1] == '\r' ? "\r\n" : "\n";
 }
 
+// Ends the last line of text, which has no line feed: a carriage return at
+// its end gets the line feed it lacks, so the line reads as it did (another
+// carriage return would become part of its value); otherwise nl.
+void endLastLine(std::string& text, std::string_view nl)
+{
+    text.append(!text.empty() && text.back() == '\r' ? "\n" : nl);
+}
+
 } // namespace
 
 std::optional<std::string> findValue(std::string_view content, std::string_view section, std::string_view key)
@@ -142,7 +152,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
     if (!range) {
         out.append(content);
         if (!out.empty() && out.back() != '\n')
-            out.append(nl);
+            endLastLine(out, nl);
         out.append("[").append(section).append("]").append(nl);
         out.append(key).append("=").append(cleanValue).append(nl);
         return out;
@@ -169,8 +179,8 @@ std::string withValue(std::string_view content, std::string_view section, std::s
     const Line& anchor = lines[after];
     const std::size_t insertAt = anchor.start + anchor.fullLength;
     out.append(content.substr(0, insertAt));
-    if (!anchor.hasEnding())
-        out.append(nl);
+    if (!anchor.endsWithLineFeed)
+        endLastLine(out, nl);
     out.append(key).append("=").append(cleanValue).append(nl);
     out.append(content.substr(insertAt));
     return out;

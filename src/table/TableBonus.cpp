@@ -14,7 +14,7 @@ HandlerResult TableLogic::zonkard(const msg::Decoded<msg::Zonkard>& m)
     setCell(seat, kCategoryCount, m->points.text);
     if (!m.reached(msg::Zonkard::Rolls))
         return HandlerResult::Malformed;
-    board_.rollCount = m->rolls;
+    showRollCount(m->rolls);
     showRolledDice(m->dice);
     if (!m.complete)
         return HandlerResult::Malformed;

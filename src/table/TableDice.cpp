@@ -2,6 +2,8 @@
 // and the tumbling while a turn waits for its first roll.
 #include "table/TableLogic.h"
 
+#include <algorithm>
+
 namespace zk {
 
 void TableLogic::drawDie(Die& die, DieBody body)
@@ -40,6 +42,11 @@ void TableLogic::newTurnDice()
     }
 }
 
+void TableLogic::showRollCount(int reported)
+{
+    board_.rollCount = std::clamp(reported, 0, kRollsPerTurn);
+}
+
 HandlerResult TableLogic::createdice(const msg::Decoded<msg::CreateDice>& m)
 {
     board_.dicetimerRunning = false;
@@ -47,7 +54,7 @@ HandlerResult TableLogic::createdice(const msg::Decoded<msg::CreateDice>& m)
         return HandlerResult::Malformed;
     const int seat = m->seat;
     const int rolls = m->rolls;
-    board_.rollCount = rolls;
+    showRollCount(rolls);
     state_.currentSeat = seat;
 
     // Dice the roll left alone stay up with their face and hold; the rolled

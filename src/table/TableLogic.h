@@ -174,6 +174,9 @@ private:
     void placeTurnColumn(int seat, bool keepChosenMarkers);
     void offerCategory(int seat, int category);
     void newTurnDice();
+    // The rolls used as the host reports them, within the 0 to 3 the counter
+    // shows: a count beyond either end reads as that end.
+    void showRollCount(int reported);
     void drawDie(Die& die, DieBody body);
     // The die a reported pair names, with its face taken and its hold
     // released; nullptr for a pair that names no die or no face.

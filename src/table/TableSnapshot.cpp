@@ -26,7 +26,7 @@ HandlerResult TableLogic::loadstats(const msg::Decoded<msg::LoadStats>& m)
     board_.bonusCaption = bonusLimitCaption(m->limit.text);
     if (!m.reached(Field::Rolls))
         return HandlerResult::Malformed;
-    board_.rollCount = m->rolls;
+    showRollCount(m->rolls);
     if (!m.reached(Field::Round))
         return HandlerResult::Malformed;
     board_.round = "Round: " + m->round.text;

@@ -1,15 +1,13 @@
 #include "windows/HttpGet.h"
 
 #include "windows/CurlLibrary.h"
+#include "windows/HttpAnswer.h"
 #include "windows/LobbyAddress.h"
 
 #include <QMetaObject>
 
 namespace zk {
 namespace {
-
-// Redirections followed before the request counts as failed.
-constexpr int kMaxRedirections = 5;
 
 bool isHttps(const QUrl& url)
 {
@@ -31,10 +29,7 @@ struct HttpGet::Transfer {
     QUrl url; // the address of the current hop
     Sink sink;
     std::atomic<bool> aborted{false};
-    bool statusFailed = false; // an answer that is neither 2xx nor a followed redirection
-    bool bodyStarted = false;
-    bool sawLocation = false; // the current answer's head names another address
-    qint64 received = 0;
+    HttpAnswer answer;
     char errorText[CURL_ERROR_SIZE] = {};
 
     ~Transfer()
@@ -105,23 +100,14 @@ size_t HttpGet::onHeader(char* data, size_t size, size_t count, void* user)
     const size_t n = size * count;
     if (t->aborted)
         return 0;
-    QByteArray line(data, static_cast<qsizetype>(n));
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    if (line.isEmpty()) {
-        // The head is complete; a status of 400 or more ends the request here.
-        if (t->responseCode() >= 400) {
-            t->statusFailed = true;
-            return 0;
-        }
-        return n;
+    HeadLine head =
+        readHeadLine(t->answer, QByteArrayView(data, static_cast<qsizetype>(n)), t->responseCode());
+    if (!head.proceed)
+        return 0;
+    if (head.line) {
+        HttpGet* owner = t->owner;
+        t->post([owner, line = std::move(*head.line)] { emit owner->headerLine(line); });
     }
-    if (line.startsWith("HTTP/"))
-        t->sawLocation = false; // a new answer begins
-    else if (line.toLower().startsWith("location:"))
-        t->sawLocation = true;
-    HttpGet* owner = t->owner;
-    t->post([owner, line] { emit owner->headerLine(line); });
     return n;
 }
 
@@ -131,24 +117,20 @@ size_t HttpGet::onBody(char* data, size_t size, size_t count, void* user)
     const size_t n = size * count;
     if (t->aborted)
         return 0;
-    const long code = t->responseCode();
-    if (code >= 300 && code <= 399 && t->sawLocation)
-        return n; // the note of a redirection, which run() follows: not the document
-    // Only a successful answer is the document; any other body (a redirection
-    // that leads nowhere, say) would otherwise be saved and run as the installer.
-    if (code < 200 || code > 299) {
-        t->statusFailed = true;
-        return 0;
+    switch (bodyUse(t->answer, t->responseCode())) {
+    case BodyUse::RedirectionNote: return n;
+    case BodyUse::Refused: return 0;
+    case BodyUse::Document: break;
     }
     HttpGet* owner = t->owner;
-    if (!t->bodyStarted) {
-        t->bodyStarted = true;
+    if (!t->answer.bodyStarted) {
+        t->answer.bodyStarted = true;
         t->post([owner] { emit owner->documentBegins(); });
     }
     if (n > 0 && !t->sink(data, n))
         return 0;
-    t->received += static_cast<qint64>(n);
-    const qint64 total = t->received;
+    t->answer.received += static_cast<qint64>(n);
+    const qint64 total = t->answer.received;
     t->post([owner, total] { emit owner->dataReceived(total); });
     return n;
 }
@@ -248,29 +230,27 @@ void HttpGet::run(Transfer* t)
                 done = true;
             }
         }
-        const long code = t->responseCode();
-        if (t->aborted) {
-            error = QStringLiteral("aborted");
-        } else if (mc != CURLM_OK) {
-            error = QString::fromUtf8(curl->multi_strerror(mc));
-        } else if (!done) {
-            error = QStringLiteral("the transfer did not finish");
-        } else if (result == CURLE_OK && code >= 300 && code <= 399 && !t->redirection().isEmpty()) {
-            const QUrl next(QString::fromUtf8(t->redirection()));
-            if (hop + 1 > kMaxRedirections)
-                error = QStringLiteral("too many redirections");
-            else if (!isDownloadAddress(next) || (startedSecure && !isHttps(next)))
-                error = QStringLiteral("redirected to an address that is not allowed");
-            else if (!t->prepare(next))
-                error = QStringLiteral("cannot follow the redirection");
-            else
+        HopReport report;
+        report.aborted = t->aborted;
+        report.pollFailed = mc != CURLM_OK;
+        if (report.pollFailed)
+            report.pollError = QString::fromUtf8(curl->multi_strerror(mc));
+        report.finished = done;
+        report.transferOk = result == CURLE_OK;
+        if (!report.transferOk)
+            report.transferError =
+                QString::fromUtf8(t->errorText[0] ? t->errorText : curl->easy_strerror(result));
+        report.status = t->responseCode();
+        if (report.transferOk && report.status >= 300 && report.status <= 399)
+            report.redirection = t->redirection();
+        const HopVerdict verdict = judgeHop(t->answer, report, hop, startedSecure);
+        if (verdict.kind == HopVerdict::Kind::Follow) {
+            if (t->prepare(verdict.next))
                 continue;
-        } else if (t->statusFailed || (result == CURLE_OK && (code < 200 || code > 299))) {
-            error = QStringLiteral("HTTP status %1").arg(code);
-        } else if (result != CURLE_OK) {
-            error = QString::fromUtf8(t->errorText[0] ? t->errorText : curl->easy_strerror(result));
+            error = QStringLiteral("cannot follow the redirection");
         } else {
-            ok = true;
+            ok = verdict.kind == HopVerdict::Kind::Done;
+            error = verdict.error;
         }
         break;
     }

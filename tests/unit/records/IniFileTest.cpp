@@ -66,6 +66,28 @@ TEST(IniWrite, ChangingOneKeyKeepsEveryOtherByte)
     EXPECT_EQ(ini::withValue("", "agame", "Phrase1", "a\r\n[evil]\nb"), "[agame]\r\nPhrase1=a  [evil] b\r\n");
 }
 
+TEST(IniWrite, ALastLineEndingInALoneCarriageReturnGetsItsLineFeed)
+{
+    // A file cut between the CR and the LF of its last line: a key or a
+    // section written after it starts a line of its own, and the cut line
+    // reads as it did.
+    struct Case {
+        std::string_view content, section, key, expected;
+        std::optional<std::string> top; // what Top of agame reads afterwards
+    };
+    for (const Case& c : {
+             Case{"[agame]\r\nTop=1\r", "agame", "Left", "[agame]\r\nTop=1\r\nLeft=5\r\n", "1"},
+             Case{"[agame]\nTop=1\r", "lobby", "Left", "[agame]\nTop=1\r\n[lobby]\nLeft=5\n", "1"},
+             Case{"[agame]\r", "agame", "Left", "[agame]\r\nLeft=5\r\n", std::nullopt},
+             Case{"[agame]\r\nTop=1\r", "agame", "Top", "[agame]\r\nTop=5\r", "5"},
+         }) {
+        const std::string out = ini::withValue(c.content, c.section, c.key, "5");
+        EXPECT_EQ(out, c.expected) << c.content;
+        EXPECT_EQ(ini::findValue(out, c.section, c.key), "5") << c.content;
+        EXPECT_EQ(ini::findValue(out, "agame", "Top"), c.top) << c.content;
+    }
+}
+
 TEST(IniFile, WritesCreateReplaceAndReadBack)
 {
     test::TempDir dir;

@@ -53,6 +53,26 @@ TEST_F(Dice, TheFirstRollNamesAllFiveAndShowsTheDiceLowered)
     EXPECT_EQ(env.sounds, std::vector<std::string>{"dice"});
 }
 
+TEST_F(Dice, ARollCountBeyondTheCounterReadsAsItsNearestEnd)
+{
+    // The counter shows 0 to 3 rolls used; a count the host reports beyond
+    // either end is kept at that end, for the picture and the screen reader.
+    struct Case {
+        std::string message;
+        int shown;
+    };
+    for (const Case& c : {
+             Case{host::createdice(3, -1, faces({1, 2, 3, 4, 5})), 0},
+             Case{host::createdice(3, 7, faces({1, 2, 3, 4, 5})), 3},
+             Case{msg::text(msg::Zonkard{3, 0, 0, 99, faces({1, 2, 3, 4, 5})}), 3},
+             Case{msg::text(msg::LoadStats{3, 3, 5, -4, 1, 0, faces({1, 2, 3, 4, 5})}), 0},
+             Case{host::createdice(3, 2, faces({1, 2, 3, 4, 5})), 2},
+         }) {
+        host(c.message);
+        EXPECT_EQ(board().rollCount, c.shown) << c.message;
+    }
+}
+
 TEST_F(Dice, HoldsSurviveAcrossRolls)
 {
     firstRoll();

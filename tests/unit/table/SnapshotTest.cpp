@@ -158,6 +158,10 @@ TEST_F(Snapshot, TotalsAreTheSumOfTheScoredRowsOfPlayingSeats)
     EXPECT_EQ(board().seat(2).cell(8).text, "0") << "a scored 0 is a total of 0";
     EXPECT_EQ(board().seat(3).cell(8).text, "") << "nothing scored yet";
     EXPECT_EQ(board().seat(5).cell(8).text, "");
+
+    // Rows no game can score still add up to their true sum.
+    host("CMD_loadscores+4+1*t*1*2147483647*2*2147483647*3*-2147483648*7*2147483647");
+    EXPECT_EQ(board().seat(1).cell(8).text, "4294967293");
 }
 
 TEST_F(Snapshot, AFaceNoDieHasTouchesNoDie)
