@@ -101,7 +101,7 @@ void TableLogic::showSnapshotTotal(const msg::ScoreGroup& group)
     // sum of its scored rows, as the tables that saw them posted show it.
     if (group.flag != "t" || !Board::isSeat(group.seat))
         return;
-    int sum = 0;
+    long long sum = 0; // rows a hostile host fills with extremes cannot overflow it
     bool scored = false;
     for (const auto& [row, value] : group.rows) {
         if (row >= 1 && row <= kCategoryCount && value != kUnscored) {
