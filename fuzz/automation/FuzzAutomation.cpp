@@ -15,20 +15,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include "FuzzCheck.h"
 #include "app/AutomationCommand.h"
 
 namespace {
 
 using namespace zk;
 using Verb = AutomationCommand::Verb;
-
-#define CHECK(cond)                                                                                          \
-    do {                                                                                                     \
-        if (!(cond)) {                                                                                       \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);                    \
-            std::abort();                                                                                    \
-        }                                                                                                    \
-    } while (0)
 
 std::vector<QByteArray> linesOf(const QByteArray& bytes)
 {

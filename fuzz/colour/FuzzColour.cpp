@@ -11,19 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzCheck.h"
 #include "game/Colour.h"
 
 namespace {
 
 using namespace zk;
-
-#define CHECK(cond)                                                                                          \
-    do {                                                                                                     \
-        if (!(cond)) {                                                                                       \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);                    \
-            std::abort();                                                                                    \
-        }                                                                                                    \
-    } while (0)
 
 bool isNamed(std::string_view text)
 {

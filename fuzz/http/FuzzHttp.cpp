@@ -21,20 +21,13 @@
 #include <QString>
 #include <QUrl>
 
+#include "FuzzCheck.h"
 #include "windows/HttpAnswer.h"
 #include "windows/LobbyAddress.h"
 
 namespace {
 
 using namespace zk;
-
-#define CHECK(cond)                                                                                          \
-    do {                                                                                                     \
-        if (!(cond)) {                                                                                       \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);                    \
-            std::abort();                                                                                    \
-        }                                                                                                    \
-    } while (0)
 
 class Input {
 public:

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "FuzzCheck.h"
 #include "records/CaseFold.h"
 #include "records/FileIO.h"
 #include "records/IniFile.h"
@@ -25,14 +26,6 @@
 namespace {
 
 using namespace zk;
-
-#define CHECK(cond)                                                                                          \
-    do {                                                                                                     \
-        if (!(cond)) {                                                                                       \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);                    \
-            std::abort();                                                                                    \
-        }                                                                                                    \
-    } while (0)
 
 // The next NUL-ended part of the input, or the fallback when none is left.
 std::string_view part(std::string_view& in, std::string_view fallback)

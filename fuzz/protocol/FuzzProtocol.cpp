@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "game/Colour.h"
 #include "protocol/Commands.h"
 #include "protocol/Framer.h"
@@ -25,14 +26,6 @@
 namespace {
 
 using namespace zk;
-
-#define CHECK(cond)                                                                                          \
-    do {                                                                                                     \
-        if (!(cond)) {                                                                                       \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);                    \
-            std::abort();                                                                                    \
-        }                                                                                                    \
-    } while (0)
 
 std::vector<std::string> drain(ReceiveQueue& q)
 {

@@ -82,4 +82,28 @@ public:
     virtual void countOwnBonusMode() = 0;
 };
 
+// A table's world that does nothing: no connection, sounds, files, windows
+// or lobby; every request reports success. Headless tables (the screenshots,
+// the wire transcripts, fuzzing) override the calls they care about.
+class QuietEnvironment : public TableEnvironment {
+public:
+    bool sendToHost(std::string_view) override { return true; }
+    bool startHostListening() override { return true; }
+    bool connectToHost(std::string_view) override { return true; }
+    void openLobbyConnection() override {}
+    void showMessage(std::string_view) override {}
+    void showMessageThenClose(std::string_view) override {}
+    void closeProgram() override {}
+    void showLobbyDownload() override {}
+    void showStartGameWindow() override {}
+    void hideStartGameWindow() override {}
+    void playSound(std::string_view) override {}
+    void loadSettings() override {}
+    void saveSettings() override {}
+    void recordGame(const GameOutcome&) override {}
+    void offerHighestScore(std::string_view) override {}
+    void countOwnZonkard() override {}
+    void countOwnBonusMode() override {}
+};
+
 } // namespace zk

@@ -21,29 +21,6 @@
 
 namespace zk::screens {
 
-// A table's world that does nothing: no sounds, files, windows or lobby;
-// every request reports success. The screenshots' tables build on it.
-class QuietEnvironment : public TableEnvironment {
-public:
-    bool sendToHost(std::string_view) override { return true; }
-    bool startHostListening() override { return true; }
-    bool connectToHost(std::string_view) override { return true; }
-    void openLobbyConnection() override {}
-    void showMessage(std::string_view) override {}
-    void showMessageThenClose(std::string_view) override {}
-    void closeProgram() override {}
-    void showLobbyDownload() override {}
-    void showStartGameWindow() override {}
-    void hideStartGameWindow() override {}
-    void playSound(std::string_view) override {}
-    void loadSettings() override {}
-    void saveSettings() override {}
-    void recordGame(const GameOutcome&) override {}
-    void offerHighestScore(std::string_view) override {}
-    void countOwnZonkard() override {}
-    void countOwnBonusMode() override {}
-};
-
 class RealGame {
 public:
     // The host's table (the first name) uses `host`; its environment must

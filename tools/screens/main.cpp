@@ -40,7 +40,7 @@ using namespace zk;
 namespace {
 
 // Swallows what the table sends; shows the start window when asked.
-class ScriptEnvironment : public screens::QuietEnvironment {
+class ScriptEnvironment : public zk::QuietEnvironment {
 public:
     QWidget* startWindow = nullptr;
     void showStartGameWindow() override

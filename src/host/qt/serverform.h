@@ -26,7 +26,6 @@
 
 #include <array>
 #include <functional>
-#include <unordered_map>
 #include <memory>
 #include <string>
 

@@ -43,27 +43,13 @@ std::string escaped(std::string_view bytes)
 class Wire;
 
 // A table logic whose connection is a line of the wire.
-class Table : public TableEnvironment {
+class Table : public QuietEnvironment {
 public:
     Table(Wire& wire, std::string name) : wire_(wire), label(std::move(name)) {}
 
     bool sendToHost(std::string_view bytes) override;
-    bool startHostListening() override { return true; }
     bool connectToHost(std::string_view) override;
-    void openLobbyConnection() override {}
-    void showMessage(std::string_view) override {}
-    void showMessageThenClose(std::string_view) override {}
     void closeProgram() override { closed = true; }
-    void showLobbyDownload() override {}
-    void showStartGameWindow() override {}
-    void hideStartGameWindow() override {}
-    void playSound(std::string_view) override {}
-    void loadSettings() override {}
-    void saveSettings() override {}
-    void recordGame(const GameOutcome&) override {}
-    void offerHighestScore(std::string_view) override {}
-    void countOwnZonkard() override {}
-    void countOwnBonusMode() override {}
 
     // Plays the own turn when it may act: a roll, the first category
     // offered after the first roll, then rolls. True when it did something.
