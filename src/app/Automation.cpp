@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QScreen>
+#include <QTreeWidget>
 
 #include <optional>
 
@@ -404,6 +406,51 @@ QByteArray Automation::obey(const AutomationCommand& command)
         else
             mouseClick(child, child->rect().center());
         return ok();
+    }
+
+    case Verb::Read:
+    case Verb::Pick: {
+        QWidget* window = findWindow(command.target);
+        if (!window)
+            return error("no such window");
+        QWidget* child = window->findChild<QWidget*>(command.child);
+        if (!child)
+            return error("no such widget");
+        if (auto* list = qobject_cast<QTreeWidget*>(child)) {
+            if (command.verb == Verb::Pick) {
+                QTreeWidgetItem* item = list->topLevelItem(command.number);
+                if (!item)
+                    return error("no such row");
+                list->scrollToItem(item);
+                mouseClick(list->viewport(), list->visualItemRect(item).center());
+                return ok();
+            }
+            QJsonArray rows;
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem* item = list->topLevelItem(i);
+                QJsonArray columns;
+                for (int c = 0; c < list->columnCount(); ++c)
+                    columns.append(item->text(c));
+                rows.append(QJsonObject{
+                    {QStringLiteral("columns"), columns},
+                    {QStringLiteral("enabled"), !item->isDisabled()},
+                    {QStringLiteral("tip"), item->toolTip(0)},
+                });
+            }
+            return QJsonDocument(rows).toJson(QJsonDocument::Compact);
+        }
+        if (command.verb == Verb::Pick)
+            return error("not a list");
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(child))
+            text = label->text();
+        else if (auto* field = qobject_cast<QLineEdit*>(child))
+            text = field->text();
+        else
+            return error("nothing to read");
+        // A JSON string: the text as one array's only element, brackets cut.
+        const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+        return array.mid(1, array.size() - 2);
     }
 
     case Verb::Dismiss:

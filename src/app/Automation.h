@@ -16,6 +16,10 @@
 //   seatmenu <seat> <item>     right-clicks seat's name label and takes the item
 //   set <window> <field> <text>  fills a text field of a window (object names)
 //   press <window> <button>    clicks a button of a window (object names)
+//   read <window> <widget>     a label's or a text field's text as a JSON string; a
+//                              list's rows as a JSON array of {"columns": [...],
+//                              "enabled": bool, "tip": text}
+//   pick <window> <list> <row> clicks the row (from 0) of a list
 //   dismiss                    closes every open message box with OK
 //   quit                       closes the table window, as File, Exit does
 //

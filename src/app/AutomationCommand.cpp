@@ -45,6 +45,12 @@ AutomationCommand readAutomationCommand(const QByteArray& line)
         c.child = text.section(QLatin1Char(' '), 2, 2);
         if (c.verb == Verb::Set)
             c.text = text.section(QLatin1Char(' '), 3);
+    } else if (command == QLatin1String("read") || command == QLatin1String("pick")) {
+        c.verb = command == QLatin1String("read") ? Verb::Read : Verb::Pick;
+        c.target = text.section(QLatin1Char(' '), 1, 1);
+        c.child = text.section(QLatin1Char(' '), 2, 2);
+        if (c.verb == Verb::Pick)
+            c.number = text.section(QLatin1Char(' '), 3, 3).toInt();
     } else if (command == QLatin1String("dismiss")) {
         c.verb = Verb::Dismiss;
     } else if (command == QLatin1String("quit")) {

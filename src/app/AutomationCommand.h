@@ -8,6 +8,8 @@
 //     readAutomationCommand("click die 3")   // Click, target "die", number 3
 //     readAutomationCommand("set Tdownload edit_path /tmp/x y")
 //                                            // Set, target "Tdownload", child "edit_path", text "/tmp/x y"
+//     readAutomationCommand("pick Thostjoin list_games 1")
+//                                            // Pick, target "Thostjoin", child "list_games", number 1
 #pragma once
 
 #include <QByteArray>
@@ -25,12 +27,27 @@ namespace zk {
 std::optional<QByteArray> nextCommandLine(QIODevice& device);
 
 struct AutomationCommand {
-    enum class Verb { Board, Type, Click, TimeRoll, Menu, SeatMenu, Set, Press, Dismiss, Quit, Unknown };
+    enum class Verb {
+        Board,
+        Type,
+        Click,
+        TimeRoll,
+        Menu,
+        SeatMenu,
+        Set,
+        Press,
+        Read,
+        Pick,
+        Dismiss,
+        Quit,
+        Unknown
+    };
     Verb verb = Verb::Unknown;
-    QString target; // click: the element; set and press: the window
-    QString child;  // set and press: the widget's object name
+    QString target; // click: the element; set, press, read and pick: the window
+    QString child;  // set, press, read and pick: the widget's object name
     QString text;   // type: the text; menu and seatmenu: the item; set: the field's new text
-    int number = 0; // click: the element's number; seatmenu: the seat (0 when none can be read)
+    int number =
+        0; // click: the element's number; seatmenu: the seat; pick: the row (0 when none can be read)
 };
 
 // The command of one line (UTF-8): the first word names it, the words after

@@ -9,6 +9,7 @@
 #include <array>
 #include <climits>
 
+#include "game/DebugLog.h"
 #include "protocol/Port.h"
 #include "kit/QtText.h"
 #include "kit/WindowKit.h"
@@ -212,7 +213,10 @@ void GameSession::openHostJoin()
         hostJoin_->setExitRequest([this] { closeProgram(); });
         if (!options_.program.isEmpty())
             hostJoin_->setProgram(options_.program);
+        hostJoin_->setBrowser(
+            makeLanBrowser(lanDiscoveryEnabled(readSetting(settingsFilePath(), kGameKey, kLanDiscoveryKey))));
     }
+    hostJoin_->setOwnGamePort(server_.listeningPort());
     // Offered: the name and address this copy plays under, or those of a
     // command line too short to use.
     const TableState& state = logic_.state();
@@ -252,6 +256,20 @@ bool GameSession::sendToHost(std::string_view bytes)
 
 bool GameSession::startHostListening()
 {
+    // Announced on the network only when hosting for others: the solo game
+    // (no command line) listens too, but nobody is meant to join it.
+    if (!options_.arguments.isEmpty() && !server_.announcer() &&
+        lanDiscoveryEnabled(readSetting(settingsFilePath(), kGameKey, kLanDiscoveryKey))) {
+        const bool showNames =
+            readSetting(settingsFilePath(), kGameKey, kLanShowNamesKey).value_or(std::string()) == "1";
+        server_.setAnnouncer(makeLanAnnouncer(true), toQt(logic_.state().ownName), showNames);
+        connect(server_.announcer(), &LanAnnouncer::announced, this, [](const QString& name) {
+            debugLog("announced on the local network as " + name.toStdString());
+        });
+        connect(server_.announcer(), &LanAnnouncer::unavailable, this, [](const QString& why) {
+            debugLog("not announced on the local network: " + why.toStdString());
+        });
+    }
     std::string error;
     if (server_.startListening(gamePort(), &error))
         return true;

@@ -131,6 +131,8 @@ public:
     int slotOf(int connectionId) const;
     int connections() const { return connections_; }
     bool gameStarted() const { return gamestarted_; }
+    // A game has ended and no new one has started yet.
+    bool gameEnded() const { return gameended_; }
     int currentPlayer() const { return currentplayer_; }
     int round() const { return round_; }
     const Faces& dice() const { return dice_; }
@@ -202,6 +204,7 @@ private:
     std::array<tplayer, kRefusalSlot + 1> players_{};
     int connections_ = 0;
     bool gamestarted_ = false;
+    bool gameended_ = false;
     int currentplayer_ = 0;
     int round_ = 0;
     Faces dice_{};

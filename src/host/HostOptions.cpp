@@ -8,9 +8,10 @@ namespace zk {
 
 std::string hostUsage()
 {
-    return "usage: zonkards-host [--port PORT] [--bot-speed MS]\n"
+    return "usage: zonkards-host [--port PORT] [--bot-speed MS] [--no-announce]\n"
            "  --port PORT      TCP port to listen on (default 7772 or ZONKARDS_PORT; 0: any free port)\n"
            "  --bot-speed MS   milliseconds between computer moves and bonus rolls (1-60000, default 650)\n"
+           "  --no-announce    do not announce the game on the local network\n"
            "  --help           show this text\n"
            "  --version        show the version\n";
 }
@@ -38,6 +39,12 @@ HostOptions parseHostOptions(const std::vector<std::string>& args, int defaultPo
             if (hasValue)
                 return usage(arg + " takes no value");
             o.action = HostOptions::Action::Help;
+            continue;
+        }
+        if (arg == "--no-announce") {
+            if (hasValue)
+                return usage(arg + " takes no value");
+            o.announce = false;
             continue;
         }
         if (arg == "--version") {

@@ -1,6 +1,6 @@
 // The command line of the headless host, zonkards-host:
 //
-//     zonkards-host [--port PORT] [--bot-speed MS]
+//     zonkards-host [--port PORT] [--bot-speed MS] [--no-announce]
 //
 //     HostOptions o = parseHostOptions({"--port", "0"}, gamePort());
 //     if (o.action == HostOptions::Action::Usage) { print(o.error); exit 2; }
@@ -16,7 +16,8 @@ struct HostOptions {
     Action action = Action::Run;
     int port = 0; // 0: any free port
     int botSpeedMs = 650;
-    std::string error; // what was wrong, for Action::Usage
+    bool announce = true; // announce the game on the local network
+    std::string error;    // what was wrong, for Action::Usage
 };
 
 inline constexpr int kMaxBotSpeedMs = 60000;

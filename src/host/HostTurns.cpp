@@ -17,6 +17,7 @@ HandlerResult HostEngine::startgame(const msg::Decoded<msg::StartGame>& m)
 
     stopTimer();
     gamestarted_ = true;
+    gameended_ = false;
     bonuslimit_ = limit;
     sendToAll(msg::StartGame{m->starter, std::to_string(limit)});
     for (int s = 1; s <= kSeatCount; ++s) {
@@ -272,6 +273,7 @@ void HostEngine::checkforwin()
         totals[static_cast<std::size_t>(s - 1)] = seat(s).total;
     sendToAll(msg::Winner{winningSeats(totals)});
     gamestarted_ = false;
+    gameended_ = true;
 }
 
 // --- The computer player ---------------------------------------------------

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QProcess>
 
+#include <optional>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #include <shellapi.h>
@@ -42,9 +44,30 @@ QString quoted(const QString& argument)
 #endif
 
 bool startProgram(const QString& program, const QStringList& arguments, const QString& workingDir,
-                  LaunchWindow window)
+                  LaunchWindow window, const QStringList& environment)
 {
 #ifdef Q_OS_WIN
+    // The shell's start inherits this process's environment: set the
+    // variables for the moment of the start.
+    struct Restore {
+        QList<QPair<QByteArray, std::optional<QByteArray>>> saved;
+        ~Restore()
+        {
+            for (const auto& [name, value] : saved) {
+                if (value)
+                    qputenv(name.constData(), *value);
+                else
+                    qunsetenv(name.constData());
+            }
+        }
+    } restore;
+    for (const QString& pair : environment) {
+        const QByteArray name = pair.section(QLatin1Char('='), 0, 0).toLocal8Bit();
+        restore.saved.append({name, qEnvironmentVariableIsSet(name.constData())
+                                        ? std::optional<QByteArray>(qgetenv(name.constData()))
+                                        : std::nullopt});
+        qputenv(name.constData(), pair.section(QLatin1Char('='), 1).toLocal8Bit());
+    }
     QStringList parts;
     for (const QString& argument : arguments)
         parts << quoted(argument);
@@ -60,7 +83,17 @@ bool startProgram(const QString& program, const QStringList& arguments, const QS
     return reinterpret_cast<INT_PTR>(result) > 32;
 #else
     (void)window;
-    return QProcess::startDetached(program, arguments, workingDir);
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(workingDir);
+    if (!environment.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& pair : environment)
+            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+        process.setProcessEnvironment(env);
+    }
+    return process.startDetached();
 #endif
 }
 

@@ -15,8 +15,9 @@ enum class LaunchWindow { Normal, NoActivate };
 // started. On Windows this is the shell's "open" action, which also asks for
 // the elevation an installer may need (a plain process start would refuse);
 // elsewhere a detached process. `window` asks Windows to show the program's
-// window without taking the focus; other systems ignore it.
+// window without taking the focus; other systems ignore it. `environment`
+// ("NAME=value") is set for the program on top of this program's own.
 bool startProgram(const QString& program, const QStringList& arguments, const QString& workingDir,
-                  LaunchWindow window = LaunchWindow::Normal);
+                  LaunchWindow window = LaunchWindow::Normal, const QStringList& environment = {});
 
 } // namespace zk

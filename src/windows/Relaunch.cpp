@@ -76,6 +76,13 @@ QStringList relaunchArguments(const HostJoinChoice& choice)
     return {choice.name.trimmed(), address, choice.host ? QStringLiteral("true") : QStringLiteral("false")};
 }
 
+QStringList relaunchEnvironment(const HostJoinChoice& choice)
+{
+    if (choice.host || choice.port <= 0 || choice.port > 65535)
+        return {};
+    return {QStringLiteral("ZONKARDS_PORT=%1").arg(choice.port)};
+}
+
 QStringList relaunchCommandLine(const QString& program, const HostJoinChoice& choice)
 {
     return QStringList{program} + relaunchArguments(choice);

@@ -2,14 +2,30 @@
 
 #include "windows/Launch.h"
 #include "kit/WindowKit.h"
+#include "protocol/Commands.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 
 namespace zk {
+namespace {
+
+enum Column { GameColumn, PlayersColumn, StateColumn, VersionColumn, AddressColumn };
+constexpr int kAddressRole = Qt::UserRole;
+constexpr int kPortRole = Qt::UserRole + 1;
+constexpr int kInstanceRole = Qt::UserRole + 2;
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
 
 Thostjoin::Thostjoin(QWidget* parent)
     : QDialog(parent,
@@ -17,43 +33,84 @@ Thostjoin::Thostjoin(QWidget* parent)
 {
     setObjectName(QStringLiteral("Thostjoin"));
     setWindowTitle(QStringLiteral("Zonkards - Host or Join a Game"));
-    setFixedSize(320, 196);
+    setFixedSize(460, 388);
+
+    auto* gamesCaption = new QLabel(QStringLiteral("&Games on this network:"), this);
+    gamesCaption->setGeometry(12, 10, 300, 20);
+    games_ = new QTreeWidget(this);
+    games_->setObjectName(QStringLiteral("list_games"));
+    games_->setGeometry(12, 32, 436, 132);
+    games_->setAccessibleName(QStringLiteral("Games on this network"));
+    games_->setRootIsDecorated(false);
+    games_->setUniformRowHeights(true);
+    games_->setAllColumnsShowFocus(true);
+    games_->setHeaderLabels({QStringLiteral("Game"), QStringLiteral("Players"), QStringLiteral("State"),
+                             QStringLiteral("Version"), QStringLiteral("Address")});
+    games_->header()->setStretchLastSection(false);
+    games_->header()->setSectionResizeMode(GameColumn, QHeaderView::Stretch);
+    for (int c : {PlayersColumn, StateColumn, VersionColumn, AddressColumn})
+        games_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    gamesCaption->setBuddy(games_);
+    connect(games_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { pick(item); });
+    connect(games_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { pick(item); });
+    connect(games_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        if (!item || item->isDisabled())
+            return;
+        pick(item);
+        button_okClick();
+    });
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("label_lanstatus"));
+    status_->setGeometry(12, 168, 348, 26);
+    status_->setWordWrap(true);
+    auto* refresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    refresh->setObjectName(QStringLiteral("button_refresh"));
+    refresh->setGeometry(368, 168, 80, 26);
+    connect(refresh, &QPushButton::clicked, this, &Thostjoin::button_refreshClick);
 
     auto* nameCaption = new QLabel(QStringLiteral("Your name:"), this);
-    nameCaption->setGeometry(12, 14, 100, 22);
+    nameCaption->setGeometry(12, 206, 100, 22);
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("edit_name"));
-    name_->setGeometry(112, 12, 196, 24);
+    name_->setGeometry(112, 204, 336, 24);
     name_->setMaxLength(kMaxPlayerNameLength);
+    name_->setAccessibleName(QStringLiteral("Your name"));
 
     host_ = new QRadioButton(QStringLiteral("Host a game on this computer"), this);
     host_->setObjectName(QStringLiteral("radio_host"));
-    host_->setGeometry(12, 48, 296, 22);
+    host_->setGeometry(12, 238, 436, 22);
     join_ = new QRadioButton(QStringLiteral("Join the game hosted at:"), this);
     join_->setObjectName(QStringLiteral("radio_join"));
-    join_->setGeometry(12, 74, 296, 22);
+    join_->setGeometry(12, 264, 436, 22);
     join_->setChecked(true);
 
     address_ = new QLineEdit(this);
     address_->setObjectName(QStringLiteral("edit_address"));
-    address_->setGeometry(32, 100, 276, 24);
+    address_->setGeometry(32, 290, 416, 24);
     address_->setPlaceholderText(QStringLiteral("IP address or host name"));
+    address_->setAccessibleName(QStringLiteral("Address of the host"));
     connect(host_, &QRadioButton::toggled, address_,
             [this](bool hosting) { address_->setEnabled(!hosting); });
 
     auto* note = new QLabel(QStringLiteral("The game restarts with these settings."), this);
-    note->setGeometry(12, 130, 296, 20);
+    note->setGeometry(12, 320, 436, 20);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("button_ok"));
-    ok->setGeometry(140, 158, 80, 28);
+    ok->setGeometry(280, 350, 80, 28);
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("button_cancel"));
-    cancel->setGeometry(228, 158, 80, 28);
+    cancel->setGeometry(368, 350, 80, 28);
     connect(ok, &QPushButton::clicked, this, &Thostjoin::button_okClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    unavailableWhy_ = QString::fromLatin1(kLanNotAvailable);
+    showStatus();
 }
+
+Thostjoin::~Thostjoin() = default;
 
 void Thostjoin::setBackground(const QPixmap& picture)
 {
@@ -80,6 +137,133 @@ void Thostjoin::setProgram(const QString& program)
     program_ = program;
 }
 
+void Thostjoin::setBrowser(std::unique_ptr<LanBrowser> browser)
+{
+    browser_ = std::move(browser);
+    games_->clear();
+    available_ = false;
+    searched_ = false;
+    unavailableWhy_.clear();
+    if (!browser_) {
+        unavailableWhy_ = QString::fromLatin1(kLanNotAvailable);
+        showStatus();
+        return;
+    }
+    connect(browser_.get(), &LanBrowser::found, this, &Thostjoin::showGame);
+    connect(browser_.get(), &LanBrowser::changed, this, &Thostjoin::showGame);
+    connect(browser_.get(), &LanBrowser::lost, this, &Thostjoin::dropGame);
+    connect(browser_.get(), &LanBrowser::status, this, [this](bool available, const QString& why) {
+        available_ = available;
+        unavailableWhy_ = why;
+        showStatus();
+    });
+    connect(browser_.get(), &LanBrowser::searched, this, [this] {
+        searched_ = true;
+        showStatus();
+    });
+    showStatus();
+    if (isVisible())
+        browser_->start();
+}
+
+void Thostjoin::setOwnGamePort(int port)
+{
+    ownPort_ = port;
+}
+
+void Thostjoin::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (browser_)
+        button_refreshClick();
+}
+
+void Thostjoin::hideEvent(QHideEvent* event)
+{
+    if (browser_)
+        browser_->stop();
+    QDialog::hideEvent(event);
+}
+
+void Thostjoin::button_refreshClick()
+{
+    games_->clear();
+    searched_ = false;
+    if (browser_)
+        browser_->start();
+    showStatus();
+}
+
+void Thostjoin::showGame(const FoundGame& game)
+{
+    const QString instance = fromUtf8(game.instance);
+    QTreeWidgetItem* item = nullptr;
+    for (int i = 0; i < games_->topLevelItemCount() && !item; ++i) {
+        if (games_->topLevelItem(i)->data(GameColumn, kInstanceRole).toString() == instance)
+            item = games_->topLevelItem(i);
+    }
+    if (!item)
+        item = new QTreeWidgetItem(games_);
+    const bool own = game.local && ownPort_ != 0 && game.port == ownPort_;
+    QString label = instance;
+    if (!game.advert.hostPlayer.empty())
+        label += QStringLiteral(" (%1)").arg(fromUtf8(game.advert.hostPlayer));
+    if (own)
+        label += QStringLiteral(" (this computer)");
+    const QString address = fromUtf8(game.address);
+    item->setText(GameColumn, label);
+    item->setText(PlayersColumn, fromUtf8(describePlayers(game.advert)));
+    item->setText(StateColumn, fromUtf8(describeState(game.advert)));
+    item->setText(VersionColumn, fromUtf8(game.advert.version));
+    item->setText(AddressColumn, QStringLiteral("%1:%2").arg(address).arg(game.port));
+    item->setData(GameColumn, kInstanceRole, instance);
+    item->setData(GameColumn, kAddressRole, address);
+    item->setData(GameColumn, kPortRole, game.port);
+    const QString why = own ? QStringLiteral("This is the game this computer hosts.")
+                            : fromUtf8(joinRefusal(game, kVersionText));
+    item->setDisabled(!why.isEmpty());
+    for (int c = GameColumn; c <= AddressColumn; ++c)
+        item->setToolTip(c, why);
+    showStatus();
+}
+
+void Thostjoin::dropGame(const QString& instance)
+{
+    for (int i = 0; i < games_->topLevelItemCount(); ++i) {
+        if (games_->topLevelItem(i)->data(GameColumn, kInstanceRole).toString() == instance) {
+            delete games_->takeTopLevelItem(i);
+            break;
+        }
+    }
+    showStatus();
+}
+
+void Thostjoin::pick(QTreeWidgetItem* item)
+{
+    if (!item || item->isDisabled())
+        return;
+    pickedAddress_ = item->data(GameColumn, kAddressRole).toString();
+    pickedPort_ = item->data(GameColumn, kPortRole).toInt();
+    address_->setText(pickedAddress_);
+    join_->setChecked(true);
+}
+
+void Thostjoin::showStatus()
+{
+    const int found = games_->topLevelItemCount();
+    QString text;
+    if (!available_)
+        text = unavailableWhy_.isEmpty() ? QStringLiteral("Looking for games on this network...")
+                                         : unavailableWhy_;
+    else if (found > 0)
+        text = found == 1 ? QStringLiteral("1 game found. Double-click a game to join it.")
+                          : QStringLiteral("%1 games found. Double-click a game to join it.").arg(found);
+    else
+        text = searched_ ? QStringLiteral("No games found on this network yet.")
+                         : QStringLiteral("Looking for games on this network...");
+    status_->setText(text);
+}
+
 void Thostjoin::setName(const QString& name)
 {
     name_->setText(name);
@@ -97,7 +281,11 @@ void Thostjoin::setHost(bool host)
 
 HostJoinChoice Thostjoin::choice() const
 {
-    return {name_->text(), address_->text(), host_->isChecked()};
+    HostJoinChoice c{name_->text(), address_->text(), host_->isChecked()};
+    // The picked game's port, as long as its address stands unchanged.
+    if (!c.host && pickedPort_ != 0 && c.address.trimmed() == pickedAddress_)
+        c.port = pickedPort_;
+    return c;
 }
 
 QString Thostjoin::program() const
@@ -115,7 +303,8 @@ void Thostjoin::button_okClick()
     // The new copy would refuse to run while this one holds the lock.
     if (release_)
         release_();
-    if (!startProgram(program(), relaunchArguments(chosen), QString())) {
+    if (!startProgram(program(), relaunchArguments(chosen), QString(), LaunchWindow::Normal,
+                      relaunchEnvironment(chosen))) {
         if (restore_)
             restore_();
         showMessage(this, QStringLiteral("An Error has Occurred."));

@@ -1,16 +1,24 @@
 // Thostjoin: the "Host or Join a Game..." dialog. The player enters his name
-// and the host's address and chooses to host or to join; the dialog then
-// starts the program again with the lobby's three-argument command line and
+// and the host's address, or picks a game found on the local network, and
+// chooses to host or to join; the dialog then starts the program again with
+// the lobby's three-argument command line (and the picked game's port) and
 // ends this copy, so players without the lobby program can play together.
 //
 //     zk::Thostjoin dialog;
 //     dialog.setReleaseInstanceLock([&] { instance.release(); });
 //     dialog.setRestoreInstanceLock([&] { instance.acquire(); });
 //     dialog.setExitRequest([&] { table.close(); });
+//     dialog.setBrowser(zk::makeLanBrowser(enabled));  // searches while shown
 //     dialog.setName(ownName);
 //     dialog.show();
+//
+// The list above the fields shows each game found (name, players, state,
+// version, address); a game of another version, a full one or this
+// computer's own is greyed, its tooltip says why. A click on a game fills
+// the address; a double click (or Enter) joins it at once.
 #pragma once
 
+#include "discovery/qt/LanDiscovery.h"
 #include "windows/Relaunch.h"
 
 #include <QDialog>
@@ -18,9 +26,13 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace zk {
 
@@ -30,6 +42,7 @@ public:
     using Hook = std::function<void()>;
 
     explicit Thostjoin(QWidget* parent = nullptr);
+    ~Thostjoin() override;
 
     void setBackground(const QPixmap& picture);
     // Called right before the new copy is started, so that it may run.
@@ -40,6 +53,12 @@ public:
     void setExitRequest(Hook hook);
     // The program to start. Default: this program's own file.
     void setProgram(const QString& program);
+    // Searches the local network while the dialog is shown. Without one the
+    // list says that searching is not available.
+    void setBrowser(std::unique_ptr<LanBrowser> browser);
+    // The port this computer hosts a game on (0: none): that game is marked
+    // "(this computer)" and cannot be picked.
+    void setOwnGamePort(int port);
 
     void setName(const QString& name);
     void setAddress(const QString& address);
@@ -49,14 +68,33 @@ public:
 public slots:
     // "OK": checks the entries, then starts the new copy and ends this one.
     void button_okClick();
+    // "Refresh": forgets the games found and searches afresh.
+    void button_refreshClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QString program() const;
+    void showGame(const FoundGame& game);
+    void dropGame(const QString& instance);
+    void pick(QTreeWidgetItem* item);
+    void showStatus();
 
     Hook release_;
     Hook restore_;
     Hook exit_;
     QString program_;
+    std::unique_ptr<LanBrowser> browser_;
+    int ownPort_ = 0;
+    bool available_ = false;
+    bool searched_ = false;
+    QString unavailableWhy_;
+    QString pickedAddress_; // the address a picked game filled in
+    int pickedPort_ = 0;
+    QTreeWidget* games_ = nullptr;
+    QLabel* status_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLineEdit* address_ = nullptr;
     QRadioButton* host_ = nullptr;

@@ -1,9 +1,13 @@
 // zonkards-host: the host engine without any window, for an always-on machine
 // or for tests. The first connection gets slot 1 and the hosting table's
-// powers (start the game, remove players, the seat menu).
+// powers (start the game, remove players, the seat menu). It announces its
+// game on the local network unless told not to (--no-announce, or
+// ZONKARDS_LAN_DISCOVERY=0), and says on standard output under which name.
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +41,24 @@ int main(int argc, char** argv)
                          std::fprintf(stderr, "%s\n", text.c_str());
                          std::fflush(stderr);
                      });
+    if (options.announce && zk::lanDiscoveryEnabled(std::nullopt)) {
+        host.setAnnouncer(zk::makeLanAnnouncer(true), QString(), false);
+        auto told = std::make_shared<QString>(); // the last reason printed
+        QObject::connect(host.announcer(), &zk::LanAnnouncer::announced, [told](const QString& name) {
+            told->clear();
+            std::printf("announced as %s\n", name.toUtf8().constData());
+            std::fflush(stdout);
+        });
+        // Said once until the game is announced again: a daemon that is
+        // missing now may start later, and the announcement then follows.
+        QObject::connect(host.announcer(), &zk::LanAnnouncer::unavailable, [told](const QString& why) {
+            if (why == *told)
+                return;
+            *told = why;
+            std::printf("not announced: %s\n", why.toUtf8().constData());
+            std::fflush(stdout);
+        });
+    }
     std::string error;
     if (!host.startListening(options.port, &error)) {
         std::fprintf(stderr, "zonkards-host: cannot listen on port %d: %s\n", options.port, error.c_str());

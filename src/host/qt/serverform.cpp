@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <chrono>
 
+#include <QHostInfo>
+
 #include "game/DebugLog.h"
+#include "host/HostAdvert.h"
 #include "protocol/Commands.h"
 
 namespace zk {
@@ -43,6 +46,13 @@ bool TServer::startListening(int port, std::string* error)
             *error = e.what();
         return false;
     }
+    if (announcer_) {
+        const std::string machine = QHostInfo::localHostName().section(QLatin1Char('.'), 0, 0).toStdString();
+        const std::string name =
+            gameInstanceName(machine, announcedPlayer_.toStdString(), listeningPort(), kDefaultPort);
+        announcer_->start(QString::fromStdString(name), listeningPort(),
+                          hostAdvert(engine_, kVersionText, showNames_));
+    }
     return true;
 }
 
@@ -50,6 +60,17 @@ void TServer::stopListening()
 {
     if (Sock1.listening())
         Sock1.setListen(false);
+    if (announcer_)
+        announcer_->stop();
+}
+
+void TServer::setAnnouncer(std::unique_ptr<LanAnnouncer> announcer, const QString& playerName, bool showNames)
+{
+    if (announcer_)
+        announcer_->stop();
+    announcer_ = std::move(announcer);
+    announcedPlayer_ = showNames ? playerName : QString();
+    showNames_ = showNames;
 }
 
 int TServer::listeningPort() const
@@ -99,7 +120,7 @@ void TServer::Sock1Accept(TSock& listener)
     c.lastProgress = now();
     c.skippedLines = 0;
     engine_.connectionArrived(slot, id);
-    syncTimer1();
+    engineStepped();
 }
 
 void TServer::tempsockRead(int slot, int id)
@@ -135,7 +156,7 @@ void TServer::tempsockInfo(int id, const std::string& text)
         return;
     socktimer.queue().discard(id); // what it left waiting costs the others nothing
     engine_.connectionClosed(id);
-    syncTimer1();
+    engineStepped();
 }
 
 void TServer::dropConnection(int slot, int id, const char* why)
@@ -191,13 +212,21 @@ void TServer::socktimerTick(const QueuedMessage& first)
     while (engine_.slotOf(message.origin) == 0 && !socktimer.queue().empty())
         message = socktimer.queue().take();
     engine_.handleMessage(message.origin, message.text);
-    syncTimer1();
+    engineStepped();
 }
 
 void TServer::timer1Timer()
 {
     engine_.tickTimer1();
+    engineStepped();
+}
+
+void TServer::engineStepped()
+{
     syncTimer1();
+    // A few integers compared; the announcer sends only what changed.
+    if (announcer_ && announcer_->running())
+        announcer_->update(hostAdvert(engine_, kVersionText, showNames_));
 }
 
 void TServer::syncTimer1()

@@ -19,6 +19,10 @@
 // in reading is sent no relayed chat until it catches up; one that takes
 // nothing at all is closed. Nothing is ever sent on a slot without a live
 // connection. With ZONKARDS_DEBUG set, each close for abuse is logged.
+//
+// Given an announcer, the host announces its game on the local network while
+// it listens (on the port it really listens on) and keeps the announcement's
+// seats and state in step with the engine.
 #pragma once
 
 #include <QObject>
@@ -29,6 +33,7 @@
 #include <memory>
 #include <string>
 
+#include "discovery/qt/LanDiscovery.h"
 #include "host/HostEngine.h"
 #include "host/PeerLimits.h"
 #include "protocol/Framer.h"
@@ -60,6 +65,14 @@ public:
 
     const HostEngine& engine() const { return engine_; }
 
+    // Announces the game from the next startListening() on, under a name made
+    // of the machine's name (and the player's, when given: the player shares
+    // names) and the port; showNames also puts the slot-1 player's name in
+    // the announcement. Null: no announcing (the solo game, the opt-outs).
+    void setAnnouncer(std::unique_ptr<LanAnnouncer> announcer, const QString& playerName, bool showNames);
+    // The announcer given, or null.
+    LanAnnouncer* announcer() const { return announcer_.get(); }
+
 private:
     struct Connection {
         std::unique_ptr<TSock> sock;
@@ -81,6 +94,8 @@ private:
     void dropConnection(int slot, int id, const char* why = nullptr);
     void socktimerTick(const QueuedMessage& message);
     void timer1Timer();
+    // After the engine has acted: timer1 and the announcement follow it.
+    void engineStepped();
     // Runs timer1 as the engine's timer state says, restarting it whenever
     // the engine has armed it afresh.
     void syncTimer1();
@@ -93,6 +108,9 @@ private:
     TSock Sock1;
     MessagePump socktimer;
     QTimer timer1;
+    std::unique_ptr<LanAnnouncer> announcer_;
+    QString announcedPlayer_;
+    bool showNames_ = false;
 };
 
 } // namespace zk

@@ -1,0 +1,149 @@
+#include "discovery/GameAdvert.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace zk {
+
+namespace {
+
+constexpr std::string_view stateText(GameAdvert::State state)
+{
+    switch (state) {
+    case GameAdvert::State::Play: return "play";
+    case GameAdvert::State::Over: return "over";
+    case GameAdvert::State::Wait: break;
+    }
+    return "wait";
+}
+
+int clampedNumber(std::string_view text, int low, int high, int fallback)
+{
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range)
+        return text.starts_with('-') ? low : high;
+    if (error != std::errc() || end != text.data() + text.size())
+        return fallback;
+    return static_cast<int>(std::clamp<long long>(value, low, high));
+}
+
+// The longest prefix of at most `limit` bytes that ends on a UTF-8
+// character boundary.
+std::string_view utf8Prefix(std::string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+// Plain one-line text: control characters dropped, cut to kMaxTxtText.
+std::string plainText(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F)
+            out += c;
+    }
+    return std::string(utf8Prefix(out, kMaxTxtText));
+}
+
+} // namespace
+
+std::vector<std::string> toTxt(const GameAdvert& a)
+{
+    std::vector<std::string> items = {
+        "txtvers=" + std::to_string(kTxtLayout), "v=" + a.version,
+        "seated=" + std::to_string(a.seated),    "free=" + std::to_string(a.free),
+        "spies=" + std::to_string(a.spies),      "state=" + std::string(stateText(a.state)),
+    };
+    if (a.state == GameAdvert::State::Play)
+        items.push_back("round=" + std::to_string(a.round));
+    if (!a.hostPlayer.empty())
+        items.push_back("host=" + plainText(a.hostPlayer));
+    return items;
+}
+
+GameAdvert fromTxt(const std::vector<std::string>& items)
+{
+    GameAdvert a;
+    bool seenFree = false;
+    for (const std::string& item : items) {
+        const auto eq = item.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string_view key = std::string_view(item).substr(0, eq);
+        const std::string_view value = std::string_view(item).substr(eq + 1);
+        if (key == "v") {
+            a.version = plainText(value);
+        } else if (key == "seated") {
+            a.seated = clampedNumber(value, 0, kSeatCount, 0);
+        } else if (key == "free") {
+            a.free = clampedNumber(value, 0, kSeatCount, kSeatCount);
+            seenFree = true;
+        } else if (key == "spies") {
+            a.spies = clampedNumber(value, 0, kSlotCount - kSeatCount, 0);
+        } else if (key == "state") {
+            a.state = value == "play"   ? GameAdvert::State::Play
+                      : value == "over" ? GameAdvert::State::Over
+                                        : GameAdvert::State::Wait;
+        } else if (key == "round") {
+            a.round = clampedNumber(value, 1, kRounds, 1);
+        } else if (key == "host") {
+            a.hostPlayer = plainText(value);
+        }
+    }
+    // Seats taken and seats open never add up to more than a table has.
+    if (!seenFree || a.seated + a.free > kSeatCount)
+        a.free = kSeatCount - a.seated;
+    if (a.state != GameAdvert::State::Play)
+        a.round = 0;
+    else if (a.round == 0)
+        a.round = 1;
+    return a;
+}
+
+std::string gameInstanceName(std::string_view machine, std::string_view player, int port, int defaultPort)
+{
+    const std::string suffix = port != defaultPort ? " (port " + std::to_string(port) + ")" : std::string();
+    const std::string head = player.empty() ? "Zonkards on " : std::string(player) + "'s game on ";
+    std::string name = head + std::string(machine.empty() ? std::string_view("this computer") : machine);
+    return std::string(utf8Prefix(name, kMaxInstanceBytes - suffix.size())) + suffix;
+}
+
+std::string describePlayers(const GameAdvert& a)
+{
+    std::string text = std::to_string(a.seated) + " of " + std::to_string(kSeatCount) + " seated";
+    if (a.spies > 0)
+        text += ", " + std::to_string(a.spies) + " watching";
+    return text;
+}
+
+std::string describeState(const GameAdvert& a)
+{
+    switch (a.state) {
+    case GameAdvert::State::Play:
+        return "round " + std::to_string(a.round) + " of " + std::to_string(kRounds);
+    case GameAdvert::State::Over: return "over";
+    case GameAdvert::State::Wait: break;
+    }
+    return "waiting";
+}
+
+std::string joinRefusal(const FoundGame& game, std::string_view ownVersion)
+{
+    if (game.advert.version != ownVersion) {
+        const std::string theirs =
+            game.advert.version.empty() ? "an unknown version" : "version " + game.advert.version;
+        return "This game runs " + theirs + "; yours is " + std::string(ownVersion) + ".";
+    }
+    if (game.advert.free == 0 && game.advert.spies >= kSlotCount - kSeatCount)
+        return "This game is full.";
+    return {};
+}
+
+} // namespace zk

@@ -1,0 +1,546 @@
+// The Avahi backend: libavahi-client on AvahiQtPoll, on a thread of its own.
+//
+// libavahi-client waits for the daemon's answer to each D-Bus call it makes
+// (making the client, a group, a browser, a resolver), up to libdbus's
+// default of 25 s when the daemon hangs. So every avahi call runs on a
+// worker thread with its own Qt event loop; the object the game uses lives
+// on the game's thread and only exchanges queued signals with its worker.
+// A hung daemon then delays the list or the announcement, never a window
+// or the host's game. At the end the worker is given 3 s to let go of the
+// daemon; a worker stuck in a call past that is left to end with the
+// process.
+#include "discovery/qt/LanDiscovery.h"
+
+#include "discovery/qt/AvahiQtPoll.h"
+
+#include <avahi-client/client.h>
+#include <avahi-client/lookup.h>
+#include <avahi-client/publish.h>
+#include <avahi-common/address.h>
+#include <avahi-common/alternative.h>
+#include <avahi-common/error.h>
+#include <avahi-common/malloc.h>
+#include <avahi-common/strlst.h>
+
+#include <QByteArrayList>
+#include <QTimer>
+#include <QThread>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+
+namespace zk {
+
+namespace {
+
+const std::string kType(kGameServiceType);
+
+AvahiStringList* toStringList(const QByteArrayList& items)
+{
+    AvahiStringList* list = nullptr;
+    // avahi_string_list_add prepends: add the last item first.
+    for (auto it = items.crbegin(); it != items.crend(); ++it)
+        list = avahi_string_list_add_arbitrary(list, reinterpret_cast<const uint8_t*>(it->constData()),
+                                               static_cast<size_t>(it->size()));
+    return list;
+}
+
+QByteArrayList fromTxt(const std::vector<std::string>& items)
+{
+    QByteArrayList out;
+    for (const std::string& item : items)
+        out << QByteArray::fromStdString(item);
+    return out;
+}
+
+// The client of one worker: made on first use, made again when the daemon
+// restarts. With AVAHI_CLIENT_NO_FAIL it waits for a daemon that is not
+// running yet (state AVAHI_CLIENT_CONNECTING) instead of failing.
+class ClientHolder {
+public:
+    using StateHandler = std::function<void(AvahiClient*, AvahiClientState)>;
+    explicit ClientHolder(StateHandler handler) : handler_(std::move(handler)) {}
+    ~ClientHolder() { close(); }
+
+    AvahiClient* client() const { return client_; }
+    bool open()
+    {
+        if (client_)
+            return true;
+        int error = 0;
+        client_ = avahi_client_new(poll_.api(), AVAHI_CLIENT_NO_FAIL, &ClientHolder::changed, this, &error);
+        return client_ != nullptr;
+    }
+    void close()
+    {
+        if (client_)
+            avahi_client_free(client_);
+        client_ = nullptr;
+    }
+    // After a failure: a new client in 2 s (not from inside the old one's
+    // callback, and not in a tight loop when the daemon keeps refusing),
+    // then `then` unless the worker has been shut down meanwhile.
+    void reopenSoon(QObject* context, std::function<void()> then)
+    {
+        if (reopening_)
+            return;
+        reopening_ = true;
+        QTimer::singleShot(2000, context, [this, then = std::move(then)] {
+            reopening_ = false;
+            if (!client_)
+                return; // shut down meanwhile
+            close();
+            if (open())
+                then();
+        });
+    }
+
+private:
+    static void changed(AvahiClient* c, AvahiClientState state, void* self)
+    {
+        auto* me = static_cast<ClientHolder*>(self);
+        // The first call comes from inside avahi_client_new, before it returns.
+        me->client_ = c;
+        me->handler_(c, state);
+    }
+
+    AvahiQtPoll poll_;
+    AvahiClient* client_ = nullptr;
+    StateHandler handler_;
+    bool reopening_ = false;
+};
+
+// --- Announcing --------------------------------------------------------------
+
+class PublishWorker : public QObject {
+    Q_OBJECT
+public:
+    PublishWorker() : holder_([this](AvahiClient* c, AvahiClientState s) { clientChanged(c, s); }) {}
+    ~PublishWorker() override { shutdown(); }
+
+    void publish(const QString& name, int port, const QByteArrayList& txt)
+    {
+        name_ = name.toUtf8();
+        port_ = port;
+        txt_ = txt;
+        wanted_ = true;
+        dropGroup();
+        if (!holder_.open()) {
+            emit unavailable(QString::fromLatin1(kLanNotAvailable));
+            return;
+        }
+        // The client may have run already inside open().
+        if (avahi_client_get_state(holder_.client()) == AVAHI_CLIENT_S_RUNNING && !group_)
+            addService();
+    }
+    void updateTxt(const QByteArrayList& txt)
+    {
+        txt_ = txt;
+        // Until the service is established the daemon has what addService
+        // gave it; the change follows at once when it is (groupChanged).
+        if (!group_ || !registered_ || txt_ == publishedTxt_)
+            return;
+        publishedTxt_ = txt_;
+        AvahiStringList* list = toStringList(txt_);
+        avahi_entry_group_update_service_txt_strlst(group_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
+                                                    AvahiPublishFlags(0), name_.constData(), kType.c_str(),
+                                                    nullptr, list);
+        avahi_string_list_free(list);
+    }
+    void withdraw()
+    {
+        wanted_ = false;
+        dropGroup();
+    }
+    void shutdown()
+    {
+        wanted_ = false;
+        dropGroup();
+        holder_.close();
+    }
+
+signals:
+    void announced(const QString& name);
+    void unavailable(const QString& why);
+
+private:
+    void clientChanged(AvahiClient* c, AvahiClientState state)
+    {
+        switch (state) {
+        case AVAHI_CLIENT_S_RUNNING:
+            if (wanted_ && !group_)
+                addService(c);
+            break;
+        case AVAHI_CLIENT_S_COLLISION:
+        case AVAHI_CLIENT_S_REGISTERING:
+            // The machine's own name is being (re)registered: ours follows
+            // once the client runs again.
+            if (group_)
+                avahi_entry_group_reset(group_);
+            registered_ = false;
+            break;
+        case AVAHI_CLIENT_CONNECTING: emit unavailable(QString::fromLatin1(kLanNotAvailable)); break;
+        case AVAHI_CLIENT_FAILURE:
+            // The daemon went away (or restarted) and our service with it.
+            // A new client, after a pause, waits for it to come back.
+            dropGroup();
+            emit unavailable(QString::fromLatin1(kLanNotAvailable));
+            holder_.reopenSoon(this, [this] {
+                if (wanted_ && avahi_client_get_state(holder_.client()) == AVAHI_CLIENT_S_RUNNING && !group_)
+                    addService();
+            });
+            break;
+        }
+    }
+
+    void addService(AvahiClient* c = nullptr)
+    {
+        if (!c)
+            c = holder_.client();
+        if (!group_)
+            group_ = avahi_entry_group_new(c, &PublishWorker::groupChanged, this);
+        if (!group_) {
+            emit unavailable(QString::fromUtf8(avahi_strerror(avahi_client_errno(c))));
+            return;
+        }
+        for (int tries = 0; tries < 20; ++tries) {
+            publishedTxt_ = txt_;
+            AvahiStringList* list = toStringList(txt_);
+            const int error = avahi_entry_group_add_service_strlst(
+                group_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags(0), name_.constData(),
+                kType.c_str(), nullptr, nullptr, static_cast<uint16_t>(port_), list);
+            avahi_string_list_free(list);
+            if (error == AVAHI_ERR_COLLISION) {
+                rename();
+                continue;
+            }
+            if (error < 0 || avahi_entry_group_commit(group_) < 0) {
+                emit unavailable(
+                    QString::fromUtf8(avahi_strerror(error < 0 ? error : avahi_client_errno(c))));
+                return;
+            }
+            return;
+        }
+    }
+
+    void rename()
+    {
+        char* other = avahi_alternative_service_name(name_.constData());
+        name_ = other;
+        avahi_free(other);
+    }
+
+    static void groupChanged(AvahiEntryGroup* g, AvahiEntryGroupState state, void* self)
+    {
+        auto* me = static_cast<PublishWorker*>(self);
+        me->group_ = g;
+        switch (state) {
+        case AVAHI_ENTRY_GROUP_ESTABLISHED:
+            me->registered_ = true;
+            emit me->announced(QString::fromUtf8(me->name_));
+            me->updateTxt(me->txt_);
+            break;
+        case AVAHI_ENTRY_GROUP_COLLISION:
+            // Another machine announces a service of this name: take the next.
+            me->registered_ = false;
+            me->rename();
+            avahi_entry_group_reset(g);
+            me->addService();
+            break;
+        case AVAHI_ENTRY_GROUP_FAILURE:
+            me->registered_ = false;
+            emit me->unavailable(
+                QString::fromUtf8(avahi_strerror(avahi_client_errno(avahi_entry_group_get_client(g)))));
+            break;
+        case AVAHI_ENTRY_GROUP_UNCOMMITED:
+        case AVAHI_ENTRY_GROUP_REGISTERING: break;
+        }
+    }
+
+    void dropGroup()
+    {
+        if (group_)
+            avahi_entry_group_free(group_);
+        group_ = nullptr;
+        registered_ = false;
+    }
+
+    ClientHolder holder_;
+    AvahiEntryGroup* group_ = nullptr;
+    bool registered_ = false;
+    bool wanted_ = false;
+    QByteArray name_;
+    int port_ = 0;
+    QByteArrayList txt_;          // the record wanted
+    QByteArrayList publishedTxt_; // the record the daemon has
+};
+
+// --- Searching ---------------------------------------------------------------
+
+class SearchWorker : public QObject {
+    Q_OBJECT
+public:
+    SearchWorker() : holder_([this](AvahiClient* c, AvahiClientState s) { clientChanged(c, s); }) {}
+    ~SearchWorker() override { shutdown(); }
+
+    void start()
+    {
+        wanted_ = true;
+        dropBrowser();
+        if (!holder_.open()) {
+            emit status(false, QString::fromLatin1(kLanNotAvailable));
+            return;
+        }
+        // The client may have run already inside open().
+        if (avahi_client_get_state(holder_.client()) == AVAHI_CLIENT_S_RUNNING && !browser_)
+            browse(holder_.client());
+    }
+    void stop()
+    {
+        wanted_ = false;
+        dropBrowser();
+    }
+    void shutdown()
+    {
+        stop();
+        holder_.close();
+    }
+
+signals:
+    void resolved(int path, const QString& instance, const QString& address, int port,
+                  const QByteArrayList& txt, bool local);
+    void removed(int path, const QString& instance);
+    void cleared();
+    void status(bool available, const QString& why);
+    void searched();
+
+private:
+    void clientChanged(AvahiClient* c, AvahiClientState state)
+    {
+        switch (state) {
+        case AVAHI_CLIENT_S_RUNNING:
+            if (wanted_ && !browser_)
+                browse(c);
+            break;
+        case AVAHI_CLIENT_S_REGISTERING:
+        case AVAHI_CLIENT_S_COLLISION: break;
+        case AVAHI_CLIENT_CONNECTING: emit status(false, QString::fromLatin1(kLanNotAvailable)); break;
+        case AVAHI_CLIENT_FAILURE:
+            // The daemon went away: so did what it had found. A new client,
+            // after a pause, waits for it to come back.
+            dropBrowser();
+            emit cleared();
+            emit status(false, QString::fromLatin1(kLanNotAvailable));
+            holder_.reopenSoon(this, [this] {
+                if (wanted_ && avahi_client_get_state(holder_.client()) == AVAHI_CLIENT_S_RUNNING &&
+                    !browser_)
+                    browse(holder_.client());
+            });
+            break;
+        }
+    }
+
+    void browse(AvahiClient* c)
+    {
+        // IPv4 only: the game connects by dotted address.
+        browser_ = avahi_service_browser_new(c, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, kType.c_str(), nullptr,
+                                             AvahiLookupFlags(0), &SearchWorker::browsed, this);
+        if (browser_)
+            emit status(true, QString());
+        else
+            emit status(false, QString::fromLatin1(kLanNotAvailable));
+    }
+
+    static int pathOf(AvahiIfIndex interface, AvahiProtocol protocol) { return interface * 4 + protocol; }
+
+    static void browsed(AvahiServiceBrowser*, AvahiIfIndex interface, AvahiProtocol protocol,
+                        AvahiBrowserEvent event, const char* name, const char* type, const char* domain,
+                        AvahiLookupResultFlags, void* self)
+    {
+        auto* me = static_cast<SearchWorker*>(self);
+        switch (event) {
+        case AVAHI_BROWSER_NEW: {
+            const auto key = std::make_pair(pathOf(interface, protocol), std::string(name));
+            if (me->resolvers_.count(key))
+                break;
+            // Kept open: it tells again whenever the game's TXT changes.
+            AvahiServiceResolver* r = avahi_service_resolver_new(
+                avahi_service_browser_get_client(me->browser_), interface, protocol, name, type, domain,
+                AVAHI_PROTO_INET, AvahiLookupFlags(0), &SearchWorker::resolvedOne, me);
+            if (r)
+                me->resolvers_.emplace(key, Resolver(r));
+            break;
+        }
+        case AVAHI_BROWSER_REMOVE:
+            me->resolvers_.erase(std::make_pair(pathOf(interface, protocol), std::string(name)));
+            emit me->removed(pathOf(interface, protocol), QString::fromUtf8(name));
+            break;
+        case AVAHI_BROWSER_ALL_FOR_NOW: emit me->searched(); break;
+        case AVAHI_BROWSER_CACHE_EXHAUSTED: break;
+        case AVAHI_BROWSER_FAILURE: emit me->status(false, QString::fromLatin1(kLanNotAvailable)); break;
+        }
+    }
+
+    static void resolvedOne(AvahiServiceResolver*, AvahiIfIndex interface, AvahiProtocol protocol,
+                            AvahiResolverEvent event, const char* name, const char*, const char*, const char*,
+                            const AvahiAddress* address, uint16_t port, AvahiStringList* txt,
+                            AvahiLookupResultFlags flags, void* self)
+    {
+        auto* me = static_cast<SearchWorker*>(self);
+        if (event != AVAHI_RESOLVER_FOUND || !address || address->proto != AVAHI_PROTO_INET)
+            return; // a failed resolve shows nothing; the browser tells when it goes
+        char text[AVAHI_ADDRESS_STR_MAX] = {};
+        avahi_address_snprint(text, sizeof text, address);
+        QByteArrayList items;
+        for (AvahiStringList* item = txt; item; item = avahi_string_list_get_next(item))
+            items << QByteArray(reinterpret_cast<const char*>(avahi_string_list_get_text(item)),
+                                static_cast<qsizetype>(avahi_string_list_get_size(item)));
+        emit me->resolved(pathOf(interface, protocol), QString::fromUtf8(name), QString::fromLatin1(text),
+                          port, items, (flags & AVAHI_LOOKUP_RESULT_LOCAL) != 0);
+    }
+
+    void dropBrowser()
+    {
+        resolvers_.clear();
+        if (browser_)
+            avahi_service_browser_free(browser_);
+        browser_ = nullptr;
+    }
+
+    struct Resolver {
+        explicit Resolver(AvahiServiceResolver* r) : r_(r) {}
+        Resolver(Resolver&& o) noexcept : r_(std::exchange(o.r_, nullptr)) {}
+        Resolver& operator=(Resolver&&) = delete;
+        ~Resolver()
+        {
+            if (r_)
+                avahi_service_resolver_free(r_);
+        }
+        AvahiServiceResolver* r_;
+    };
+
+    ClientHolder holder_;
+    AvahiServiceBrowser* browser_ = nullptr;
+    std::map<std::pair<int, std::string>, Resolver> resolvers_;
+    bool wanted_ = false;
+};
+
+// --- The thread --------------------------------------------------------------
+
+// Runs a worker on a thread of its own; the worker is deleted there.
+template <class Worker>
+class WorkerThread {
+public:
+    WorkerThread() : thread_(new QThread), worker_(new Worker)
+    {
+        thread_->setObjectName(QStringLiteral("zk-discovery"));
+        worker_->moveToThread(thread_);
+        QObject::connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
+        thread_->start();
+    }
+    ~WorkerThread()
+    {
+        QMetaObject::invokeMethod(worker_, [w = worker_] {
+            w->shutdown();
+            QThread::currentThread()->quit();
+        });
+        // Stuck in a call to a daemon that does not answer: the thread is
+        // left to end with the process (deleting a running QThread aborts).
+        if (thread_->wait(3000))
+            delete thread_;
+    }
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
+    Worker* worker() const { return worker_; }
+    // Runs fn(worker) on the worker's thread.
+    template <class Fn>
+    void post(Fn fn)
+    {
+        QMetaObject::invokeMethod(worker_, [w = worker_, fn = std::move(fn)] { fn(*w); });
+    }
+
+private:
+    QThread* thread_;
+    Worker* worker_;
+};
+
+class AvahiAnnouncer final : public LanAnnouncer {
+public:
+    AvahiAnnouncer()
+    {
+        connect(thread_.worker(), &PublishWorker::announced, this, &LanAnnouncer::announced);
+        connect(thread_.worker(), &PublishWorker::unavailable, this, &LanAnnouncer::unavailable);
+    }
+
+private:
+    void publish(const QString& name, int port, const std::vector<std::string>& txt) override
+    {
+        thread_.post([name, port, txt = fromTxt(txt)](PublishWorker& w) { w.publish(name, port, txt); });
+    }
+    void updateTxt(const std::vector<std::string>& txt) override
+    {
+        thread_.post([txt = fromTxt(txt)](PublishWorker& w) { w.updateTxt(txt); });
+    }
+    void withdraw() override
+    {
+        thread_.post([](PublishWorker& w) { w.withdraw(); });
+    }
+
+    WorkerThread<PublishWorker> thread_;
+};
+
+class AvahiBrowser final : public LanBrowser {
+public:
+    AvahiBrowser()
+    {
+        SearchWorker* w = thread_.worker();
+        connect(w, &SearchWorker::resolved, this,
+                [this](int path, const QString& instance, const QString& address, int port,
+                       const QByteArrayList& txt, bool local) {
+                    FoundGame game;
+                    game.instance = instance.toStdString();
+                    game.address = address.toStdString();
+                    game.port = port;
+                    std::vector<std::string> items;
+                    for (const QByteArray& item : txt)
+                        items.push_back(item.toStdString());
+                    game.advert = zk::fromTxt(items);
+                    game.local = local;
+                    serviceResolved(path, game);
+                });
+        connect(w, &SearchWorker::removed, this, &AvahiBrowser::serviceRemoved);
+        connect(w, &SearchWorker::cleared, this, &AvahiBrowser::forgetAll);
+        connect(w, &SearchWorker::status, this, &AvahiBrowser::setStatus);
+        connect(w, &SearchWorker::searched, this, &LanBrowser::searched);
+    }
+    void start() override
+    {
+        forgetAll();
+        thread_.post([](SearchWorker& w) { w.start(); });
+    }
+    void stop() override
+    {
+        thread_.post([](SearchWorker& w) { w.stop(); });
+    }
+
+private:
+    WorkerThread<SearchWorker> thread_;
+};
+
+} // namespace
+
+std::unique_ptr<LanAnnouncer> makeAvahiAnnouncer()
+{
+    return std::make_unique<AvahiAnnouncer>();
+}
+
+std::unique_ptr<LanBrowser> makeAvahiBrowser()
+{
+    return std::make_unique<AvahiBrowser>();
+}
+
+} // namespace zk
+
+#include "AvahiDiscovery.moc"

@@ -1,0 +1,12 @@
+// One QCoreApplication for the whole test program: TSock and MessagePump
+// deliver their events through its event loop.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
