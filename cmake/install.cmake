@@ -38,5 +38,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # SDL2 and libcurl, which the game opens by name when it first plays a sound
 # or downloads.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libsdl2-2.0-0, libcurl4")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+# avahi-daemon: games on the local network are announced and found through it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, avahi-daemon")
 include(CPack)

@@ -37,6 +37,16 @@ player with his name and the address of the host, and tells one player's copy to
 game. If you do not have the lobby, use <b>File, Host or Join a Game...</b>: the player who
 hosts enters his name and chooses <i>Host</i>; everybody else enters his own name and the
 host's address and chooses <i>Join</i>.</p>
+<h3>Games on your network</h3>
+<p>A game hosted on your local network shows up by itself in the list at the top of <b>Host
+or Join a Game...</b>, with its players, its state and its version: double-click it (or pick
+it and press OK) to join, without typing an address. <b>Refresh</b> searches again. A greyed
+game cannot be joined: point at it to see why (another version of Zonkards, a full table, or
+the game your own computer hosts). Every game hosted for others announces itself on the
+local network (a solo game never does): its version, how many seats are taken and whether it
+is running, but no player's name. A game you do not see in the list can still be joined by its address: some
+networks (guest Wi-Fi, for one) keep computers from seeing each other, and a computer without
+the Avahi service cannot search at all; the list then says so.</p>
 <h3>Hosting</h3>
 <p>The host's computer runs the game for the whole table, and every other player connects
 to it on <b>TCP port 7772</b>. The host's firewall must let incoming connections on port

@@ -33,23 +33,33 @@ Thostjoin::Thostjoin(QWidget* parent)
 {
     setObjectName(QStringLiteral("Thostjoin"));
     setWindowTitle(QStringLiteral("Zonkards - Host or Join a Game"));
-    setFixedSize(460, 388);
+    setFixedSize(660, 388);
 
     auto* gamesCaption = new QLabel(QStringLiteral("&Games on this network:"), this);
     gamesCaption->setGeometry(12, 10, 300, 20);
     games_ = new QTreeWidget(this);
     games_->setObjectName(QStringLiteral("list_games"));
-    games_->setGeometry(12, 32, 436, 132);
+    games_->setGeometry(12, 32, 636, 132);
     games_->setAccessibleName(QStringLiteral("Games on this network"));
     games_->setRootIsDecorated(false);
     games_->setUniformRowHeights(true);
     games_->setAllColumnsShowFocus(true);
     games_->setHeaderLabels({QStringLiteral("Game"), QStringLiteral("Players"), QStringLiteral("State"),
                              QStringLiteral("Version"), QStringLiteral("Address")});
+    // The game's name takes what the others leave; they fit their longest
+    // texts ("6 of 6 seated, 3 watching", "round 7 of 7", an address).
     games_->header()->setStretchLastSection(false);
     games_->header()->setSectionResizeMode(GameColumn, QHeaderView::Stretch);
-    for (int c : {PlayersColumn, StateColumn, VersionColumn, AddressColumn})
-        games_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    const QFontMetrics metrics(games_->font());
+    const int pad = 18;
+    games_->header()->resizeSection(
+        PlayersColumn, metrics.horizontalAdvance(QStringLiteral("6 of 6 seated, 3 watching")) + pad);
+    games_->header()->resizeSection(StateColumn,
+                                    metrics.horizontalAdvance(QStringLiteral("round 7 of 7")) + pad);
+    games_->header()->resizeSection(VersionColumn,
+                                    metrics.horizontalAdvance(QStringLiteral("Version")) + pad);
+    games_->header()->resizeSection(AddressColumn,
+                                    metrics.horizontalAdvance(QStringLiteral("255.255.255.255:65535")) + pad);
     gamesCaption->setBuddy(games_);
     connect(games_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { pick(item); });
     connect(games_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { pick(item); });
@@ -62,47 +72,47 @@ Thostjoin::Thostjoin(QWidget* parent)
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("label_lanstatus"));
-    status_->setGeometry(12, 168, 348, 26);
+    status_->setGeometry(12, 168, 540, 26);
     status_->setWordWrap(true);
     auto* refresh = new QPushButton(QStringLiteral("&Refresh"), this);
     refresh->setObjectName(QStringLiteral("button_refresh"));
-    refresh->setGeometry(368, 168, 80, 26);
+    refresh->setGeometry(568, 168, 80, 26);
     connect(refresh, &QPushButton::clicked, this, &Thostjoin::button_refreshClick);
 
     auto* nameCaption = new QLabel(QStringLiteral("Your name:"), this);
     nameCaption->setGeometry(12, 206, 100, 22);
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("edit_name"));
-    name_->setGeometry(112, 204, 336, 24);
+    name_->setGeometry(112, 204, 536, 24);
     name_->setMaxLength(kMaxPlayerNameLength);
     name_->setAccessibleName(QStringLiteral("Your name"));
 
     host_ = new QRadioButton(QStringLiteral("Host a game on this computer"), this);
     host_->setObjectName(QStringLiteral("radio_host"));
-    host_->setGeometry(12, 238, 436, 22);
+    host_->setGeometry(12, 238, 296, 22);
     join_ = new QRadioButton(QStringLiteral("Join the game hosted at:"), this);
     join_->setObjectName(QStringLiteral("radio_join"));
-    join_->setGeometry(12, 264, 436, 22);
+    join_->setGeometry(12, 264, 296, 22);
     join_->setChecked(true);
 
     address_ = new QLineEdit(this);
     address_->setObjectName(QStringLiteral("edit_address"));
-    address_->setGeometry(32, 290, 416, 24);
+    address_->setGeometry(32, 290, 616, 24);
     address_->setPlaceholderText(QStringLiteral("IP address or host name"));
     address_->setAccessibleName(QStringLiteral("Address of the host"));
     connect(host_, &QRadioButton::toggled, address_,
             [this](bool hosting) { address_->setEnabled(!hosting); });
 
     auto* note = new QLabel(QStringLiteral("The game restarts with these settings."), this);
-    note->setGeometry(12, 320, 436, 20);
+    note->setGeometry(12, 320, 636, 20);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("button_ok"));
-    ok->setGeometry(280, 350, 80, 28);
+    ok->setGeometry(480, 350, 80, 28);
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("button_cancel"));
-    cancel->setGeometry(368, 350, 80, 28);
+    cancel->setGeometry(568, 350, 80, 28);
     connect(ok, &QPushButton::clicked, this, &Thostjoin::button_okClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -54,20 +54,21 @@ inline int runQtTests(int argc, char** argv)
 }
 
 // Writes an executable shell script at `path` that writes its arguments, one
-// per line, to `marker` (atomically, so a reader never sees half of it).
-inline bool writeMarkerProgram(const QString& path, const QString& marker)
+// per line, to `marker` (atomically, so a reader never sees half of it);
+// with `variable`, a last line "NAME=value" of that environment variable.
+inline bool writeMarkerProgram(const QString& path, const QString& marker, const QByteArray& variable = {})
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     const QByteArray m = QFile::encodeName(marker);
+    const QByteArray env = variable.isEmpty()
+                               ? QByteArray()
+                               : "printf '%s\\n' \"" + variable + "=$" + variable + "\" >> '" + m + ".tmp'\n";
     // The test may have emptied PATH; the script must still find mv.
     file.write("#!/bin/sh\nPATH=/usr/bin:/bin\n"
                "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
-               m +
-               ".tmp'\n"
-               "mv '" +
-               m + ".tmp' '" + m + "'\n");
+               m + ".tmp'\n" + env + "mv '" + m + ".tmp' '" + m + "'\n");
     file.close();
     return file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }

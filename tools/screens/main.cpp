@@ -17,10 +17,14 @@
 //   screen-bonus.png     bonus mode with BONUS starbursts
 //   screen-gameover.png  the game-over board
 //
+// and the host-or-join dialog listing games as the network would report
+// them (screen-hostjoin.png).
+//
 //   zk-screens docs/
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include <cstdio>
@@ -34,6 +38,7 @@
 #include "table/qt/gamestartform.h"
 #include "table/qt/spylistform.h"
 #include "tools/screens/RealGame.h"
+#include "windows/hostjoinform.h"
 
 using namespace zk;
 
@@ -228,6 +233,45 @@ bool playRealGame(const QDir& dir)
     return ok && turnShot && promptShot && bonusShot && logic.board().winnerPanelShown;
 }
 
+// Games as a local network would report them.
+class ScriptedGames final : public LanBrowser {
+public:
+    void start() override
+    {
+        setStatus(true, {});
+        const std::string version(kVersionText);
+        serviceResolved(1, {.instance = "Ann's game on den",
+                            .address = "192.168.1.20",
+                            .port = 7772,
+                            .advert = {.version = version, .seated = 3, .free = 3, .spies = 1}});
+        serviceResolved(
+            1,
+            {.instance = "Zonkards on attic (port 7773)",
+             .address = "192.168.1.31",
+             .port = 7773,
+             .advert = {
+                 .version = version, .seated = 5, .free = 1, .state = GameAdvert::State::Play, .round = 4}});
+        serviceResolved(1, {.instance = "Zonkards on garage",
+                            .address = "192.168.1.44",
+                            .port = 7772,
+                            .advert = {.version = "1.1.0", .seated = 2, .free = 4}});
+        emit searched();
+    }
+    void stop() override {}
+};
+
+bool shootHostJoin(const QDir& dir)
+{
+    Thostjoin dialog;
+    dialog.setBrowser(std::make_unique<ScriptedGames>());
+    dialog.setName(QStringLiteral("Bob"));
+    dialog.show();
+    QApplication::processEvents();
+    auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("list_games"));
+    list->setCurrentItem(list->topLevelItem(0));
+    return save(dialog, dir, "screen-hostjoin.png");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -278,5 +322,6 @@ int main(int argc, char** argv)
     chat.hide();
 
     ok &= playRealGame(dir);
+    ok &= shootHostJoin(dir);
     return ok ? 0 : 1;
 }

@@ -2,12 +2,15 @@
 // dialog that starts the new copy.
 #include "WindowsTestKit.h"
 
+#include "protocol/Commands.h"
 #include "windows/hostjoinform.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,11 @@ TEST(Relaunch, BuildsTheLobbysCommandLine)
               (QStringList{"zk", "Bob Smith", "host.example.org", "true"}));
     // Hosting needs no address; the new copy connects to itself anyway.
     EXPECT_EQ(relaunchArguments({"Bob", "", true}), (QStringList{"Bob", "127.0.0.1", "true"}));
+    // A game picked from the network list passes its port; the others keep ours.
+    EXPECT_EQ(relaunchEnvironment({"Ann", "192.0.2.1", false, 23456}), QStringList{"ZONKARDS_PORT=23456"});
+    EXPECT_TRUE(relaunchEnvironment({"Ann", "192.0.2.1", false}).isEmpty());
+    EXPECT_TRUE(relaunchEnvironment({"Ann", "", true, 23456}).isEmpty());
+    EXPECT_TRUE(relaunchEnvironment({"Ann", "192.0.2.1", false, 70000}).isEmpty());
 }
 
 TEST(Relaunch, AcceptsWhatTheWireCarries)
@@ -76,9 +84,9 @@ struct DialogHarness {
     Thostjoin dialog;
     QStringList events;
 
-    DialogHarness()
+    DialogHarness(const QByteArray& variable = {})
     {
-        EXPECT_TRUE(test::writeMarkerProgram(program, marker));
+        EXPECT_TRUE(test::writeMarkerProgram(program, marker, variable));
         dialog.setProgram(program);
         dialog.setReleaseInstanceLock([this] { events << "release"; });
         dialog.setRestoreInstanceLock([this] { events << "restore"; });
@@ -139,6 +147,101 @@ TEST(HostJoinDialog, AProgramThatCannotStartTakesTheLockBackAndKeepsTheGame)
     h.clickOk();
     EXPECT_EQ(test::takeMessages(&h.dialog), QStringList{"An Error has Occurred."});
     EXPECT_EQ(h.events, (QStringList{"release", "restore"}));
+}
+
+// Games as the network would report them, for the dialog's list: the
+// real browser needs a daemon on a network of its own (tests/integration/lan).
+class ListedGames final : public LanBrowser {
+public:
+    void start() override { setStatus(true, {}); }
+    void stop() override {}
+    void add(int path, FoundGame game) { serviceResolved(path, game); }
+    void remove(int path, const char* instance) { serviceRemoved(path, QString::fromUtf8(instance)); }
+};
+
+TEST(HostJoinDialog, ListsTheGamesFoundGreysTheOnesItCannotJoinAndJoinsAPickedOneOnItsPort)
+{
+    DialogHarness h("ZONKARDS_PORT");
+    auto browser = std::make_unique<ListedGames>();
+    ListedGames* games = browser.get();
+    h.dialog.setOwnGamePort(7772);
+    h.dialog.setBrowser(std::move(browser));
+    auto* list = h.child<QTreeWidget>("list_games");
+    auto* status = h.child<QLabel>("label_lanstatus");
+    EXPECT_EQ(status->text(), QStringLiteral("Looking for games on this network..."));
+
+    const GameAdvert open{.version = std::string(kVersionText), .seated = 2, .free = 4, .spies = 1};
+    games->add(
+        1,
+        {.instance = "Zonkards on den (port 23456)", .address = "192.0.2.2", .port = 23456, .advert = open});
+    GameAdvert newer = open;
+    newer.version = "9.9.9";
+    games->add(1, {.instance = "Zonkards on attic", .address = "192.0.2.3", .port = 7772, .advert = newer});
+    games->add(1, {.instance = "Zonkards on here",
+                   .address = "192.0.2.1",
+                   .port = 7772,
+                   .advert = open,
+                   .local = true});
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    const QTreeWidgetItem* den = list->topLevelItem(0);
+    EXPECT_EQ(den->text(1), QStringLiteral("2 of 6 seated, 1 watching"));
+    EXPECT_EQ(den->text(2), QStringLiteral("waiting"));
+    EXPECT_EQ(den->text(4), QStringLiteral("192.0.2.2:23456"));
+    EXPECT_FALSE(den->isDisabled());
+    EXPECT_TRUE(list->topLevelItem(1)->isDisabled());
+    EXPECT_EQ(
+        list->topLevelItem(1)->toolTip(0),
+        QStringLiteral("This game runs version 9.9.9; yours is %1.").arg(QString::fromLatin1(kVersionText)));
+    EXPECT_TRUE(list->topLevelItem(2)->isDisabled());
+    EXPECT_EQ(list->topLevelItem(2)->text(0), QStringLiteral("Zonkards on here (this computer)"));
+    EXPECT_EQ(status->text(), QStringLiteral("3 games found. Double-click a game to join it."));
+
+    // A game that goes leaves the list; one that changes is shown anew.
+    games->remove(1, "Zonkards on attic");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    GameAdvert playing = open;
+    playing.state = GameAdvert::State::Play;
+    playing.round = 3;
+    games->add(1, {.instance = "Zonkards on den (port 23456)",
+                   .address = "192.0.2.2",
+                   .port = 23456,
+                   .advert = playing});
+    EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("round 3 of 7"));
+
+    // A click on a greyed game changes nothing; a double click on an open one joins it.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(1)).center());
+    EXPECT_TRUE(h.child<QLineEdit>("edit_address")->text().isEmpty());
+    h.dialog.setName(QStringLiteral("Ann"));
+    const QPoint denAt = list->visualItemRect(list->topLevelItem(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, denAt);
+    EXPECT_EQ(h.child<QLineEdit>("edit_address")->text(), QStringLiteral("192.0.2.2"));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, denAt);
+    bool ran = false;
+    EXPECT_EQ(test::waitForMarker(h.marker, &ran),
+              (QStringList{"Ann", "192.0.2.2", "false", "ZONKARDS_PORT=23456"}));
+    EXPECT_EQ(h.events, (QStringList{"release", "exit"}));
+}
+
+TEST(HostJoinDialog, AnAddressTypedOverAPickedGameKeepsThePortOfThisCopy)
+{
+    DialogHarness h;
+    auto browser = std::make_unique<ListedGames>();
+    ListedGames* games = browser.get();
+    h.dialog.setBrowser(std::move(browser));
+    games->add(1, {.instance = "Zonkards on den",
+                   .address = "192.0.2.2",
+                   .port = 23456,
+                   .advert = {.version = std::string(kVersionText)}});
+    auto* list = h.child<QTreeWidget>("list_games");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
+    EXPECT_EQ(h.dialog.choice().port, 23456);
+    h.dialog.setAddress(QStringLiteral("192.0.2.7"));
+    EXPECT_EQ(h.dialog.choice().port, 0);
+    h.dialog.setHost(true);
+    h.dialog.setAddress(QStringLiteral("192.0.2.2"));
+    EXPECT_EQ(h.dialog.choice().port, 0) << "hosting uses this copy's port";
 }
 
 } // namespace
