@@ -289,6 +289,15 @@ outside() {
   done
   [[ -n "$python" ]] || skip "python3-zeroconf is not installed"
   export ZK_LAN_PYTHON=$python
+  # avahi-daemon hands its runtime folder to 'avahi' even as root; a user
+  # namespace (a rootless container) that does not map that user cannot.
+  local probe
+  probe=$(mktemp)
+  if ! chown avahi:avahi "$probe" 2>/dev/null; then
+    rm -f "$probe"
+    skip "files cannot be given to user 'avahi' here (a user namespace that does not map it?)"
+  fi
+  rm -f "$probe"
   local why
   why=$(unshare --net --mount --uts --pid --fork --mount-proc true 2>&1) ||
     skip "cannot create namespaces here: ${why//$'\n'/ }"
