@@ -46,15 +46,13 @@ function(zk_program name)
   zk_qt_generators(${name} "${ZP_LIBS}")
 endfunction()
 
-# zk_test(<name> SOURCES <files...> LIBS <libs...> [TIMEOUT <seconds>] [PROCESSES])
-# One GoogleTest program; its tests are registered with CTest. PROCESSES
-# marks tests that start our own programs; they get the paths of the built
-# binaries as macros.
-function(zk_test name)
-  cmake_parse_arguments(ZT "PROCESSES" "TIMEOUT" "LIBS;SOURCES" ${ARGN})
-  if(NOT ZT_TIMEOUT)
-    set(ZT_TIMEOUT 120)
-  endif()
+# zk_test_program(<name> SOURCES <files...> LIBS <libs...> [PROCESSES])
+# One GoogleTest program, built as zk_test builds it, whose tests are not
+# registered: for programs that a script runs (tests/integration/lan).
+# PROCESSES marks tests that start our own programs; they get the paths of
+# the built binaries as macros.
+function(zk_test_program name)
+  cmake_parse_arguments(ZT "PROCESSES" "" "LIBS;SOURCES" ${ARGN})
   add_executable(${name} ${ZT_SOURCES})
   target_link_libraries(${name} PRIVATE ${ZT_LIBS} GTest::gtest GTest::gtest_main GTest::gmock
                         zk_warnings)
@@ -71,6 +69,20 @@ function(zk_test name)
       add_dependencies(${name} ${_prog})
     endforeach()
   endif()
+endfunction()
+
+# zk_test(<name> SOURCES <files...> LIBS <libs...> [TIMEOUT <seconds>] [PROCESSES])
+# One GoogleTest program (zk_test_program); its tests are registered with CTest.
+function(zk_test name)
+  cmake_parse_arguments(ZT "PROCESSES" "TIMEOUT" "LIBS;SOURCES" ${ARGN})
+  if(NOT ZT_TIMEOUT)
+    set(ZT_TIMEOUT 120)
+  endif()
+  set(_processes)
+  if(ZT_PROCESSES)
+    set(_processes PROCESSES)
+  endif()
+  zk_test_program(${name} SOURCES ${ZT_SOURCES} LIBS ${ZT_LIBS} ${_processes})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES TIMEOUT ${ZT_TIMEOUT}

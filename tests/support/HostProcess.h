@@ -118,6 +118,15 @@ public:
             readSome(err_, stderr_, msLeft(deadline));
         return stderr_.find(text) != std::string::npos;
     }
+    // Waits until the process has written text to its standard output.
+    bool waitForOut(const std::string& text, int timeoutMs = kDeadlineMs)
+    {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        bool eof = false;
+        while (stdout_.find(text) == std::string::npos && msLeft(deadline) > 0 && !eof)
+            readSome(out_, stdout_, msLeft(deadline), &eof);
+        return stdout_.find(text) != std::string::npos;
+    }
     void signal(int sig)
     {
         ::kill(pid_, sig);
@@ -150,8 +159,9 @@ private:
 // A table as the host sees it: a TCP connection speaking 0xFF-ended messages.
 class LineClient {
 public:
-    // receiveBuffer > 0 shrinks the socket's receive buffer (before connecting).
-    explicit LineClient(int port, int receiveBuffer = 0)
+    // receiveBuffer > 0 shrinks the socket's receive buffer (before connecting);
+    // address: the host's IPv4 address (dotted).
+    explicit LineClient(int port, int receiveBuffer = 0, const std::string& address = "127.0.0.1")
     {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         if (receiveBuffer > 0)
@@ -159,7 +169,7 @@ public:
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::inet_pton(AF_INET, address.c_str(), &a.sin_addr);
         connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     }
     ~LineClient() { close(); }

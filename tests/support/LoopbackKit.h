@@ -132,12 +132,15 @@ private:
 };
 
 // Starts program with args and this process's environment, the variables in
-// env ("NAME=value") replacing any of the same name; its standard output
-// and error go to the given descriptors (-1: left as they are). Everything
-// is prepared before the fork, so the child only duplicates descriptors and
+// env ("NAME=value") replacing any of the same name; its standard output,
+// error and input go to the given descriptors (-1: left as they are).
+// launcher: words put before the program (a command that runs the rest, e.g.
+// on another machine); the first is the file executed. Everything is
+// prepared before the fork, so the child only duplicates descriptors and
 // execs. The pid, or -1 when the fork failed.
 inline pid_t spawnProgram(const std::string& program, std::vector<std::string> args,
-                          const std::vector<std::string>& env, int stdoutFd = -1, int stderrFd = -1)
+                          const std::vector<std::string>& env, int stdoutFd = -1, int stderrFd = -1,
+                          int stdinFd = -1, std::vector<std::string> launcher = {})
 {
     std::vector<std::string> environment;
     for (char** e = environ; *e; ++e) {
@@ -154,14 +157,21 @@ inline pid_t spawnProgram(const std::string& program, std::vector<std::string> a
     for (auto& e : environment)
         envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::string path = program;
+    std::string path = launcher.empty() ? program : launcher.front();
     std::vector<char*> argv{path.data()};
+    for (std::size_t i = 1; i < launcher.size(); ++i)
+        argv.push_back(launcher[i].data());
+    std::string programWord = program;
+    if (!launcher.empty())
+        argv.push_back(programWord.data());
     for (auto& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (stdinFd >= 0)
+            ::dup2(stdinFd, 0);
         if (stdoutFd >= 0)
             ::dup2(stdoutFd, 1);
         if (stderrFd >= 0)

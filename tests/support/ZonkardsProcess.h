@@ -195,8 +195,10 @@ class ZonkardsProcess {
 public:
     using BoardTest = std::function<bool(const QJsonObject&)>;
 
+    // launcher: words put before the program (see spawnProgram).
     ZonkardsProcess(const Sandbox& box, std::vector<std::string> args, int port,
-                    std::vector<std::string> extraEnv = {}, const std::string& linkName = "auto")
+                    std::vector<std::string> extraEnv = {}, const std::string& linkName = "auto",
+                    std::vector<std::string> launcher = {})
         : link_(box.file(linkName + ".sock")), stderrPath_(box.file(linkName + ".stderr"))
     {
         std::vector<std::string> env = {
@@ -205,7 +207,7 @@ public:
             "ZONKARDS_AUTOMATION=" + link_.path(),
         };
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-        pid_ = spawn(args, env, stderrPath_);
+        pid_ = spawn(args, env, stderrPath_, -1, std::move(launcher));
     }
     ~ZonkardsProcess()
     {
@@ -219,10 +221,11 @@ public:
     // variables replacing any of the same name, its standard error into the
     // file stderrPath and its standard output to stdoutFd (-1: ours).
     static int spawn(std::vector<std::string> args, const std::vector<std::string>& env,
-                     const std::string& stderrPath, int stdoutFd = -1)
+                     const std::string& stderrPath, int stdoutFd = -1, std::vector<std::string> launcher = {})
     {
         const int err = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        const pid_t pid = spawnProgram(ZK_BIN_ZONKARDS, std::move(args), env, stdoutFd, err);
+        const pid_t pid =
+            spawnProgram(ZK_BIN_ZONKARDS, std::move(args), env, stdoutFd, err, -1, std::move(launcher));
         if (err >= 0)
             ::close(err);
         return pid;
