@@ -683,5 +683,55 @@ TEST_F(Lan, WithoutTheDaemonTheHostPlaysAndTheDialogSaysSearchIsUnavailable)
     EXPECT_EQ(ann.quit(), 0);
 }
 
+TEST_F(Lan, ADaemonThatHangsFreezesNeitherTheWindowNorTheHost)
+{
+    // Every call of the daemon's client library waits for the daemon's
+    // answer (up to 25 s): they must all happen beside the game, not in it.
+    ASSERT_EQ(run({avahi_, "pause"}), 0);
+    struct Resume {
+        std::string avahi;
+        bool done = false;
+        void operator()()
+        {
+            if (!done) {
+                EXPECT_EQ(run({avahi, "resume"}), 0);
+            }
+            done = true;
+        }
+        ~Resume() { (*this)(); }
+    } resume{avahi_};
+
+    Sandbox box;
+    ZonkardsProcess ann(box, {"Ann"}, 7772);
+    HostProcess host({"--port", "0"});
+    ASSERT_GT(host.port(), 0) << host.err();
+    const auto bob = clientOnB(host.port());
+    ASSERT_TRUE(bob && bob->connected());
+    EXPECT_EQ(bob->login("Bob"), 1) << "the host plays while its announcement waits";
+
+    ASSERT_TRUE(ann.connect()) << ann.stderrText();
+    // Far below the daemon's 25 s: a window that waited for it would miss these.
+    constexpr int kPromptMs = 5000;
+    EXPECT_EQ(ann.link().command("menu Host or Join a Game...", kPromptMs).value_or("<no answer>"), "ok");
+    const auto status = ann.link().command("read Thostjoin label_lanstatus", kPromptMs);
+    ASSERT_TRUE(status) << "the window froze";
+    EXPECT_NE(status->find("Looking for games"), std::string::npos) << *status;
+    EXPECT_FALSE(ann.link().command("board", kPromptMs).value_or("").empty());
+
+    // Once the daemon answers again, the waiting calls go through: the
+    // host is announced and the dialog lists it.
+    resume();
+    EXPECT_TRUE(host.waitForOut("announced as ")) << host.out();
+    const std::string at = addrA_ + ":" + std::to_string(host.port());
+    bool listed = false;
+    const GameList list = waitForGames(
+        ann.link(), [&](const GameList& l) { return l.row(at); }, &listed);
+    EXPECT_TRUE(listed) << list.answer;
+
+    host.signal(SIGTERM);
+    EXPECT_EQ(host.wait(), 0) << host.err();
+    EXPECT_EQ(ann.quit(), 0);
+}
+
 } // namespace
 } // namespace zk::test

@@ -19,7 +19,9 @@
 #   ZK_LAN_PEER_NETNS   machine B's network namespace (/proc/PID/ns/net),
 #                       for sockets the test opens on B itself
 #   ZK_LAN_AVAHI        "$ZK_LAN_AVAHI stop" / "start": stops or starts
-#                       machine A's avahi-daemon, returns once it is done
+#                       machine A's avahi-daemon, returns once it is done;
+#                       "pause" / "resume": freezes it (SIGSTOP, a daemon
+#                       that hangs) and lets it go on
 #   ZK_LAN_ADDR_A, ZK_LAN_ADDR_B   the machines' addresses
 #   ZK_LAN_PYTHON       a python3 with python3-zeroconf
 #   ZK_LAN_BROWSE, ZK_LAN_PUBLISH  zc_browse.py and zc_publish.py
@@ -139,7 +141,7 @@ process_gone() { # pid
   [[ ! -e /proc/$1 ]] || [[ $(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) == Z ]]
 }
 
-# --avahi DIR stop|start, run on machine A by ZK_LAN_AVAHI.
+# --avahi DIR stop|start|pause|resume, run on machine A by ZK_LAN_AVAHI.
 control_avahi() {
   local dir=$1 what=$2
   # Descriptors the test's program may have passed on stay with it, not
@@ -161,7 +163,9 @@ control_avahi() {
       launch_avahi "$dir"
       await_avahi "$dir"
       ;;
-    *) fail "--avahi: stop or start, not '$what'" ;;
+    pause) kill -STOP "$(cat "$dir/avahi.pid")" ;;
+    resume) kill -CONT "$(cat "$dir/avahi.pid")" ;;
+    *) fail "--avahi: stop, start, pause or resume, not '$what'" ;;
   esac
 }
 
