@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,12 +64,8 @@ Thostjoin::Thostjoin(QWidget* parent)
     gamesCaption->setBuddy(games_);
     connect(games_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { pick(item); });
     connect(games_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { pick(item); });
-    connect(games_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        if (!item || item->isDisabled())
-            return;
-        pick(item);
-        button_okClick();
-    });
+    connect(games_, &QTreeWidget::itemDoubleClicked, this, &Thostjoin::join);
+    games_->installEventFilter(this);
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("label_lanstatus"));
@@ -195,6 +192,20 @@ void Thostjoin::hideEvent(QHideEvent* event)
     QDialog::hideEvent(event);
 }
 
+bool Thostjoin::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a game joins it, here and only here: the list would pass
+    // the key on to the dialog, whose default button would try once more.
+    if (watched == games_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            join(games_->currentItem());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void Thostjoin::button_refreshClick()
 {
     games_->clear();
@@ -232,8 +243,13 @@ void Thostjoin::showGame(const FoundGame& game)
     const QString why = own ? QStringLiteral("This is the game this computer hosts.")
                             : fromUtf8(joinRefusal(game, kVersionText));
     item->setDisabled(!why.isEmpty());
-    for (int c = GameColumn; c <= AddressColumn; ++c)
+    for (int c = GameColumn; c <= AddressColumn; ++c) {
         item->setToolTip(c, why);
+        item->setData(c, Qt::AccessibleDescriptionRole, why);
+    }
+    // Screen readers are not told that a row is greyed: its name says so.
+    item->setData(GameColumn, Qt::AccessibleTextRole,
+                  why.isEmpty() ? label : QStringLiteral("%1 (cannot be joined: %2)").arg(label, why));
     showStatus();
 }
 
@@ -246,6 +262,14 @@ void Thostjoin::dropGame(const QString& instance)
         }
     }
     showStatus();
+}
+
+void Thostjoin::join(QTreeWidgetItem* item)
+{
+    if (!item || item->isDisabled())
+        return;
+    pick(item);
+    button_okClick();
 }
 
 void Thostjoin::pick(QTreeWidgetItem* item)

@@ -74,12 +74,14 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QString program() const;
     void showGame(const FoundGame& game);
     void dropGame(const QString& instance);
     void pick(QTreeWidgetItem* item);
+    void join(QTreeWidgetItem* item);
     void showStatus();
 
     Hook release_;

@@ -223,6 +223,32 @@ TEST(HostJoinDialog, ListsTheGamesFoundGreysTheOnesItCannotJoinAndJoinsAPickedOn
     EXPECT_EQ(h.events, (QStringList{"release", "exit"}));
 }
 
+TEST(HostJoinDialog, TheKeyboardReachesTheListAndEnterJoinsTheGameOnce)
+{
+    DialogHarness h;
+    h.dialog.setProgram(h.dir.filePath(QStringLiteral("missing"))); // each try says so
+    auto browser = std::make_unique<ListedGames>();
+    ListedGames* games = browser.get();
+    h.dialog.setBrowser(std::move(browser));
+    h.dialog.setName(QStringLiteral("Ann"));
+    for (const char* den : {"Zonkards on den", "Zonkards on loft"})
+        games->add(1, {.instance = den,
+                       .address = den[12] == 'd' ? "192.0.2.2" : "192.0.2.3",
+                       .port = 7772,
+                       .advert = {.version = std::string(kVersionText)}});
+    auto* list = h.child<QTreeWidget>("list_games");
+    h.dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.dialog));
+    QTest::keyClick(&h.dialog, Qt::Key_G, Qt::AltModifier);
+    EXPECT_TRUE(list->hasFocus()) << "Alt+G: the list's caption";
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(h.child<QLineEdit>("edit_address")->text(), QStringLiteral("192.0.2.3"));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(test::takeMessages(&h.dialog), QStringList{"An Error has Occurred."});
+    EXPECT_EQ(h.events, (QStringList{"release", "restore"}));
+}
+
 TEST(HostJoinDialog, AnAddressTypedOverAPickedGameKeepsThePortOfThisCopy)
 {
     DialogHarness h;
