@@ -18,6 +18,8 @@
 #include <avahi-client/publish.h>
 #include <avahi-common/address.h>
 #include <avahi-common/alternative.h>
+#include <avahi-common/defs.h>
+#include <avahi-common/domain.h>
 #include <avahi-common/error.h>
 #include <avahi-common/malloc.h>
 #include <avahi-common/strlst.h>
@@ -355,27 +357,60 @@ private:
 
     static int pathOf(AvahiIfIndex interface, AvahiProtocol protocol) { return interface * 4 + protocol; }
 
+    // One service on one path: its resolver (address and port), and a
+    // browser of its TXT record. The resolver alone does not tell when the
+    // TXT changes (the daemon's cache has the new record, the resolver stays
+    // silent), so the record itself is watched.
+    struct Watched {
+        SearchWorker* worker = nullptr;
+        int path = 0;
+        QString name;
+        AvahiServiceResolver* resolver = nullptr;
+        AvahiRecordBrowser* txt = nullptr;
+        bool resolved = false;
+        QString address;
+        int port = 0;
+        bool local = false;
+        ~Watched()
+        {
+            if (txt)
+                avahi_record_browser_free(txt);
+            if (resolver)
+                avahi_service_resolver_free(resolver);
+        }
+    };
+
     static void browsed(AvahiServiceBrowser*, AvahiIfIndex interface, AvahiProtocol protocol,
                         AvahiBrowserEvent event, const char* name, const char* type, const char* domain,
                         AvahiLookupResultFlags, void* self)
     {
         auto* me = static_cast<SearchWorker*>(self);
+        // Only NEW and REMOVE name a service.
+        const auto key = std::make_pair(pathOf(interface, protocol), std::string(name ? name : ""));
         switch (event) {
         case AVAHI_BROWSER_NEW: {
-            const auto key = std::make_pair(pathOf(interface, protocol), std::string(name));
-            if (me->resolvers_.count(key))
+            if (me->watched_.count(key))
                 break;
-            // Kept open: it tells again whenever the game's TXT changes.
-            AvahiServiceResolver* r = avahi_service_resolver_new(
-                avahi_service_browser_get_client(me->browser_), interface, protocol, name, type, domain,
-                AVAHI_PROTO_INET, AvahiLookupFlags(0), &SearchWorker::resolvedOne, me);
-            if (r)
-                me->resolvers_.emplace(key, Resolver(r));
+            auto w = std::make_unique<Watched>();
+            w->worker = me;
+            w->path = key.first;
+            w->name = QString::fromUtf8(name);
+            AvahiClient* client = avahi_service_browser_get_client(me->browser_);
+            w->resolver =
+                avahi_service_resolver_new(client, interface, protocol, name, type, domain, AVAHI_PROTO_INET,
+                                           AvahiLookupFlags(0), &SearchWorker::resolvedOne, w.get());
+            char full[AVAHI_DOMAIN_NAME_MAX] = {};
+            if (avahi_service_name_join(full, sizeof full, name, type, domain) == 0)
+                w->txt = avahi_record_browser_new(client, interface, protocol, full, AVAHI_DNS_CLASS_IN,
+                                                  AVAHI_DNS_TYPE_TXT, AvahiLookupFlags(0),
+                                                  &SearchWorker::txtChanged, w.get());
+            if (w->resolver)
+                me->watched_.emplace(key, std::move(w));
             break;
         }
         case AVAHI_BROWSER_REMOVE:
-            me->resolvers_.erase(std::make_pair(pathOf(interface, protocol), std::string(name)));
-            emit me->removed(pathOf(interface, protocol), QString::fromUtf8(name));
+            me->watched_.erase(key);
+            emit me->removed(key.first, QString::fromUtf8(name));
             break;
         case AVAHI_BROWSER_ALL_FOR_NOW: emit me->searched(); break;
         case AVAHI_BROWSER_CACHE_EXHAUSTED: break;
@@ -383,47 +418,57 @@ private:
         }
     }
 
-    static void resolvedOne(AvahiServiceResolver*, AvahiIfIndex interface, AvahiProtocol protocol,
-                            AvahiResolverEvent event, const char* name, const char*, const char*, const char*,
-                            const AvahiAddress* address, uint16_t port, AvahiStringList* txt,
-                            AvahiLookupResultFlags flags, void* self)
+    static QByteArrayList itemsOf(AvahiStringList* txt)
     {
-        auto* me = static_cast<SearchWorker*>(self);
-        if (event != AVAHI_RESOLVER_FOUND || !address || address->proto != AVAHI_PROTO_INET)
-            return; // a failed resolve shows nothing; the browser tells when it goes
-        char text[AVAHI_ADDRESS_STR_MAX] = {};
-        avahi_address_snprint(text, sizeof text, address);
         QByteArrayList items;
         for (AvahiStringList* item = txt; item; item = avahi_string_list_get_next(item))
             items << QByteArray(reinterpret_cast<const char*>(avahi_string_list_get_text(item)),
                                 static_cast<qsizetype>(avahi_string_list_get_size(item)));
-        emit me->resolved(pathOf(interface, protocol), QString::fromUtf8(name), QString::fromLatin1(text),
-                          port, items, (flags & AVAHI_LOOKUP_RESULT_LOCAL) != 0);
+        return items;
+    }
+
+    static void resolvedOne(AvahiServiceResolver*, AvahiIfIndex, AvahiProtocol, AvahiResolverEvent event,
+                            const char*, const char*, const char*, const char*, const AvahiAddress* address,
+                            uint16_t port, AvahiStringList* txt, AvahiLookupResultFlags flags, void* self)
+    {
+        auto* w = static_cast<Watched*>(self);
+        if (event != AVAHI_RESOLVER_FOUND || !address || address->proto != AVAHI_PROTO_INET)
+            return; // a failed resolve shows nothing; the browser tells when it goes
+        char text[AVAHI_ADDRESS_STR_MAX] = {};
+        avahi_address_snprint(text, sizeof text, address);
+        w->resolved = true;
+        w->address = QString::fromLatin1(text);
+        w->port = port;
+        w->local = (flags & AVAHI_LOOKUP_RESULT_LOCAL) != 0;
+        emit w->worker->resolved(w->path, w->name, w->address, w->port, itemsOf(txt), w->local);
+    }
+
+    static void txtChanged(AvahiRecordBrowser*, AvahiIfIndex, AvahiProtocol, AvahiBrowserEvent event,
+                           const char*, uint16_t, uint16_t, const void* rdata, size_t size,
+                           AvahiLookupResultFlags, void* self)
+    {
+        auto* w = static_cast<Watched*>(self);
+        AvahiStringList* txt = nullptr;
+        // Before the first resolve there is no address to show it with; the
+        // resolve brings the record with it.
+        if (event != AVAHI_BROWSER_NEW || !w->resolved || avahi_string_list_parse(rdata, size, &txt) < 0)
+            return;
+        txt = avahi_string_list_reverse(txt); // parsed back to front
+        emit w->worker->resolved(w->path, w->name, w->address, w->port, itemsOf(txt), w->local);
+        avahi_string_list_free(txt);
     }
 
     void dropBrowser()
     {
-        resolvers_.clear();
+        watched_.clear();
         if (browser_)
             avahi_service_browser_free(browser_);
         browser_ = nullptr;
     }
 
-    struct Resolver {
-        explicit Resolver(AvahiServiceResolver* r) : r_(r) {}
-        Resolver(Resolver&& o) noexcept : r_(std::exchange(o.r_, nullptr)) {}
-        Resolver& operator=(Resolver&&) = delete;
-        ~Resolver()
-        {
-            if (r_)
-                avahi_service_resolver_free(r_);
-        }
-        AvahiServiceResolver* r_;
-    };
-
     ClientHolder holder_;
     AvahiServiceBrowser* browser_ = nullptr;
-    std::map<std::pair<int, std::string>, Resolver> resolvers_;
+    std::map<std::pair<int, std::string>, std::unique_ptr<Watched>> watched_;
     bool wanted_ = false;
 };
 

@@ -574,6 +574,17 @@ TEST_F(Lan, TheDialogListsTheGamesOnTheLinkAndGreysOtherVersions)
     EXPECT_FALSE(other.tip.empty()) << "a greyed row says why";
     EXPECT_TRUE(lanStatus(ann.link())) << "the status line reads as a JSON string";
 
+    // The open list follows the game: seats taken, a game that started.
+    fake.send("txt txtvers=1 v=" + kVersion + " seated=3 free=3 spies=0 state=play round=2");
+    list = waitForGames(
+        ann.link(),
+        [&](const GameList& l) {
+            return l.row(fakeAt) && l.row(fakeAt)->columns[1] == "3 of 6 seated" &&
+                   l.row(fakeAt)->columns[2] == "round 2 of 7";
+        },
+        &held);
+    EXPECT_TRUE(held) << list.answer;
+
     fake.closeInput();
     EXPECT_EQ(fake.finish(), 0) << fake.text();
     list = waitForGames(
