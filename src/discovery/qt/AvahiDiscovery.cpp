@@ -183,7 +183,12 @@ private:
                 avahi_entry_group_reset(group_);
             registered_ = false;
             break;
-        case AVAHI_CLIENT_CONNECTING: emit unavailable(QString::fromLatin1(kLanNotAvailable)); break;
+        case AVAHI_CLIENT_CONNECTING:
+            // No daemon (yet, or any more: it went away and the client waits
+            // for the next one). What it had of ours went with it.
+            dropGroup();
+            emit unavailable(QString::fromLatin1(kLanNotAvailable));
+            break;
         case AVAHI_CLIENT_FAILURE:
             // The daemon went away (or restarted) and our service with it.
             // A new client, after a pause, waits for it to come back.
@@ -328,7 +333,12 @@ private:
             break;
         case AVAHI_CLIENT_S_REGISTERING:
         case AVAHI_CLIENT_S_COLLISION: break;
-        case AVAHI_CLIENT_CONNECTING: emit status(false, QString::fromLatin1(kLanNotAvailable)); break;
+        case AVAHI_CLIENT_CONNECTING:
+            // No daemon (yet, or any more): nothing found stands.
+            dropBrowser();
+            emit cleared();
+            emit status(false, QString::fromLatin1(kLanNotAvailable));
+            break;
         case AVAHI_CLIENT_FAILURE:
             // The daemon went away: so did what it had found. A new client,
             // after a pause, waits for it to come back.
