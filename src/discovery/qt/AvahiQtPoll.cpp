@@ -34,8 +34,14 @@ struct AvahiQtPoll::Watch {
 
     void apply()
     {
-        readable->setEnabled(!freed && (wanted & (AVAHI_WATCH_IN | AVAHI_WATCH_ERR | AVAHI_WATCH_HUP)));
-        writable->setEnabled(!freed && (wanted & AVAHI_WATCH_OUT));
+        // Errors and hang-ups come with either direction; a watch for
+        // writing alone must not wake on data waiting to be read (the
+        // notifier would fire again and again with nothing to tell).
+        const bool in = wanted & AVAHI_WATCH_IN;
+        const bool out = wanted & AVAHI_WATCH_OUT;
+        const bool errorsOnly = !in && !out && (wanted & (AVAHI_WATCH_ERR | AVAHI_WATCH_HUP));
+        readable->setEnabled(!freed && (in || errorsOnly));
+        writable->setEnabled(!freed && out);
     }
 
     void activated()
