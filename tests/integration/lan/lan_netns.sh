@@ -193,9 +193,17 @@ outside() {
     bash "$here/lan_netns.sh" --inside "$dir" "$@" || rc=$?
   # Each daemon and helper of the test names its folder on its command line;
   # a desktop's own avahi-daemon, or another run's, is left alone.
-  while read -r pid; do
-    [[ ! -e /proc/$pid ]] || left+=("$pid") # (grep itself matched, and has ended)
-  done < <(grep -lsF "$dir/" /proc/[0-9]*/cmdline | cut -d/ -f3)
+  # The kernel ends a PID namespace's processes as its first one ends, but
+  # reaps them a moment later: give them 5 s.
+  local tries
+  for tries in $(seq 50); do
+    left=()
+    while read -r pid; do
+      [[ ! -e /proc/$pid ]] || left+=("$pid") # (grep itself matched, and has ended)
+    done < <(grep -lsF "$dir/" /proc/[0-9]*/cmdline | cut -d/ -f3)
+    ((${#left[@]})) || break
+    sleep 0.1
+  done
   if ((${#left[@]})); then
     echo "lan_netns: processes of the test outlived it:"
     ps -o pid,args -p "$(IFS=,; echo "${left[*]}")" || true
