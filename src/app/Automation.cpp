@@ -234,6 +234,17 @@ QWidget* findWindow(const QString& name)
     return hidden;
 }
 
+// The widget a command names by window and object name in *widget, or why
+// there is none.
+const char* findWidget(const AutomationCommand& command, QWidget** widget)
+{
+    QWidget* window = findWindow(command.target);
+    if (!window)
+        return "no such window";
+    *widget = window->findChild<QWidget*>(command.child);
+    return *widget ? nullptr : "no such widget";
+}
+
 QByteArray ok()
 {
     return "ok";
@@ -388,12 +399,9 @@ QByteArray Automation::obey(const AutomationCommand& command)
 
     case Verb::Set:
     case Verb::Press: {
-        QWidget* window = findWindow(command.target);
-        if (!window)
-            return error("no such window");
-        QWidget* child = window->findChild<QWidget*>(command.child);
-        if (!child)
-            return error("no such widget");
+        QWidget* child = nullptr;
+        if (const char* why = findWidget(command, &child))
+            return error(why);
         if (command.verb == Verb::Set) {
             auto* field = qobject_cast<QLineEdit*>(child);
             if (!field)
@@ -410,12 +418,9 @@ QByteArray Automation::obey(const AutomationCommand& command)
 
     case Verb::Read:
     case Verb::Pick: {
-        QWidget* window = findWindow(command.target);
-        if (!window)
-            return error("no such window");
-        QWidget* child = window->findChild<QWidget*>(command.child);
-        if (!child)
-            return error("no such widget");
+        QWidget* child = nullptr;
+        if (const char* why = findWidget(command, &child))
+            return error(why);
         if (auto* list = qobject_cast<QTreeWidget*>(child)) {
             if (command.verb == Verb::Pick) {
                 QTreeWidgetItem* item = list->topLevelItem(command.number);

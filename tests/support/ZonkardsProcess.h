@@ -324,6 +324,17 @@ inline std::string name(const QJsonObject& board, int seat)
 {
     return board["names"].toArray()[seat - 1].toString().toStdString();
 }
+// A board test: the table is logged in and seats 1, 2, ... show these names.
+inline auto seated(std::vector<std::string> names)
+{
+    return [names = std::move(names)](const QJsonObject& b) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (name(b, static_cast<int>(i) + 1) != names[i])
+                return false;
+        }
+        return b["loggedIn"].toBool();
+    };
+}
 inline std::vector<std::vector<std::string>> cells(const QJsonObject& board)
 {
     std::vector<std::vector<std::string>> out;

@@ -9,17 +9,6 @@
 namespace zk::test {
 namespace {
 
-auto seated(std::vector<std::string> names)
-{
-    return [names = std::move(names)](const QJsonObject& b) {
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (name(b, static_cast<int>(i) + 1) != names[i])
-                return false;
-        }
-        return b["loggedIn"].toBool();
-    };
-}
-
 TEST(Tables, HostAndJoinerLogInChatAndTheHostRemovesTheJoiner)
 {
     Sandbox annBox, bobBox;

@@ -112,17 +112,6 @@ bool waitForGames(AutomationLink& link, Games& games, const std::function<bool(c
     });
 }
 
-auto seated(std::vector<std::string> names)
-{
-    return [names = std::move(names)](const QJsonObject& b) {
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (name(b, static_cast<int>(i) + 1) != names[i])
-                return false;
-        }
-        return b["loggedIn"].toBool();
-    };
-}
-
 // The name the host says it is announced as; "" when it did not say so.
 std::string announcedName(HostProcess& host)
 {
