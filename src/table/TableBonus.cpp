@@ -20,6 +20,8 @@ HandlerResult TableLogic::zonkard(const msg::Decoded<msg::Zonkard>& m)
         return HandlerResult::Malformed;
 
     if (seat == state_.ownSeat) {
+        rollInFlight_ = false;
+        pendingCategory_ = 0;
         board_.status = "You got a ZONKARD!";
         env_.countOwnZonkard();
     } else {

@@ -3,6 +3,7 @@
 #include "table/TableLogic.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zk {
 
@@ -70,6 +71,10 @@ HandlerResult TableLogic::createdice(const msg::Decoded<msg::CreateDice>& m)
     else if (seat == state_.ownSeat && !board_.menu.justWatchChecked)
         board_.rollButtonShown = true;
     eventSound("dice");
+    if (seat == state_.ownSeat) {
+        rollInFlight_ = false;
+        choosePending();
+    }
     return HandlerResult::Handled;
 }
 
@@ -121,6 +126,19 @@ void TableLogic::rollClick()
     board_.rollButtonShown = false;
     state_.currentSeat = 0;
     rollWithheld_ = !sending;
+    rollInFlight_ = sending;
+}
+
+void TableLogic::choosePending()
+{
+    const int category = std::exchange(pendingCategory_, 0);
+    // Still open and offered: the host may have chosen for the player
+    // meanwhile (the only open category), or the rolls may be used up.
+    if (category == 0 || board_.turnMarker.selectedCategory != 0 || board_.rollCount >= kRollsPerTurn)
+        return;
+    const CategoryRow& row = board_.category(category);
+    if (row.buttonChoosable || row.barChoosable)
+        choose(category);
 }
 
 void TableLogic::yesClick()
@@ -136,6 +154,7 @@ void TableLogic::yesClick()
     board_.rollButtonShown = false;
     state_.currentSeat = 0;
     rollWithheld_ = !sending;
+    rollInFlight_ = sending;
 }
 
 void TableLogic::noClick()

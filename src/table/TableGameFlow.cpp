@@ -42,6 +42,8 @@ HandlerResult TableLogic::startthegame(const msg::Decoded<msg::StartGame>& m)
     const bool ownStart = startOptions_.takeOwnStart(starter);
     turnSeat_ = 0;
     rollWithheld_ = false;
+    rollInFlight_ = false;
+    pendingCategory_ = 0;
     systemLine(ownStart ? std::string("You have started a game.")
                         : std::string(starter) + " has started a game.");
 
@@ -65,6 +67,8 @@ HandlerResult TableLogic::getnextplayer(const msg::Decoded<msg::NextPlayer>& m)
     turnSeat_ = seat;
     offered_ = {};
     rollWithheld_ = false;
+    rollInFlight_ = false;
+    pendingCategory_ = 0;
     board_.round = "Round: " + m->round;
     board_.rollCount = 0;
 

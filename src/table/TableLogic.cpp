@@ -115,6 +115,8 @@ void TableLogic::withdrawOwnTurn()
     board_.rollPromptShown = false;
     board_.thirdRollPromptShown = false;
     rollWithheld_ = false;
+    rollInFlight_ = false;
+    pendingCategory_ = 0;
     // The offer stays recorded; only the buttons the player could press go.
     for (CategoryRow& row : board_.categories) {
         if (row.buttonChoosable) {

@@ -189,6 +189,8 @@ private:
     // After a snapshot group: the seat's total, and the own turn's offer.
     void showSnapshotTotal(const msg::ScoreGroup& group);
     void choose(int category);
+    // Chooses the category clicked while the own roll was on its way.
+    void choosePending();
     bool sendRoll(bool allFive);
 
     TableEnvironment& env_;
@@ -208,6 +210,11 @@ private:
     // The roll button was hidden by a click that sent nothing because the
     // host had not yet answered a category choice; the answer brings it back.
     bool rollWithheld_ = false;
+    // The own roll request is on its way (sent, its dice not yet drawn).
+    bool rollInFlight_ = false;
+    // A category clicked while that roll was on its way: chosen as soon as
+    // the roll's dice arrive, so the click is never lost (0: none).
+    int pendingCategory_ = 0;
 };
 
 } // namespace zk

@@ -58,8 +58,15 @@ void TableLogic::offerCategory(int seat, int category)
 
 void TableLogic::choose(int category)
 {
-    if (!state_.loggedIn || !onTurn() || !Board::isCategory(category))
+    if (!state_.loggedIn || !Board::isCategory(category))
         return;
+    if (!onTurn()) {
+        // The player's own roll is on its way: the host takes no choice
+        // before it has rolled, so the click waits for the new dice.
+        if (rollInFlight_ && turnSeat_ == state_.ownSeat && !board_.menu.justWatchChecked)
+            pendingCategory_ = category;
+        return;
+    }
     if (!send(msg::SelectCat{state_.ownSeat, category}))
         return;
     state_.currentSeat = 0; // no further clicks, rolls or holds until the host answers

@@ -307,5 +307,37 @@ TEST_F(Dice, ARollClickedBeforeTheChoiceIsConfirmedComesBackWithIt)
     EXPECT_FALSE(board().rollButtonShown);
 }
 
+TEST_F(Dice, ACategoryClickedWhileTheOwnRollIsOnItsWayIsChosenWhenTheDiceArrive)
+{
+    logic.options().toggleRemindMe(); // off: a roll without a category rolls all five
+    firstRoll();
+    logic.dieRelease(2, MouseButton::Left);
+    logic.rollClick(); // the second roll, on its way
+    env.clear();
+    logic.categoryButtonClick(2);
+    EXPECT_TRUE(env.sent.empty()) << "the host takes no choice before it has rolled";
+    host(host::createdice(3, 2, {{1, 2}, {3, 2}, {4, 3}, {5, 2}}));
+    EXPECT_EQ(env.lastSent(), "CMD_selectcat+3+2+") << "the click is applied after the dice";
+    host(host::selectedcat(3, 2));
+    logic.dieRelease(2, MouseButton::Left);
+    logic.rollClick();
+    EXPECT_EQ(env.lastSent(), "CMD_rollthedice+3+1+3+4+5") << "the third roll keeps the hold";
+
+    // A choice the host made meanwhile, or a zonkard, drops the waiting click.
+    struct Case {
+        std::string answer;
+    };
+    for (const Case& c :
+         {Case{host::selectedcat(3, 4)}, Case{host::zonkard(3, 40, 40, faces({1, 2, 3, 4, 5}))}}) {
+        host(host::nextplayer(3, 2, {1, 4}));
+        logic.rollClick();
+        logic.categoryButtonClick(1);
+        host(c.answer);
+        env.clear();
+        host(host::createdice(3, 1, faces({4, 4, 4, 1, 2})));
+        EXPECT_TRUE(env.sent.empty()) << c.answer;
+    }
+}
+
 } // namespace
 } // namespace zk::test
