@@ -16,6 +16,7 @@
 #include "protocol/Text.h"
 #include "records/qt/DataPaths.h"
 #include "records/FileIO.h"
+#include "records/IniFile.h"
 #include "table/qt/Art.h"
 #include "table/qt/ViewKit.h"
 
@@ -30,6 +31,8 @@ std::vector<std::string> wireArguments(const QStringList& args)
         out.push_back(fromQt(a));
     return out;
 }
+
+constexpr const char* kSpeakChatKey = "SpeakChat";
 
 QPixmap backgroundPicture()
 {
@@ -74,6 +77,13 @@ void GameSession::wireWindows()
     help_.setBackground(background);
     phrasesEditor_.setBackground(background);
     phrasesEditor_.setNotify([this](const std::string& message) { notice(QString::fromStdString(message)); });
+
+    // Whether a screen reader hears the others' chat lines: the player's
+    // own key beside the saved options, written only when he changes it.
+    chat_.setSpeakChat(readSetting(settingsFilePath(), kGameKey, kSpeakChatKey).value_or("1") != "0");
+    connect(&chat_, &Tchat::speakChatChanged, this, [](bool speak) {
+        ini::writeKey(settingsFilePath(), kGameKey, kSpeakChatKey, speak ? "1" : "0");
+    });
 
     connect(&chat_, &Tchat::firstShown, this, [this] {
         logic_.processParams(wireArguments(options_.arguments));

@@ -14,6 +14,7 @@
 #include "protocol/Commands.h"
 #include "kit/QtText.h"
 #include "kit/QuietCursor.h"
+#include "kit/WindowKit.h"
 #include "table/qt/Art.h"
 #include "table/qt/PREVINST.h"
 
@@ -54,6 +55,9 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(zk::art::applicationIcon());
     // The table window's close ends the program, not the last window's.
     app.setQuitOnLastWindowClosed(false);
+    // Keys and windows as a screen reader needs them.
+    zk::keepAltForShortcuts();
+    zk::presentWindowsToReaders();
     // An idle table must not wake: the text cursor rests when nobody types.
     zk::QuietCursor quietCursor;
     // Qt's pixmap cache trims itself on a timer that runs while it holds

@@ -29,4 +29,17 @@ enum class Blocking { Window, Nothing };
 // boxes are named "zk_message", so a window can list the ones open.
 QMessageBox* showMessage(QWidget* parent, const QString& text, Blocking blocking = Blocking::Window);
 
+// Our own top-level windows made from plain widgets (the start window,
+// Help, the lobby download) are windows to a screen reader, which follows
+// the focus only inside windows, frames and dialogs; Qt would give them the
+// role of a bare client area. Installed once, before the first window shows.
+void presentWindowsToReaders();
+
+// Alt tapped alone does not move the focus into the menu bar: the table's
+// Alt+1 to Alt+7 choose categories, and a screen reader that passes the
+// Alt key on by itself would otherwise leave the player in the menus. The
+// menus still open with their letters (Alt+F, Alt+O, ...). Call once after
+// the QApplication is made.
+void keepAltForShortcuts();
+
 } // namespace zk

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "kit/QtText.h"
+#include "table/Narration.h"
 #include "table/TableLogic.h"
 #include "table/qt/BoardLayout.h"
 #include "table/qt/BoardPanel.h"
@@ -61,10 +62,40 @@ public:
     bool isValid() const override { return board_ != nullptr; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return board_->window()->windowHandle(); }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(board_); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* parent() const override
+    {
+        QAccessibleInterface* board = QAccessible::queryAccessibleInterface(board_);
+        if (child_.part == Part::PromptButton && board)
+            return board->child(BoardAccessible::indexOf(Part::Prompt, 0));
+        return board;
+    }
+    // The prompt holds its buttons: YES and NO, or OK.
+    QList<int> buttons() const
+    {
+        const Board& b = board_->board();
+        if (child_.part != Part::Prompt)
+            return {};
+        if (b.thirdRollPromptShown)
+            return {BoardAccessible::Ok};
+        if (b.rollPromptShown)
+            return {BoardAccessible::Yes, BoardAccessible::No};
+        return {};
+    }
+    QAccessibleInterface* child(int index) const override
+    {
+        const QList<int> which = buttons();
+        auto* board = static_cast<BoardAccessible*>(QAccessible::queryAccessibleInterface(board_));
+        return index >= 0 && index < which.size() && board ? board->promptButton(which[index]) : nullptr;
+    }
+    int childCount() const override { return static_cast<int>(buttons().size()); }
+    int indexOfChild(const QAccessibleInterface* c) const override
+    {
+        for (int i = 0; i < childCount(); ++i) {
+            if (child(i) == c)
+                return i;
+        }
+        return -1;
+    }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     void setText(QAccessible::Text, const QString&) override {}
     int index() const { return index_; }
@@ -81,6 +112,12 @@ public:
         case Part::Status: return layout::kStatusLine;
         case Part::Name: return layout::nameRect(child_.number);
         case Part::Cell: return layout::onCard(layout::scoreCellRect(child_.number, child_.row));
+        case Part::Prompt: return layout::kPromptPanel;
+        case Part::Winner: return layout::kWinnerPanel;
+        case Part::PromptButton:
+            return layout::onPrompt(child_.number == BoardAccessible::Yes  ? layout::kYesButton
+                                    : child_.number == BoardAccessible::No ? layout::kNoButton
+                                                                           : layout::kOkButton);
         }
         return {};
     }
@@ -94,15 +131,26 @@ public:
         switch (child_.part) {
         case Part::Die: return QAccessible::CheckBox;
         case Part::RollOrStart:
-        case Part::Category: return QAccessible::Button;
+        case Part::Category:
+        case Part::PromptButton: return QAccessible::Button;
         case Part::Cell: return QAccessible::Cell;
+        case Part::Prompt: return QAccessible::Dialog;
+        case Part::Winner: return QAccessible::AlertMessage;
         default: return QAccessible::StaticText;
         }
     }
 
     bool pressable() const
     {
-        return child_.part == Part::Die || child_.part == Part::RollOrStart || child_.part == Part::Category;
+        return child_.part == Part::Die || child_.part == Part::RollOrStart ||
+               child_.part == Part::Category || child_.part == Part::PromptButton;
+    }
+
+    BoardPanel::Element promptElement() const
+    {
+        return child_.number == BoardAccessible::Yes  ? BoardPanel::Element::Yes
+               : child_.number == BoardAccessible::No ? BoardPanel::Element::No
+                                                      : BoardPanel::Element::Ok;
     }
 
     bool shown() const
@@ -112,6 +160,10 @@ public:
         case Part::Die: return b.die(child_.number).picture.body != DieBody::None;
         case Part::RollOrStart: return b.rollButtonShown || b.startButtonShown;
         case Part::Category: return b.category(child_.number).buttonShown;
+        case Part::Prompt: return b.rollPromptShown || b.thirdRollPromptShown;
+        case Part::Winner: return b.winnerPanelShown;
+        case Part::PromptButton:
+            return child_.number == BoardAccessible::Ok ? b.thirdRollPromptShown : b.rollPromptShown;
         default: return true;
         }
     }
@@ -135,8 +187,14 @@ public:
                 (child_.part == Part::Category && f.element == BoardPanel::Element::CategoryButton);
             const bool button = child_.part == Part::RollOrStart && (f.element == BoardPanel::Element::Roll ||
                                                                      f.element == BoardPanel::Element::Start);
-            s.focused = board_->hasFocus() && (button || (here && f.number == child_.number));
+            const bool answer = child_.part == Part::PromptButton && f.element == promptElement();
+            s.focused = board_->hasFocus() && (button || answer || (here && f.number == child_.number));
         }
+        // Enter answers YES, and closes the reminder.
+        if (child_.part == Part::PromptButton)
+            s.defaultButton = child_.number != BoardAccessible::No;
+        if (child_.part == Part::Prompt)
+            s.modal = true;
         if (child_.part == Part::Status)
             s.readOnly = true;
         return s;
@@ -171,6 +229,13 @@ public:
             return QStringLiteral("%1, %2, %3")
                 .arg(seatName(b, n), what, text.empty() ? QStringLiteral("open") : toQt(text));
         }
+        case Part::Prompt:
+            return QString::fromLatin1(b.thirdRollPromptShown ? kPromptThirdRoll : kPromptQuestion);
+        case Part::Winner: return toQt(b.winnerText);
+        case Part::PromptButton:
+            return child_.number == BoardAccessible::Yes  ? QStringLiteral("Yes")
+                   : child_.number == BoardAccessible::No ? QStringLiteral("No")
+                                                          : QStringLiteral("OK");
         }
         return {};
     }
@@ -182,12 +247,18 @@ public:
         case QAccessible::Description:
             if (child_.part == Part::Status)
                 return QStringLiteral("Dice: ") + diceWords(board_->board());
+            if (child_.part == Part::Prompt && !board_->board().thirdRollPromptShown)
+                return QString::fromLatin1(kPromptText);
             return {};
         case QAccessible::Accelerator:
             switch (child_.part) {
             case Part::Die: return QStringLiteral("Ctrl+%1").arg(child_.number);
             case Part::RollOrStart: return QStringLiteral("Ctrl+R");
             case Part::Category: return QStringLiteral("Alt+%1").arg(child_.number);
+            case Part::PromptButton:
+                return child_.number == BoardAccessible::Yes  ? QStringLiteral("Y")
+                       : child_.number == BoardAccessible::No ? QStringLiteral("N")
+                                                              : QStringLiteral("Enter");
             default: return {};
             }
         default: return {};
@@ -213,6 +284,7 @@ public:
         case Part::Die: board_->toggleDie(child_.number); break;
         case Part::RollOrStart: board_->pressRollOrStart(); break;
         case Part::Category: board_->pressCategory(child_.number); break;
+        case Part::PromptButton: board_->answerPrompt(promptElement()); break;
         default: break;
         }
     }
@@ -270,6 +342,8 @@ QList<BoardAccessible::Child> BoardAccessible::layout()
         for (int row = 1; row <= kScoreRows; ++row)
             parts.append({Part::Cell, s, row});
     }
+    parts.append({Part::Prompt});
+    parts.append({Part::Winner});
     return parts;
 }
 
@@ -296,18 +370,30 @@ QAccessibleInterface* BoardAccessible::child(int index) const
         return nullptr;
     if (index >= parts.size())
         return QAccessibleWidget::child(index - static_cast<int>(parts.size()));
+    return part(index, parts[index]);
+}
+
+QAccessibleInterface* BoardAccessible::part(int index, Child child) const
+{
     auto found = children_.find(index);
     if (found != children_.end())
         return QAccessible::accessibleInterface(found->second);
-    auto* part = new BoardPart(board(), index, parts[index]);
-    children_[index] = QAccessible::registerAccessibleInterface(part);
-    return part;
+    auto* made = new BoardPart(board(), index, child);
+    children_[index] = QAccessible::registerAccessibleInterface(made);
+    return made;
+}
+
+QAccessibleInterface* BoardAccessible::promptButton(int which) const
+{
+    if (which < Yes || which > Ok)
+        return nullptr;
+    return part(-which, {Part::PromptButton, which});
 }
 
 int BoardAccessible::indexOfChild(const QAccessibleInterface* child) const
 {
     for (const auto& [index, id] : children_) {
-        if (QAccessible::accessibleInterface(id) == child)
+        if (index >= 0 && QAccessible::accessibleInterface(id) == child)
             return index;
     }
     const int widgetIndex = QAccessibleWidget::indexOfChild(child);
@@ -337,6 +423,9 @@ QAccessibleInterface* BoardAccessible::focusChild() const
     case BoardPanel::Element::Roll:
     case BoardPanel::Element::Start: index = indexOf(Part::RollOrStart, 0); break;
     case BoardPanel::Element::CategoryButton: index = indexOf(Part::Category, f.number); break;
+    case BoardPanel::Element::Yes: return promptButton(Yes);
+    case BoardPanel::Element::No: return promptButton(No);
+    case BoardPanel::Element::Ok: return promptButton(Ok);
     default: break;
     }
     return index >= 0 ? child(index) : nullptr;
@@ -358,11 +447,25 @@ void BoardAccessible::notifyFocus(BoardPanel* board, Part part, int number)
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(board);
-    QAccessibleInterface* c = iface ? iface->child(indexOf(part, number)) : nullptr;
+    auto* iface = static_cast<BoardAccessible*>(QAccessible::queryAccessibleInterface(board));
+    QAccessibleInterface* c = !iface                       ? nullptr
+                              : part == Part::PromptButton ? iface->promptButton(number)
+                                                           : iface->child(indexOf(part, number));
     if (!c)
         return;
     QAccessibleEvent event(c, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}
+
+void BoardAccessible::notifyShown(BoardPanel* board, Part part)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(board);
+    QAccessibleInterface* c = iface ? iface->child(indexOf(part, 0)) : nullptr;
+    if (!c)
+        return;
+    QAccessibleEvent event(c, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&event);
 }
 

@@ -5,7 +5,9 @@
 //   the five dice ("Die 3, four, held"), ROLL DICE or Start, the seven
 //   category buttons ("Sixes"), the round, the rolls used, the status line,
 //   the six name labels ("Bob, playing"), then each seat's seven score cells
-//   and its total ("Bob, Sixes, 18"; "open" while unscored).
+//   and its total ("Bob, Sixes, 18"; "open" while unscored), the prompt
+//   (a dialog named by its question, with its YES and NO or OK buttons as
+//   its own children) and the winner panel (an alert with the winner line).
 //
 // Parts not shown report the invisible state; the dice and buttons press as
 // their clicks do. BoardPanel tells of changes (names, focus) through
@@ -26,7 +28,21 @@ class BoardPanel;
 
 class BoardAccessible : public QAccessibleWidget {
 public:
-    enum class Part { Die, RollOrStart, Category, Round, Rolls, Status, Name, Cell };
+    enum class Part {
+        Die,
+        RollOrStart,
+        Category,
+        Round,
+        Rolls,
+        Status,
+        Name,
+        Cell,
+        Prompt,
+        Winner,
+        PromptButton
+    };
+    // The prompt's buttons (the number of a PromptButton).
+    enum PromptButton { Yes = 1, No = 2, Ok = 3 };
     struct Child {
         Part part;
         int number = 0; // die, category or seat
@@ -52,11 +68,18 @@ public:
     // focus ring moved onto a part.
     static void notifyNameChanged(BoardPanel* board, Part part, int number = 0, int row = 0);
     static void notifyFocus(BoardPanel* board, Part part, int number);
+    // Tells a listening reader that a part appeared (a prompt opening).
+    static void notifyShown(BoardPanel* board, Part part);
+
+    // A prompt's button (not a child of the board but of the prompt).
+    QAccessibleInterface* promptButton(int which) const;
 
     BoardPanel* board() const;
 
 private:
-    mutable std::map<int, QAccessible::Id> children_;
+    QAccessibleInterface* part(int index, Child child) const;
+
+    mutable std::map<int, QAccessible::Id> children_; // by index; the prompt's buttons at -1 to -3
 };
 
 } // namespace zk

@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include "kit/QtText.h"
+#include "table/Narration.h"
+#include "table/qt/Announcer.h"
 #include "table/qt/Art.h"
 #include "table/qt/BoardAccessible.h"
 #include "table/qt/BoardLayout.h"
@@ -20,10 +23,6 @@
 namespace zk {
 
 namespace {
-
-constexpr const char* kPromptText = "If you do not select a category, you will roll all five dice again.";
-constexpr const char* kPromptQuestion = "Roll Without Selecting A Category?";
-constexpr const char* kPromptThirdRoll = "You must select a Category before rolling your third roll.";
 
 // The grey of the score columns that are not on turn (CellColour::Grey).
 const QColor kWaitingGrey(89, 89, 89);
@@ -310,8 +309,18 @@ void BoardPanel::contextMenuEvent(QContextMenuEvent* event)
 
 QString BoardPanel::categoryName(int category)
 {
-    static const char* const names[] = {"Ones", "Twos", "Threes", "Fours", "Fives", "Sixes", "Zonkard"};
-    return category >= 1 && category <= kCategoryCount ? QString::fromLatin1(names[category - 1]) : QString();
+    const std::string_view name = zk::categoryName(category);
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+void BoardPanel::answerPrompt(Element button)
+{
+    const Board& b = logic_.board();
+    const bool shown = button == Element::Ok
+                           ? b.thirdRollPromptShown
+                           : (button == Element::Yes || button == Element::No) && b.rollPromptShown;
+    if (shown)
+        activate({button, 0, {}});
 }
 
 void BoardPanel::pressRollOrStart()
@@ -387,6 +396,9 @@ void BoardPanel::setFocused(const Hit& hit)
     case Element::Roll:
     case Element::Start: BoardAccessible::notifyFocus(this, Part::RollOrStart, 0); break;
     case Element::CategoryButton: BoardAccessible::notifyFocus(this, Part::Category, hit.number); break;
+    case Element::Yes: BoardAccessible::notifyFocus(this, Part::PromptButton, BoardAccessible::Yes); break;
+    case Element::No: BoardAccessible::notifyFocus(this, Part::PromptButton, BoardAccessible::No); break;
+    case Element::Ok: BoardAccessible::notifyFocus(this, Part::PromptButton, BoardAccessible::Ok); break;
     case Element::Phrase:
         if (hit.number >= 1 && hit.number <= phraseButtons_.size() && phraseButtons_[hit.number - 1]) {
             QAccessibleEvent event(phraseButtons_[hit.number - 1], QAccessible::Focus);
@@ -401,6 +413,14 @@ void BoardPanel::setFocused(const Hit& hit)
 void BoardPanel::announce(const Board& before, const Board& now)
 {
     using Part = BoardAccessible::Part;
+    if (announcer_) {
+        NarrationContext context{logic_.state().ownSeat, logic_.state().ownName, speakChat_};
+        // The die under the ring is read by its own name change.
+        if (hasFocus() && focus_.element == Element::Die)
+            context.focusedDie = focus_.number;
+        for (const std::string& sentence : narrate(before, now, context))
+            announcer_->say(toQt(sentence));
+    }
     // The status line carries the turn, the roll and the winner line.
     if (before.status != now.status || before.winnerText != now.winnerText ||
         before.winnerPanelShown != now.winnerPanelShown)
@@ -423,6 +443,11 @@ void BoardPanel::announce(const Board& before, const Board& now)
         BoardAccessible::notifyNameChanged(this, Part::Round);
     if (before.rollCount != now.rollCount)
         BoardAccessible::notifyNameChanged(this, Part::Rolls);
+    if ((now.rollPromptShown && !before.rollPromptShown) ||
+        (now.thirdRollPromptShown && !before.thirdRollPromptShown))
+        BoardAccessible::notifyShown(this, Part::Prompt);
+    if (now.winnerPanelShown && !before.winnerPanelShown)
+        BoardAccessible::notifyShown(this, Part::Winner);
     for (int s = 1; s <= kSeatCount; ++s) {
         const SeatColumn& a = before.seat(s);
         const SeatColumn& b = now.seat(s);
@@ -483,7 +508,7 @@ void BoardPanel::keyPressEvent(QKeyEvent* event)
         return;
     }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (b.rollPromptShown && (key == Qt::Key_Y || key == Qt::Key_N)) {
+    if (b.rollPromptShown && (key == Qt::Key_Y || key == Qt::Key_N || key == Qt::Key_Escape)) {
         activate({key == Qt::Key_Y ? Element::Yes : Element::No, 0, {}});
     } else if (b.thirdRollPromptShown && (enter || key == Qt::Key_Escape)) {
         activate({Element::Ok, 0, {}});
@@ -699,9 +724,10 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b, const QRegion& dirty) 
         p.setPen(art::boardInk());
         p.setFont(art::sansFont(13, false));
         p.drawText(onPrompt(layout::kPromptText), Qt::AlignCenter | Qt::TextWordWrap,
-                   QString::fromLatin1(kPromptText));
+                   QString::fromLatin1(kPromptText.data(), kPromptText.size()));
         p.setFont(art::sansFont(13, true));
-        p.drawText(onPrompt(layout::kPromptQuestion), Qt::AlignCenter, QString::fromLatin1(kPromptQuestion));
+        p.drawText(onPrompt(layout::kPromptQuestion), Qt::AlignCenter,
+                   QString::fromLatin1(kPromptQuestion.data(), kPromptQuestion.size()));
         put(p, dirty, onPrompt(layout::kYesButton), ArtId::ButtonYes, lookOf(Element::Yes));
         put(p, dirty, onPrompt(layout::kNoButton), ArtId::ButtonNo, lookOf(Element::No));
     }
@@ -710,7 +736,7 @@ void BoardPanel::paintPanels(QPainter& p, const Board& b, const QRegion& dirty) 
         p.setPen(art::boardInk());
         p.setFont(art::sansFont(14, true));
         p.drawText(onPrompt(layout::kPromptTextAlone), Qt::AlignCenter | Qt::TextWordWrap,
-                   QString::fromLatin1(kPromptThirdRoll));
+                   QString::fromLatin1(kPromptThirdRoll.data(), kPromptThirdRoll.size()));
         put(p, dirty, onPrompt(layout::kOkButton), ArtId::ButtonOk, lookOf(Element::Ok));
     }
 }

@@ -30,6 +30,7 @@ class QAbstractButton;
 
 namespace zk {
 
+class Announcer;
 class TableLogic;
 struct Board;
 
@@ -81,6 +82,8 @@ public:
     void toggleDie(int die);
     // Alt+1 to Alt+7: the category button of row n, where it is shown.
     void pressCategory(int category);
+    // Y, N, Enter or Escape on a prompt: YES, NO or OK, while that is shown.
+    void answerPrompt(Element button);
     // The phrase buttons (children of the board) that the focus ring visits
     // after the board's own parts.
     void setPhraseButtons(const QList<QAbstractButton*>& buttons);
@@ -92,6 +95,10 @@ public:
     QList<Hit> focusRing() const;
     // The name of a category row 1 to 7 as the card shows it ("Sixes", "Zonkard").
     static QString categoryName(int category);
+    // Where the game's events are spoken to a screen reader, and whether
+    // the others' chat lines are among them.
+    void setAnnouncer(Announcer* announcer) { announcer_ = announcer; }
+    void setSpeakChat(bool speak) { speakChat_ = speak; }
 
 signals:
     // A click reached the table logic; the Board may have changed.
@@ -145,6 +152,8 @@ private:
     Hit pressed_;
     Hit focus_;
     QList<QAbstractButton*> phraseButtons_;
+    Announcer* announcer_ = nullptr;
+    bool speakChat_ = true;
 };
 
 } // namespace zk

@@ -44,6 +44,27 @@ void ChatEntry::edited(const QString& text)
 
 void ChatEntry::keyPressEvent(QKeyEvent* event)
 {
+    // While a prompt is open its keys answer it from here too: Y or Enter
+    // says YES, N or Escape NO; Enter or Escape closes the reminder.
+    const Board& b = logic_.board();
+    if ((b.rollPromptShown || b.thirdRollPromptShown) && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        const int key = event->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        bool answered = true;
+        if (b.thirdRollPromptShown && (enter || key == Qt::Key_Escape))
+            logic_.okClick();
+        else if (b.rollPromptShown && (key == Qt::Key_Y || enter))
+            logic_.yesClick();
+        else if (b.rollPromptShown && (key == Qt::Key_N || key == Qt::Key_Escape))
+            logic_.noClick();
+        else
+            answered = false;
+        if (answered) {
+            emit acted();
+            event->accept();
+            return;
+        }
+    }
     // Any key first meets the placeholder rule.
     logic_.chat().chatEntryKeyPressed();
     sync();

@@ -13,6 +13,7 @@
 #include "protocol/Commands.h"
 #include "table/qt/Art.h"
 #include "table/qt/BoardLayout.h"
+#include "table/qt/Announcer.h"
 #include "table/qt/BoardPanel.h"
 #include "table/qt/ChatEntry.h"
 #include "table/qt/ChatView.h"
@@ -83,6 +84,9 @@ Tchat::Tchat(TableLogic& logic, QWidget* parent) : QMainWindow(parent), logic_(l
     connect(board_, &BoardPanel::logoClicked, this, &Tchat::logoClicked);
     connect(board_, &BoardPanel::seatMenuRequested, this, &Tchat::openSeatMenu);
     connect(board_, &BoardPanel::leaveRequested, this, &Tchat::focusEntry);
+    announcer_ = new Announcer(client);
+    announcer_->lower(); // under the board: it draws nothing anyway
+    board_->setAnnouncer(announcer_);
 
     dicetimer_ = new QTimer(this);
     dicetimer_->setObjectName(QStringLiteral("dicetimer"));
@@ -102,6 +106,17 @@ Tchat::Tchat(TableLogic& logic, QWidget* parent) : QMainWindow(parent), logic_(l
 }
 
 Tchat::~Tchat() = default;
+
+void Tchat::setSpeakChat(bool speak)
+{
+    setChecked(speakChat_, speak);
+    board_->setSpeakChat(speak);
+}
+
+bool Tchat::speakChat() const
+{
+    return speakChat_->isChecked();
+}
 
 void Tchat::buildMenus()
 {
@@ -199,6 +214,12 @@ void Tchat::buildMenus()
         logic_.chat().clearMainChat();
         acted();
         focusEntry();
+    });
+    speakChat_ = checkItem(options, QStringLiteral("Speak Chat Lines"), "SpeakChatLines1");
+    speakChat_->setChecked(true);
+    connect(speakChat_, &QAction::triggered, this, [this](bool speak) {
+        board_->setSpeakChat(speak);
+        emit speakChatChanged(speak);
     });
     options->addSeparator();
     connect(item(options, QStringLiteral("Reset Screen Location"), "ResetScreenLocation1"),

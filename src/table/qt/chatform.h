@@ -37,6 +37,7 @@ class QTimer;
 namespace zk {
 
 class BoardPanel;
+class Announcer;
 class ChatEntry;
 class ChatView;
 class PictureButton;
@@ -58,6 +59,11 @@ public:
     // The window's bounds including its frame, as the settings store them.
     QRect outerBounds() const;
     void setOuterBounds(const QRect& bounds);
+    // Options, "Speak Chat Lines": whether a screen reader hears the others'
+    // chat lines (the game's own system lines are always spoken).
+    void setSpeakChat(bool speak);
+    bool speakChat() const;
+    Announcer* announcer() const { return announcer_; }
 
     BoardPanel* boardPanel() const { return board_; }
     ChatView* chatDisplay() const { return mainchat_; }
@@ -73,6 +79,8 @@ signals:
     void boardChanged();
     // The first time the window is shown (the command line is read then).
     void firstShown();
+    // The player turned "Speak Chat Lines" on or off.
+    void speakChatChanged(bool speak);
     // The window is closing, with its bounds still in place.
     void aboutToClose();
     void logoClicked();
@@ -122,6 +130,8 @@ private:
     std::array<QAction*, kTextSizes.size()> textSizes_{};
     QAction* scrollChatOff_ = nullptr; // one item in the Options menu and popup_mainchat
     QAction* clearMainChat_ = nullptr;
+    QAction* speakChat_ = nullptr;
+    Announcer* announcer_ = nullptr;
     QAction* justWatch_ = nullptr;
 
     QMenu* seatMenu_ = nullptr; // popup_kick
