@@ -37,10 +37,12 @@ enum class WriteStatus {
 WriteStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Removes the temporary siblings that writes of this file left behind when
-// the program was killed in the middle of one ("quorlanlobby.ini.a1B2c3"):
-// a name of the file's, a dot and six letters or digits. Call it only while
-// no write of the file can be under way (at start, with the single-instance
-// lock held). Returns how many were removed; errors are passed over.
+// the program was killed in the middle of one
+// ("quorlanlobby.ini.zktmp-0123456789abcdef~": the file's name, ".zktmp-",
+// 16 lower-case hex digits and "~"), and nothing else: a player's own
+// "quorlanlobby.ini.backup" stays. Call it only while no write of the file
+// can be under way (at start, with the single-instance lock held). Returns
+// how many were removed; errors are passed over.
 int removeStaleTemporaries(const std::filesystem::path& file);
 
 // A path as UTF-8 text, for messages shown to the player.

@@ -147,12 +147,15 @@ TEST(RecordsThroughRestarts, ATableThatNeverAppliedTheSettingsKeepsThemAndHugeBo
 {
     Sandbox box;
     const std::string ini = box.file("quorlanlobby.ini");
-    const std::string stale = box.file("quorlanlobby.ini.Ab12Cd"); // a save cut short by a kill
+    // A save cut short by a kill, and a copy the player made himself.
+    const std::string stale = box.file("quorlanlobby.ini.zktmp-00c0ffee00c0ffee~");
+    const std::string players = box.file("quorlanlobby.ini.2024ok");
     {
         std::ofstream out(ini, std::ios::binary);
         out << "[agame]\r\nTop=10\r\nLeft=10\r\nWidth=100000\r\nHeight=100000\r\n"
                "ChatterSounds=true\r\nPlaysounds=false\r\n";
         std::ofstream(stale) << "half";
+        std::ofstream(players) << "mine";
     }
     const std::string stored = fileText(ini);
     {
@@ -168,6 +171,7 @@ TEST(RecordsThroughRestarts, ATableThatNeverAppliedTheSettingsKeepsThemAndHugeBo
     }
     EXPECT_EQ(fileText(ini), stored) << "nothing of the player's was overwritten";
     EXPECT_FALSE(std::filesystem::exists(stale)) << "removed at start";
+    EXPECT_EQ(fileText(players), "mine");
 
     ZonkardsProcess you(box, {}, freeTcpPort(), {}, "again");
     ASSERT_TRUE(you.connect()) << you.stderrText();
