@@ -198,6 +198,25 @@ int removeStaleTemporaries(const std::filesystem::path& file)
     return removed;
 }
 
+std::optional<std::filesystem::path> renameAside(const std::filesystem::path& file, std::string_view suffix)
+{
+    // Only one copy of the program runs at a time (the single-instance lock),
+    // so a name found free stays free until the rename.
+    for (int n = 1; n < 1000; ++n) {
+        std::filesystem::path aside = file;
+        aside += std::string(suffix) + (n > 1 ? "-" + std::to_string(n) : std::string());
+        std::error_code ec;
+        if (std::filesystem::symlink_status(aside, ec).type() != std::filesystem::file_type::not_found)
+            continue;
+        std::filesystem::rename(file, aside, ec);
+        if (ec)
+            return std::nullopt;
+        syncFolder(file.parent_path());
+        return aside;
+    }
+    return std::nullopt;
+}
+
 std::string pathText(const std::filesystem::path& path)
 {
     const std::u8string text = path.u8string();

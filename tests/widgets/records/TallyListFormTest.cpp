@@ -176,7 +176,7 @@ TEST_F(TallyWindow, LoadsAtStartSavesAtExitAndReportsABadFile)
     // The next run: totals back, Ann tallied, her session columns at 0.
     TallyService nextTally([] { return std::vector<std::string>{}; });
     Ttallylist next(nextTally);
-    EXPECT_EQ(nextTally.loadFrom(file), std::nullopt);
+    EXPECT_EQ(nextTally.loadFrom(file, "2026-12-10"), std::nullopt);
     next.show(); // made now, from the tally as loaded
     EXPECT_EQ(next.findChild<QLabel*>("label_highscore")->text(), "64");
     EXPECT_EQ(next.findChild<QLabel*>("label_yourwins")->text(), "1");
@@ -187,7 +187,10 @@ TEST_F(TallyWindow, LoadsAtStartSavesAtExitAndReportsABadFile)
     EXPECT_EQ(nextTally.tally().cell(7, 1), "0");
 
     test::writeBytes(file, "WRZL\x10");
-    EXPECT_EQ(nextTally.loadFrom(file), "Lzrw1 : Error reading from input file : " + file.string());
+    const auto message = nextTally.loadFrom(file, "2026-12-10");
+    ASSERT_TRUE(message.has_value());
+    EXPECT_TRUE(message->ends_with("\n\nLzrw1 : Error reading from input file : " + file.string()))
+        << *message;
     EXPECT_EQ(list->count(), 0);
     EXPECT_EQ(next.findChild<QLabel*>("label_highscore")->text(), "0");
 
