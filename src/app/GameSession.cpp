@@ -1,6 +1,7 @@
 #include "app/GameSession.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -138,7 +139,8 @@ void GameSession::start()
     // under way while this copy holds the single-instance lock.
     removeStaleTemporaries(settingsFilePath());
     removeStaleTemporaries(tallyFilePath());
-    if (const auto error = tallyRecords_.loadFrom(tallyFilePath()))
+    const std::string today = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    if (const auto error = tallyRecords_.loadFrom(tallyFilePath(), today))
         notice(QString::fromStdString(*error));
     chat_.show();
 }

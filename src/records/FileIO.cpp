@@ -1,8 +1,8 @@
 #include "records/FileIO.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -47,20 +47,37 @@ FileBytes readWholeFile(const std::filesystem::path& path)
 
 namespace {
 
-constexpr std::size_t kTemporarySuffixLength = 6;
+// A temporary sibling is named "NAME.zktmp-" followed by 16 lower-case hex
+// digits and a "~": a form nobody gives a file by hand, so the cleanup at
+// start can tell ours from a player's own "NAME.backup" or "NAME.2024ok".
+constexpr std::string_view kTemporaryMarker = ".zktmp-";
+constexpr std::size_t kTemporaryHexDigits = 16;
+constexpr char kTemporaryEnd = '~';
 
-// A name for the temporary sibling: the file's name, a dot and six letters
-// or digits, the form removeStaleTemporaries() knows.
-std::filesystem::path temporarySibling(const std::filesystem::path& target, std::mt19937& random)
+std::filesystem::path temporarySibling(const std::filesystem::path& target, std::mt19937_64& random)
 {
-    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string suffix;
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
-    for (std::size_t i = 0; i < kTemporarySuffixLength; ++i)
-        suffix += kChars[pick(random)];
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::uint64_t bits = random();
+    std::string suffix(kTemporaryMarker);
+    for (std::size_t i = 0; i < kTemporaryHexDigits; ++i, bits >>= 4)
+        suffix += kHex[bits & 0xF];
+    suffix += kTemporaryEnd;
     std::filesystem::path sibling = target;
-    sibling += "." + suffix;
+    sibling += suffix;
     return sibling;
+}
+
+// Whether name is one temporarySibling() gives for a file called fileName.
+bool isTemporaryOf(std::string_view name, std::string_view fileName)
+{
+    const std::size_t head = fileName.size() + kTemporaryMarker.size();
+    if (name.size() != head + kTemporaryHexDigits + 1 || name.substr(0, fileName.size()) != fileName ||
+        name.substr(fileName.size(), kTemporaryMarker.size()) != kTemporaryMarker ||
+        name.back() != kTemporaryEnd)
+        return false;
+    const std::string_view hex = name.substr(head, kTemporaryHexDigits);
+    return std::all_of(hex.begin(), hex.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 #ifdef _WIN32
@@ -126,7 +143,7 @@ WriteStatus writeFileAtomically(const std::filesystem::path& path, std::string_v
         target = std::filesystem::weakly_canonical(target, ec);
     const auto existing = std::filesystem::status(target, ec);
 
-    static thread_local std::mt19937 random(std::random_device{}());
+    static thread_local std::mt19937_64 random(std::random_device{}());
     std::filesystem::path temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
@@ -167,22 +184,37 @@ WriteStatus writeFileAtomically(const std::filesystem::path& path, std::string_v
 
 int removeStaleTemporaries(const std::filesystem::path& file)
 {
-    const std::string prefix = file.filename().string() + ".";
+    const std::string fileName = file.filename().string();
     std::error_code ec;
     std::filesystem::directory_iterator it(file.parent_path().empty() ? "." : file.parent_path(), ec);
     int removed = 0;
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() != prefix.size() + kTemporarySuffixLength ||
-            name.compare(0, prefix.size(), prefix) != 0)
+        if (!isTemporaryOf(it->path().filename().string(), fileName))
             continue;
-        const bool random = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
-                                        [](unsigned char c) { return std::isalnum(c); });
         std::error_code typeError;
-        if (random && it->is_regular_file(typeError) && std::filesystem::remove(it->path(), typeError))
+        if (it->is_regular_file(typeError) && std::filesystem::remove(it->path(), typeError))
             ++removed;
     }
     return removed;
+}
+
+std::optional<std::filesystem::path> renameAside(const std::filesystem::path& file, std::string_view suffix)
+{
+    // Only one copy of the program runs at a time (the single-instance lock),
+    // so a name found free stays free until the rename.
+    for (int n = 1; n < 1000; ++n) {
+        std::filesystem::path aside = file;
+        aside += std::string(suffix) + (n > 1 ? "-" + std::to_string(n) : std::string());
+        std::error_code ec;
+        if (std::filesystem::symlink_status(aside, ec).type() != std::filesystem::file_type::not_found)
+            continue;
+        std::filesystem::rename(file, aside, ec);
+        if (ec)
+            return std::nullopt;
+        syncFolder(file.parent_path());
+        return aside;
+    }
+    return std::nullopt;
 }
 
 std::string pathText(const std::filesystem::path& path)

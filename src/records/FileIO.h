@@ -9,6 +9,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,11 +38,19 @@ enum class WriteStatus {
 WriteStatus writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Removes the temporary siblings that writes of this file left behind when
-// the program was killed in the middle of one ("quorlanlobby.ini.a1B2c3"):
-// a name of the file's, a dot and six letters or digits. Call it only while
-// no write of the file can be under way (at start, with the single-instance
-// lock held). Returns how many were removed; errors are passed over.
+// the program was killed in the middle of one
+// ("quorlanlobby.ini.zktmp-0123456789abcdef~": the file's name, ".zktmp-",
+// 16 lower-case hex digits and "~"), and nothing else: a player's own
+// "quorlanlobby.ini.backup" stays. Call it only while no write of the file
+// can be under way (at start, with the single-instance lock held). Returns
+// how many were removed; errors are passed over.
 int removeStaleTemporaries(const std::filesystem::path& file);
+
+// Renames file to the first name beside it that is free: its own name with
+// suffix, then with suffix and "-2", "-3"... ("agametally.tld.unreadable-
+// 2026-12-10-2"). Nothing is replaced. The new path, or nullopt when the
+// rename failed.
+std::optional<std::filesystem::path> renameAside(const std::filesystem::path& file, std::string_view suffix);
 
 // A path as UTF-8 text, for messages shown to the player.
 std::string pathText(const std::filesystem::path& path);

@@ -4,7 +4,7 @@
 // and changes it as the player clicks, and is told of every other change.
 //
 //     TallyService tally([&] { return seatedOpponents(labels(), ownSeat()); });
-//     if (auto error = tally.loadFrom(tallyFilePath())) show(*error);
+//     if (auto error = tally.loadFrom(tallyFilePath(), "2026-12-10")) show(*error);
 //     tally.recordGame(GameOutcome::ownWin());
 //     tally.saveTo(tallyFilePath());          // at exit, silently
 #pragma once
@@ -27,10 +27,15 @@ public:
 
     explicit TallyService(NamesProvider seatedNames);
 
-    // Load tally: a missing file starts an empty tally; a file that cannot be
-    // read starts it empty too, and its message is returned for the player.
-    std::optional<std::string> loadFrom(const std::filesystem::path& file);
-    // Save tally: replaces the file atomically; false when it could not.
+    // Load tally: a missing file starts an empty tally. A file that cannot be
+    // read is not lost: it is renamed beside itself to
+    // "agametally.tld.unreadable-2026-12-10" (today's date, as "YYYY-MM-DD";
+    // "-2", "-3"... when that is taken), a new empty tally starts, and the
+    // message for the player says where the old file went. Should even the
+    // rename fail, the file is left as it is and this run never saves over it.
+    std::optional<std::string> loadFrom(const std::filesystem::path& file, std::string_view today);
+    // Save tally: replaces the file atomically; false when it could not (or
+    // must not, see loadFrom).
     bool saveTo(const std::filesystem::path& file) const;
 
     void recordGame(const GameOutcome& outcome);
@@ -53,6 +58,7 @@ private:
 
     NamesProvider seatedNames_;
     Tally tally_;
+    std::optional<std::filesystem::path> keepUnsaved_; // an unreadable file that could not be moved
 };
 
 } // namespace zk

@@ -160,9 +160,13 @@ QString documentation()
 {
     return QStringLiteral(R"(
 <h3>Documentation</h3>
-<p>Zonkards keeps its options in the file <i>quorlanlobby.ini</i> beside the program, in the
-section <i>agame</i>, and your win tally in <i>agametally.tld</i>. Every option you change is
-saved at once; the tally is saved when you leave the game.</p>
+<p>Zonkards keeps its options in the file <i>quorlanlobby.ini</i>, in the section <i>agame</i>,
+and your win tally in <i>agametally.tld</i>. An installed copy keeps both in your own data
+folder (on Linux <i>~/.local/share/Zonkards</i>); a copy unpacked into a folder you may write
+to keeps them beside the program. Every option you change is saved at once; the tally is
+saved when you leave the game. A tally that cannot be read is kept beside it under a new
+name (<i>agametally.tld.unreadable-</i> and the date), you are told so, and a new tally is
+started.</p>
 <p>Shortcuts: <b>F1</b> opens this help; <b>Ctrl+S</b> stops and starts the scrolling of the
 chat. Typing <i>/me</i> before a line sends it as an action.</p>
 <h3>History</h3>

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -117,6 +118,17 @@ void Thelp::showPage(int page)
 void Thelp::button_doneClick()
 {
     hide();
+}
+
+void Thelp::keyPressEvent(QKeyEvent* event)
+{
+    // Escape closes the window as Done does, wherever the focus is in it: the
+    // pages and buttons leave the key to their window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        button_doneClick();
+        return;
+    }
+    BuiltOnShow::keyPressEvent(event);
 }
 
 } // namespace zk

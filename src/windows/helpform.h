@@ -1,7 +1,7 @@
 // Thelp: the help window with its six pages (Overview, Connecting, Game Play,
 // Scoring, Documentation, License). It owns the page buttons, the caption
 // line and the stacked pages, made when the window is first shown; "Done"
-// hides it and keeps the page in front.
+// (or Escape) hides it and keeps the page in front.
 //
 //     zk::Thelp help;
 //     QObject::connect(&help, &zk::Thelp::aboutRequested, &about, &zk::Tabout::show);
@@ -52,6 +52,9 @@ public slots:
 signals:
     // The "About" button.
     void aboutRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void build() override;

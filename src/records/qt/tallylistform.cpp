@@ -1,13 +1,18 @@
 #include "records/qt/tallylistform.h"
 
+#include <algorithm>
+
 #include <QFont>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -17,11 +22,13 @@
 namespace zk {
 namespace {
 
+constexpr int kValueWidth = 48; // the narrowest a value is shown
+
 QLabel* valueLabel(QWidget* parent, const char* objectName)
 {
     auto* label = new QLabel(QStringLiteral("0"), parent);
     label->setObjectName(QString::fromLatin1(objectName));
-    label->setMinimumWidth(48);
+    label->setMinimumWidth(kValueWidth);
     return label;
 }
 
@@ -46,6 +53,33 @@ void syncList(QListWidget* list, const std::vector<Tally::Entry>& entries)
         if (item->checkState() != state)
             item->setCheckState(state);
     }
+}
+
+// The table exactly as large as its captions and values, laid out as the
+// labels of the panel beside it are: captions right-aligned with a gap, value
+// columns at least as wide as a value label. A longer name in "Ann Wins:"
+// widens it, as a label would; it never scrolls.
+void fitTable(QTableWidget* table)
+{
+    constexpr int kGap = 7;
+    QHeaderView* rows = table->verticalHeader();
+    QHeaderView* columns = table->horizontalHeader();
+    const QFontMetrics plain(table->font());
+    int captions = 0;
+    for (int row = 0; row < table->rowCount(); ++row)
+        captions = std::max(captions, plain.horizontalAdvance(table->verticalHeaderItem(row)->text()));
+    rows->setFixedWidth(captions + kGap);
+    int width = rows->width();
+    for (int column = 0; column < table->columnCount(); ++column) {
+        const QTableWidgetItem* head = table->horizontalHeaderItem(column);
+        int wide =
+            std::max(kValueWidth, QFontMetrics(head->font()).horizontalAdvance(head->text())) + kGap - 1;
+        for (int row = 0; row < table->rowCount(); ++row)
+            wide = std::max(wide, plain.horizontalAdvance(table->item(row, column)->text()) + kGap - 1);
+        columns->resizeSection(column, wide);
+        width += wide;
+    }
+    table->setFixedSize(width, columns->height() + rows->length());
 }
 
 std::optional<std::size_t> indexOf(const std::vector<Tally::Entry>& entries, const std::string& name)
@@ -90,37 +124,53 @@ void Ttallylist::build()
         ownGrid->addWidget(ownValues_[static_cast<std::size_t>(i)], i, 1);
     }
 
-    // The selected opponent
+    // The selected opponent: a table with headers (a screen reader names every
+    // value by its row and column), drawn like the labels of the panel beside it.
     auto* oppPanel = new QGroupBox(this);
     oppPanel->setObjectName(QStringLiteral("panel_opponent"));
-    auto* oppGrid = new QGridLayout(oppPanel);
+    auto* oppLayout = new QVBoxLayout(oppPanel);
     heading_ = new QLabel(oppPanel);
     heading_->setObjectName(QStringLiteral("label_oppheading"));
     QFont bold = heading_->font();
     bold.setBold(true);
     heading_->setFont(bold);
-    oppGrid->addWidget(heading_, 0, 0, 1, 3);
-    auto* totalHead = new QLabel(QStringLiteral("Total"), oppPanel);
-    auto* sessionHead = new QLabel(QStringLiteral("Session"), oppPanel);
-    totalHead->setFont(bold);
-    sessionHead->setFont(bold);
-    oppGrid->addWidget(totalHead, 1, 1);
-    oppGrid->addWidget(sessionHead, 1, 2);
-    winsCaption_ = new QLabel(oppPanel);
-    winsCaption_->setObjectName(QStringLiteral("label_oppwins"));
-    QLabel* rowCaptions[] = {new QLabel(QStringLiteral("Number of Games"), oppPanel), winsCaption_,
-                             new QLabel(QStringLiteral("Your Wins:"), oppPanel),
-                             new QLabel(QStringLiteral("Neither Won:"), oppPanel)};
-    for (int i = 0; i < 4; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        oppGrid->addWidget(rowCaptions[i], 2 + i, 0, Qt::AlignRight);
-        const std::string totalName = "label_total" + std::to_string(i + 1);
-        const std::string sessionName = "label_session" + std::to_string(i + 1);
-        totalValues_[k] = valueLabel(oppPanel, totalName.c_str());
-        sessionValues_[k] = valueLabel(oppPanel, sessionName.c_str());
-        oppGrid->addWidget(totalValues_[k], 2 + i, 1);
-        oppGrid->addWidget(sessionValues_[k], 2 + i, 2);
+    oppLayout->addWidget(heading_);
+    oppTable_ = new QTableWidget(4, 2, oppPanel);
+    oppTable_->setObjectName(QStringLiteral("table_opponent"));
+    oppTable_->setHorizontalHeaderLabels({QStringLiteral("Total"), QStringLiteral("Session")});
+    oppTable_->setVerticalHeaderLabels({QStringLiteral("Number of Games"), QString(),
+                                        QStringLiteral("Your Wins:"), QStringLiteral("Neither Won:")});
+    for (int column = 0; column < 2; ++column) {
+        QTableWidgetItem* head = oppTable_->horizontalHeaderItem(column);
+        head->setFont(bold);
+        head->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        for (int row = 0; row < 4; ++row) {
+            auto* value = new QTableWidgetItem(QStringLiteral("0"));
+            value->setFlags(Qt::ItemIsEnabled); // read only, never selected
+            oppTable_->setItem(row, column, value);
+        }
     }
+    oppTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    oppTable_->setSelectionMode(QAbstractItemView::NoSelection);
+    oppTable_->setShowGrid(false);
+    oppTable_->setFrameShape(QFrame::NoFrame);
+    oppTable_->setWordWrap(false);
+    oppTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    oppTable_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    oppTable_->setStyleSheet(QStringLiteral("QTableWidget, QHeaderView, QHeaderView::section,"
+                                            " QTableCornerButton::section"
+                                            " { background: transparent; border: none; padding: 0px; }"
+                                            "QHeaderView::section:vertical { padding-right: 7px; }"
+                                            "QTableWidget::item { padding: 0px; }"));
+    for (QHeaderView* header : {oppTable_->horizontalHeader(), oppTable_->verticalHeader()}) {
+        header->setSectionResizeMode(QHeaderView::Fixed);
+        header->setSectionsClickable(false);
+        header->setHighlightSections(false);
+    }
+    oppTable_->verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    oppTable_->verticalHeader()->setDefaultSectionSize(oppTable_->fontMetrics().height() + 8);
+    oppTable_->horizontalHeader()->setFixedHeight(QFontMetrics(bold).height() + 4);
+    oppLayout->addWidget(oppTable_);
 
     // The two lists
     auto listBox = [this](const char* caption, const char* objectName, QListWidget*& list) {
@@ -248,11 +298,15 @@ void Ttallylist::refresh()
 
     const OpponentPanel& panel = tally_.panel();
     heading_->setText(toQt(panel.heading));
-    winsCaption_->setText(toQt(panel.winsCaption));
-    for (std::size_t k = 0; k < 4; ++k) {
-        totalValues_[k]->setText(toQt(panel.total[k]));
-        sessionValues_[k]->setText(toQt(panel.session[k]));
+    oppTable_->setAccessibleName(panel.heading.empty() ? QStringLiteral("Opponent's Tally")
+                                                       : toQt(panel.heading));
+    oppTable_->verticalHeaderItem(1)->setText(toQt(panel.winsCaption));
+    for (int row = 0; row < 4; ++row) {
+        const auto k = static_cast<std::size_t>(row);
+        oppTable_->item(row, 0)->setText(toQt(panel.total[k]));
+        oppTable_->item(row, 1)->setText(toQt(panel.session[k]));
     }
+    fitTable(oppTable_);
 
     syncList(currentList_, tally_.currentPlayers());
     syncList(talliedList_, tally_.tallied());

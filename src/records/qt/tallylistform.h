@@ -22,6 +22,7 @@
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QTableWidget;
 
 namespace zk {
 
@@ -51,9 +52,8 @@ private:
 
     std::array<QLabel*, 5> ownValues_{}; // games, wins, highest, zonkards, bonus modes
     QLabel* heading_ = nullptr;
-    QLabel* winsCaption_ = nullptr;
-    std::array<QLabel*, 4> totalValues_{};
-    std::array<QLabel*, 4> sessionValues_{};
+    // Rows games, his wins, the player's wins, neither won; columns total, session.
+    QTableWidget* oppTable_ = nullptr;
     QListWidget* currentList_ = nullptr;
     QListWidget* talliedList_ = nullptr;
     QPushButton* resetButton_ = nullptr;

@@ -1,10 +1,12 @@
 // The player's records through restarts of the real program: options, a
 // phrase and the win tally are written by the program, survive SIGTERM and a
-// new start; a tally file that cannot be read is reported and replaced.
+// new start; a tally file that cannot be read is reported and kept beside the
+// new one.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "ZonkardsProcess.h"
 #include "records/Tally.h"
@@ -91,22 +93,35 @@ TEST(RecordsThroughRestarts, OptionsAPhraseAndTheTallySurviveSigtermAndANewStart
     EXPECT_EQ(again.quit(), 0);
 }
 
-TEST(RecordsThroughRestarts, AnUnreadableTallyIsReportedAndReplacedAtExit)
+TEST(RecordsThroughRestarts, AnUnreadableTallyIsKeptAsideReportedAndANewOneWrittenAtExit)
 {
     Sandbox box;
     const std::string tally = box.file("agametally.tld");
+    const std::string damaged = "WRZL" + std::string("\x05\x00\x00\x00garbage that is no container", 32);
     {
         std::ofstream out(tally, std::ios::binary);
-        out << "WRZL" << std::string("\x05\x00\x00\x00garbage that is no container", 32);
+        out << damaged;
     }
-    ASSERT_FALSE(loadTallyFile(tally).error.empty());
+    const std::string reason = loadTallyFile(tally).error;
+    ASSERT_FALSE(reason.empty());
 
     ZonkardsProcess ann(box, {"Ann"}, freeTcpPort());
     ASSERT_TRUE(ann.connect()) << ann.stderrText();
     QJsonObject b;
     ASSERT_TRUE(ann.waitForBoard(
         [](const QJsonObject& board) { return !board["messages"].toArray().isEmpty(); }, kAppDeadlineMs, &b));
-    EXPECT_EQ(b["messages"].toArray()[0].toString().toStdString(), loadTallyFile(tally).error);
+    // Kept under the date of the program's start, looked for by its form.
+    std::vector<std::string> kept;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(tally).parent_path())) {
+        if (entry.path().filename().string().starts_with("agametally.tld.unreadable-20"))
+            kept.push_back(entry.path().string());
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(fileText(kept[0]), damaged);
+    EXPECT_EQ(b["messages"].toArray()[0].toString().toStdString(),
+              "The win tally could not be read. It was kept as " + kept[0] +
+                  " and a new tally was started.\n\n" + reason);
     EXPECT_EQ(b["tally"].toObject()["own"].toArray()[0].toString(), "0");
     EXPECT_TRUE(ann.running()) << "the game goes on with an empty tally";
 
@@ -115,6 +130,7 @@ TEST(RecordsThroughRestarts, AnUnreadableTallyIsReportedAndReplacedAtExit)
     const TallyLoad after = loadTallyFile(tally);
     EXPECT_EQ(after.error, "");
     EXPECT_EQ(after.tally.own(Tally::kGames), "0");
+    EXPECT_EQ(fileText(kept[0]), damaged);
 }
 
 TEST(RecordsThroughRestarts, TheWindowBoundsFollowTheCloseRule)
@@ -147,12 +163,15 @@ TEST(RecordsThroughRestarts, ATableThatNeverAppliedTheSettingsKeepsThemAndHugeBo
 {
     Sandbox box;
     const std::string ini = box.file("quorlanlobby.ini");
-    const std::string stale = box.file("quorlanlobby.ini.Ab12Cd"); // a save cut short by a kill
+    // A save cut short by a kill, and a copy the player made himself.
+    const std::string stale = box.file("quorlanlobby.ini.zktmp-00c0ffee00c0ffee~");
+    const std::string players = box.file("quorlanlobby.ini.2024ok");
     {
         std::ofstream out(ini, std::ios::binary);
         out << "[agame]\r\nTop=10\r\nLeft=10\r\nWidth=100000\r\nHeight=100000\r\n"
                "ChatterSounds=true\r\nPlaysounds=false\r\n";
         std::ofstream(stale) << "half";
+        std::ofstream(players) << "mine";
     }
     const std::string stored = fileText(ini);
     {
@@ -168,6 +187,7 @@ TEST(RecordsThroughRestarts, ATableThatNeverAppliedTheSettingsKeepsThemAndHugeBo
     }
     EXPECT_EQ(fileText(ini), stored) << "nothing of the player's was overwritten";
     EXPECT_FALSE(std::filesystem::exists(stale)) << "removed at start";
+    EXPECT_EQ(fileText(players), "mine");
 
     ZonkardsProcess you(box, {}, freeTcpPort(), {}, "again");
     ASSERT_TRUE(you.connect()) << you.stderrText();

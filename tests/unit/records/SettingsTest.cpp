@@ -267,22 +267,39 @@ TEST(SettingsLoad, StoredBoundsFitTheWorkArea)
     EXPECT_EQ(fitToWorkArea({50, 50, 684, 535}, {0, 0, 640, 480}, 700, 520), (WindowBounds{0, 0, 700, 520}));
 }
 
-TEST(SettingsFiles, StaleSaveTemporariesAreRemovedAndNothingElse)
+TEST(SettingsFiles, StaleSaveTemporariesAreRemovedAndNothingOfThePlayers)
 {
     test::TempDir dir;
-    const auto file = dir / "quorlanlobby.ini";
-    for (const char* name : {"quorlanlobby.ini", "quorlanlobby.ini.a1B2c3", "quorlanlobby.ini.Zz9900",
-                             "quorlanlobby.ini.bak", "quorlanlobby.ini.a1B2c3d", "other.ini.a1B2c3"})
-        test::writeBytes(dir / name, "x");
-    std::filesystem::create_directory(dir / "quorlanlobby.ini.folder");
-    EXPECT_EQ(removeStaleTemporaries(file), 2);
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left,
-              (std::vector<std::string>{"other.ini.a1B2c3", "quorlanlobby.ini", "quorlanlobby.ini.a1B2c3d",
-                                        "quorlanlobby.ini.bak", "quorlanlobby.ini.folder"}));
+    struct Case {
+        const char* name;
+        bool ours;
+    } cases[] = {
+        {"quorlanlobby.ini.zktmp-0123456789abcdef~", true},
+        {"quorlanlobby.ini.zktmp-ffffffffffffffff~", true},
+        {"agametally.tld.zktmp-a1b2c3d4e5f60718~", true},
+        {"quorlanlobby.ini", false},
+        {"quorlanlobby.ini.a1B2c3", false}, // the six-character form of older versions
+        {"quorlanlobby.ini.2024ok", false},
+        {"agametally.tld.backup", false},
+        {"agametally.tld.unreadable-2026-12-10", false},
+        {"quorlanlobby.ini.zktmp-0123456789ABCDEF~", false}, // upper case
+        {"quorlanlobby.ini.zktmp-0123456789abcdef", false},  // no end mark
+        {"quorlanlobby.ini.zktmp-0123456789abcde~", false},  // 15 digits
+        {"quorlanlobby.ini.zktmp-0123456789abcdef0~", false},
+        {"quorlanlobby.ini.zktmp-0123456789abcdeg~", false},
+        {"quorlanlobby.ini.zktmp-0123456789abcdef~~", false},
+        {"other.ini.zktmp-0123456789abcdef~", false},
+        {"xquorlanlobby.ini.zktmp-0123456789abcdef~", false},
+    };
+    for (const Case& c : cases)
+        test::writeBytes(dir / c.name, "x");
+    // Only files: a folder of the right name stays.
+    std::filesystem::create_directory(dir / "quorlanlobby.ini.zktmp-00000000000000aa~");
+    EXPECT_EQ(
+        removeStaleTemporaries(dir / "quorlanlobby.ini") + removeStaleTemporaries(dir / "agametally.tld"), 3);
+    for (const Case& c : cases)
+        EXPECT_EQ(std::filesystem::exists(dir / c.name), !c.ours) << c.name;
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "quorlanlobby.ini.zktmp-00000000000000aa~"));
 }
 
 TEST(SettingsFiles, OtherKeysAndWhereTheFilesLive)

@@ -5,6 +5,7 @@
 #include "RecordsTestSupport.h"
 #include "records/LZRW1KH.h"
 #include "records/Tally.h"
+#include "records/TallyService.h"
 
 namespace zk::test {
 namespace {
@@ -269,6 +270,49 @@ TEST(TallyFile, SaveThenLoadAndTheBadFiles)
     std::filesystem::create_directory(file);
     EXPECT_EQ(loadTallyFile(file).error,
               "Lzrw1 (de)compression : Failed to open input file : " + file.string());
+}
+
+TEST(TallyFile, AnUnreadableFileIsKeptBesideItAndANewTallyStarts)
+{
+    test::TempDir dir;
+    const auto file = dir / "agametally.tld";
+    const std::string kept = file.string() + ".unreadable-2026-12-10";
+    const std::string notATally = lzrw1kh::compress("hello\r\n");
+    struct Case {
+        std::string bytes;
+        std::string keptAs; // the first free name
+    } cases[] = {
+        {"not a tally", kept},
+        {notATally, kept + "-2"},
+        {std::string("WRZL\x10"), kept + "-3"},
+    };
+    Tally t = following({"Ann"});
+    for (const Case& c : cases) {
+        test::writeBytes(file, c.bytes);
+        const std::string reason = loadTallyFile(file).error;
+        TallyService service(nullptr);
+        service.tally() = t;
+        EXPECT_EQ(service.loadFrom(file, "2026-12-10"), "The win tally could not be read. It was kept as " +
+                                                            c.keptAs + " and a new tally was started.\n\n" +
+                                                            reason);
+        EXPECT_EQ(test::readBytes(c.keptAs), c.bytes);
+        EXPECT_FALSE(std::filesystem::exists(file));
+        EXPECT_EQ(service.tally().toText(), Tally().toText());
+        // The new tally is saved where the old one was; the kept file stays.
+        ASSERT_TRUE(service.saveTo(file));
+        EXPECT_EQ(loadTallyFile(file).error, "");
+        EXPECT_EQ(test::readBytes(c.keptAs), c.bytes);
+    }
+
+    // Something that is not a file stands there: left alone, never saved over.
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    TallyService service(nullptr);
+    const auto message = service.loadFrom(file, "2026-12-11");
+    ASSERT_TRUE(message.has_value());
+    EXPECT_TRUE(message->starts_with("The win tally could not be read. It was left as it is")) << *message;
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+    EXPECT_FALSE(service.saveTo(file));
 }
 
 } // namespace

@@ -48,6 +48,14 @@ TEST(Help, PageButtonsBringTheirPageForwardAndDoneKeepsIt)
     help.show();
     EXPECT_EQ(help.currentPage(), 4);
     EXPECT_EQ(help.caption(), QStringLiteral("Scoring"));
+
+    // Escape closes it too, from the page as from a button, and keeps the page.
+    for (const char* focus : {"page_4", "button_page2"}) {
+        help.show();
+        QTest::keyClick(help.findChild<QWidget*>(QLatin1String(focus)), Qt::Key_Escape);
+        EXPECT_FALSE(help.isVisible()) << focus;
+    }
+    EXPECT_EQ(help.currentPage(), 4);
 }
 
 TEST(Help, TheAboutButtonAsksForTheAboutWindow)
