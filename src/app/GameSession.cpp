@@ -294,7 +294,13 @@ bool GameSession::startHostListening()
 
 bool GameSession::connectToHost(std::string_view address)
 {
-    return connection_.connectTo(address, gamePort());
+    // "HOST" or "HOST:PORT" (a game picked from the network list): without a
+    // port, the game's port. Text that is neither is looked up as it stands,
+    // and the chat says that it was not found.
+    const auto target = splitHostPort(address);
+    if (!target)
+        return connection_.connectTo(address, gamePort());
+    return connection_.connectTo(target->host, target->port != 0 ? target->port : gamePort());
 }
 
 void GameSession::openLobbyConnection()

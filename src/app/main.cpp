@@ -25,6 +25,7 @@ constexpr const char* kUsage = "usage: zonkards [NAME HOST-ADDRESS true|false]\n
                                "  (no arguments)            play a solo game against the computer\n"
                                "  NAME HOST-ADDRESS true    host a game as NAME (HOST-ADDRESS is not used)\n"
                                "  NAME HOST-ADDRESS false   join the game hosted at HOST-ADDRESS as NAME\n"
+                               "                            (HOST, HOST:PORT or [IPv6]:PORT)\n"
                                "\n"
                                "Only one copy runs per user session; starting another brings the running\n"
                                "one forward. ZONKARDS_PORT sets the TCP port (default 7772) and\n"

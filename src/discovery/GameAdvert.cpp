@@ -40,16 +40,41 @@ std::string_view utf8Prefix(std::string_view text, std::size_t limit)
     return text.substr(0, end);
 }
 
+// The text with each control character (C0, DEL, and C1 as UTF-8 encodes
+// it: 0xC2 0x80-0x9F) replaced by `with`, which may be empty.
+std::string replaceControls(std::string_view text, std::string_view with)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        const bool c1 =
+            u == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (u < 0x20 || u == 0x7F || c1) {
+            out += with;
+            i += c1 ? 1 : 0;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 // Plain one-line text: control characters dropped, cut to kMaxTxtText.
 std::string plainText(std::string_view text)
 {
-    std::string out;
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u != 0x7F)
-            out += c;
+    return std::string(utf8Prefix(replaceControls(text, ""), kMaxTxtText));
+}
+
+// DNS-SD keys are ASCII and compared without regard to case.
+std::string lowerKey(std::string_view key)
+{
+    std::string out(key);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
-    return std::string(utf8Prefix(out, kMaxTxtText));
+    return out;
 }
 
 } // namespace
@@ -72,11 +97,18 @@ GameAdvert fromTxt(const std::vector<std::string>& items)
 {
     GameAdvert a;
     bool seenFree = false;
+    // RFC 6763 6.4: only the first occurrence of a key counts, also when it
+    // comes without "=" (a boolean attribute), and an item without a key is
+    // ignored.
+    std::vector<std::string> seen;
     for (const std::string& item : items) {
         const auto eq = item.find('=');
+        const std::string key = lowerKey(std::string_view(item).substr(0, eq));
+        if (key.empty() || std::find(seen.begin(), seen.end(), key) != seen.end())
+            continue;
+        seen.push_back(key);
         if (eq == std::string::npos)
             continue;
-        const std::string_view key = std::string_view(item).substr(0, eq);
         const std::string_view value = std::string_view(item).substr(eq + 1);
         if (key == "v") {
             a.version = plainText(value);
@@ -113,6 +145,11 @@ std::string gameInstanceName(std::string_view machine, std::string_view player, 
     const std::string head = player.empty() ? "Zonkards on " : std::string(player) + "'s game on ";
     std::string name = head + std::string(machine.empty() ? std::string_view("this computer") : machine);
     return std::string(utf8Prefix(name, kMaxInstanceBytes - suffix.size())) + suffix;
+}
+
+std::string visibleName(std::string_view instance)
+{
+    return replaceControls(instance, "\uFFFD");
 }
 
 std::string describePlayers(const GameAdvert& a)

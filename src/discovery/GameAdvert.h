@@ -7,9 +7,10 @@
 //     std::vector<std::string> txt = toTxt(a);  // txtvers=1 v=1.0.2 seated=2 ...
 //     GameAdvert b = fromTxt(txt);              // == a
 //
-// Nothing read from the network is trusted: unknown keys are ignored,
-// numbers are clamped to what a table can hold, texts are cut and lose
-// their control characters.
+// Nothing read from the network is trusted: unknown keys are ignored, keys
+// are read without regard to case and only a key's first occurrence counts
+// (RFC 6763 6.4), numbers are clamped to what a table can hold, texts are
+// cut and lose their control characters.
 #pragma once
 
 #include <string>
@@ -50,7 +51,7 @@ std::string gameInstanceName(std::string_view machine, std::string_view player, 
 // One game found on the network, as the dialog lists it.
 struct FoundGame {
     std::string instance; // the visible name (UTF-8)
-    std::string address;  // dotted IPv4
+    std::string address;  // dotted IPv4, of the same resolution as the port
     int port = 0;
     GameAdvert advert;
     bool local = false; // published by this machine
@@ -58,6 +59,9 @@ struct FoundGame {
     bool operator==(const FoundGame&) const = default;
 };
 
+// An instance name as the dialog shows it: each control character (a
+// hostile record's line breaks, escapes, bells) becomes U+FFFD. UTF-8.
+std::string visibleName(std::string_view instance);
 // "2 of 6 seated", "2 of 6 seated, 1 watching".
 std::string describePlayers(const GameAdvert& advert);
 // "waiting", "round 3 of 7", "over".

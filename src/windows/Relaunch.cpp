@@ -1,5 +1,6 @@
 #include "windows/Relaunch.h"
 
+#include "protocol/Port.h"
 #include "protocol/Text.h"
 
 #include <QHostAddress>
@@ -58,8 +59,20 @@ QString hostJoinProblem(const HostJoinChoice& choice)
         return {};
     if (address.isEmpty())
         return QStringLiteral("Please enter the address of the host you want to join.");
+    const auto target = splitHostPort(address.toStdString());
+    if (!target) {
+        // "name:..." or "[...]:..." with something other than a port after the colon.
+        const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
+        const QString before = address.left(colon);
+        const bool plain = !before.isEmpty() && !before.contains(QLatin1Char(':')) &&
+                           !before.contains(QLatin1Char('[')) && !before.contains(QLatin1Char(']'));
+        const bool bracketed = before.startsWith(QLatin1Char('[')) && before.endsWith(QLatin1Char(']'));
+        if (colon > 0 && (plain || bracketed))
+            return QStringLiteral("The port in \"%1\" must be a number from 1 to 65535.").arg(address);
+    }
+    const QString host = target ? QString::fromStdString(target->host) : address;
     QHostAddress ip;
-    if (!ip.setAddress(address) && !isHostName(address))
+    if (!target || (!ip.setAddress(host) && !isHostName(host)))
         return QStringLiteral("\"%1\" is not a host address. Enter an IP address such as 192.168.1.20 "
                               "or a host name such as zonkards.example.org.")
             .arg(address);
@@ -74,13 +87,6 @@ QStringList relaunchArguments(const HostJoinChoice& choice)
         address =
             QString::fromLatin1(kLocalHostAddress.data(), static_cast<qsizetype>(kLocalHostAddress.size()));
     return {choice.name.trimmed(), address, choice.host ? QStringLiteral("true") : QStringLiteral("false")};
-}
-
-QStringList relaunchEnvironment(const HostJoinChoice& choice)
-{
-    if (choice.host || choice.port <= 0 || choice.port > 65535)
-        return {};
-    return {QStringLiteral("ZONKARDS_PORT=%1").arg(choice.port)};
 }
 
 QStringList relaunchCommandLine(const QString& program, const HostJoinChoice& choice)

@@ -1,7 +1,8 @@
 // Starting the game again as host or guest of a multi-player game: the
 // player's choice, its checks, and the command line the lobby itself would
-// use (program, name, host address, "true" to host or "false" to join),
-// with the port of a game picked from the network list in its environment.
+// use (program, name, host address, "true" to host or "false" to join).
+// A game picked from the network list goes as "ADDRESS:PORT" in the host
+// address, so its port reaches only the copy that joins it.
 //
 //     zk::HostJoinChoice choice{"Ann", "192.168.1.20", false};
 //     if (QString why = zk::hostJoinProblem(choice); !why.isEmpty()) tell(why);
@@ -22,15 +23,15 @@ struct HostJoinChoice {
     QString name;
     QString address;
     bool host = false;
-    int port = 0; // a game found on the network: its port; 0: the game's port as set
 };
 
 // The message for the player when the choice cannot be used, else empty.
 // A name must be given, fit kMaxPlayerNameLength, and consist of characters
 // the wire's single-byte code page holds, without control characters, the
 // field separator "+", the colour separator "|" or the terminator byte.
-// Joining needs an address: an IPv4 or IPv6 address or a host name. Hosting
-// ignores the address.
+// Joining needs an address: an IPv4 or IPv6 address or a host name,
+// optionally with a port ("host:7773", "[2001:db8::7]:7773"; see
+// splitHostPort). Hosting ignores the address.
 QString hostJoinProblem(const HostJoinChoice& choice);
 
 // True when every character of the text survives the trip to the wire's
@@ -41,10 +42,6 @@ bool fitsWireCodePage(const QString& text);
 // and addresses are trimmed; hosting passes kLocalHostAddress when no address
 // was given.
 QStringList relaunchArguments(const HostJoinChoice& choice);
-// What the new copy's environment gets on top of ours: the picked game's
-// port as ZONKARDS_PORT, which the table reads when it connects. Empty for a
-// typed address or for hosting, which keep the port this copy has.
-QStringList relaunchEnvironment(const HostJoinChoice& choice);
 // The program followed by relaunchArguments().
 QStringList relaunchCommandLine(const QString& program, const HostJoinChoice& choice);
 

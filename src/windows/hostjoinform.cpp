@@ -3,6 +3,7 @@
 #include "windows/Launch.h"
 #include "kit/WindowKit.h"
 #include "protocol/Commands.h"
+#include "protocol/Port.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -47,20 +48,14 @@ Thostjoin::Thostjoin(QWidget* parent)
     games_->setAllColumnsShowFocus(true);
     games_->setHeaderLabels({QStringLiteral("Game"), QStringLiteral("Players"), QStringLiteral("State"),
                              QStringLiteral("Version"), QStringLiteral("Address")});
-    // The game's name takes what the others leave; they fit their longest
-    // texts ("6 of 6 seated, 3 watching", "round 7 of 7", an address).
+    // The game's name takes what the others leave; they fit the texts they
+    // show now, not the longest they might ("6 of 6 seated, 3 watching" is
+    // rare), so that a name like "Zonkards on machine-a" is seen whole.
+    // A name longer still is cut, and its tooltip has it whole.
     games_->header()->setStretchLastSection(false);
     games_->header()->setSectionResizeMode(GameColumn, QHeaderView::Stretch);
-    const QFontMetrics metrics(games_->font());
-    const int pad = 18;
-    games_->header()->resizeSection(
-        PlayersColumn, metrics.horizontalAdvance(QStringLiteral("6 of 6 seated, 3 watching")) + pad);
-    games_->header()->resizeSection(StateColumn,
-                                    metrics.horizontalAdvance(QStringLiteral("round 7 of 7")) + pad);
-    games_->header()->resizeSection(VersionColumn,
-                                    metrics.horizontalAdvance(QStringLiteral("Version")) + pad);
-    games_->header()->resizeSection(AddressColumn,
-                                    metrics.horizontalAdvance(QStringLiteral("255.255.255.255:65535")) + pad);
+    for (int c : {PlayersColumn, StateColumn, VersionColumn, AddressColumn})
+        games_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     gamesCaption->setBuddy(games_);
     connect(games_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { pick(item); });
     connect(games_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { pick(item); });
@@ -95,7 +90,7 @@ Thostjoin::Thostjoin(QWidget* parent)
     address_ = new QLineEdit(this);
     address_->setObjectName(QStringLiteral("edit_address"));
     address_->setGeometry(32, 290, 616, 24);
-    address_->setPlaceholderText(QStringLiteral("IP address or host name"));
+    address_->setPlaceholderText(QStringLiteral("IP address or host name, with :port if not 7772"));
     address_->setAccessibleName(QStringLiteral("Address of the host"));
     connect(host_, &QRadioButton::toggled, address_,
             [this](bool hosting) { address_->setEnabled(!hosting); });
@@ -226,7 +221,7 @@ void Thostjoin::showGame(const FoundGame& game)
     if (!item)
         item = new QTreeWidgetItem(games_);
     const bool own = game.local && ownPort_ != 0 && game.port == ownPort_;
-    QString label = instance;
+    QString label = fromUtf8(visibleName(game.instance));
     if (!game.advert.hostPlayer.empty())
         label += QStringLiteral(" (%1)").arg(fromUtf8(game.advert.hostPlayer));
     if (own)
@@ -244,7 +239,8 @@ void Thostjoin::showGame(const FoundGame& game)
                             : fromUtf8(joinRefusal(game, kVersionText));
     item->setDisabled(!why.isEmpty());
     for (int c = GameColumn; c <= AddressColumn; ++c) {
-        item->setToolTip(c, why);
+        // A greyed row says why; an open one shows the name the column may cut.
+        item->setToolTip(c, why.isEmpty() ? label : why);
         item->setData(c, Qt::AccessibleDescriptionRole, why);
     }
     // Screen readers are not told that a row is greyed: its name says so.
@@ -276,9 +272,10 @@ void Thostjoin::pick(QTreeWidgetItem* item)
 {
     if (!item || item->isDisabled())
         return;
-    pickedAddress_ = item->data(GameColumn, kAddressRole).toString();
-    pickedPort_ = item->data(GameColumn, kPortRole).toInt();
-    address_->setText(pickedAddress_);
+    // The port goes with the address, to the joining copy alone.
+    const std::string address = item->data(GameColumn, kAddressRole).toString().toStdString();
+    address_->setText(
+        QString::fromStdString(joinHostPort(address, item->data(GameColumn, kPortRole).toInt())));
     join_->setChecked(true);
 }
 
@@ -315,11 +312,7 @@ void Thostjoin::setHost(bool host)
 
 HostJoinChoice Thostjoin::choice() const
 {
-    HostJoinChoice c{name_->text(), address_->text(), host_->isChecked()};
-    // The picked game's port, as long as its address stands unchanged.
-    if (!c.host && pickedPort_ != 0 && c.address.trimmed() == pickedAddress_)
-        c.port = pickedPort_;
-    return c;
+    return {name_->text(), address_->text(), host_->isChecked()};
 }
 
 QString Thostjoin::program() const
@@ -337,8 +330,7 @@ void Thostjoin::button_okClick()
     // The new copy would refuse to run while this one holds the lock.
     if (release_)
         release_();
-    if (!startProgram(program(), relaunchArguments(chosen), QString(), LaunchWindow::Normal,
-                      relaunchEnvironment(chosen))) {
+    if (!startProgram(program(), relaunchArguments(chosen), QString())) {
         if (restore_)
             restore_();
         showMessage(this, QStringLiteral("An Error has Occurred."));

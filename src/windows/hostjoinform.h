@@ -1,8 +1,9 @@
 // Thostjoin: the "Host or Join a Game..." dialog. The player enters his name
 // and the host's address, or picks a game found on the local network, and
 // chooses to host or to join; the dialog then starts the program again with
-// the lobby's three-argument command line (and the picked game's port) and
-// ends this copy, so players without the lobby program can play together.
+// the lobby's three-argument command line (a picked game's address with its
+// port) and ends this copy, so players without the lobby program can play
+// together.
 //
 //     zk::Thostjoin dialog;
 //     dialog.setReleaseInstanceLock([&] { instance.release(); });
@@ -14,8 +15,9 @@
 //
 // The list above the fields shows each game found (name, players, state,
 // version, address); a game of another version, a full one or this
-// computer's own is greyed, its tooltip says why. A click on a game fills
-// the address; a double click (or Enter) joins it at once.
+// computer's own is greyed, its tooltip says why; an open game's tooltip is
+// its whole name. A click on a game fills the address ("ADDRESS:PORT"); a
+// double click (or Enter) joins it at once.
 #pragma once
 
 #include "discovery/qt/LanDiscovery.h"
@@ -93,8 +95,6 @@ private:
     bool available_ = false;
     bool searched_ = false;
     QString unavailableWhy_;
-    QString pickedAddress_; // the address a picked game filled in
-    int pickedPort_ = 0;
     QTreeWidget* games_ = nullptr;
     QLabel* status_ = nullptr;
     QLineEdit* name_ = nullptr;

@@ -25,6 +25,7 @@
 #include <avahi-common/strlst.h>
 
 #include <QByteArrayList>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QThread>
 
@@ -42,10 +43,12 @@ const std::string kType(kGameServiceType);
 AvahiStringList* toStringList(const QByteArrayList& items)
 {
     AvahiStringList* list = nullptr;
-    // avahi_string_list_add prepends: add the last item first.
-    for (auto it = items.crbegin(); it != items.crend(); ++it)
-        list = avahi_string_list_add_arbitrary(list, reinterpret_cast<const uint8_t*>(it->constData()),
-                                               static_cast<size_t>(it->size()));
+    // avahi keeps a record back to front: each add prepends, and the record
+    // goes on the wire from the list's tail (as avahi_string_list_new
+    // builds it). Added in order, the first item goes first (txtvers).
+    for (const QByteArray& item : items)
+        list = avahi_string_list_add_arbitrary(list, reinterpret_cast<const uint8_t*>(item.constData()),
+                                               static_cast<size_t>(item.size()));
     return list;
 }
 
@@ -57,61 +60,148 @@ QByteArrayList fromTxt(const std::vector<std::string>& items)
     return out;
 }
 
-// The client of one worker: made on first use, made again when the daemon
-// restarts. With AVAHI_CLIENT_NO_FAIL it waits for a daemon that is not
-// running yet (state AVAHI_CLIENT_CONNECTING) instead of failing.
+// Whether a failed call means that the daemon did not answer (a stall past
+// the bus's timeout, a bus or daemon gone), not that it refused.
+bool unanswered(int error)
+{
+    return error == AVAHI_ERR_DBUS_ERROR || error == AVAHI_ERR_DISCONNECTED || error == AVAHI_ERR_NO_DAEMON ||
+           error == AVAHI_ERR_BAD_STATE;
+}
+
+// Why a game is not announced, for a failed call's error.
+QString announceReason(int error)
+{
+    if (error == AVAHI_ERR_NO_DAEMON)
+        return QString::fromLatin1(kAnnounceNoDaemon);
+    if (unanswered(error))
+        return QString::fromLatin1(kAnnounceNoAnswer);
+    return QString::fromUtf8(avahi_strerror(error));
+}
+
+// The client of one worker: made on first use. With AVAHI_CLIENT_NO_FAIL it
+// waits for a daemon that is not running yet (state AVAHI_CLIENT_CONNECTING)
+// instead of failing. A client that failed (the daemon or the system bus
+// went away), that could not be made (no bus yet, a daemon that did not
+// answer in time), or one of whose calls went unanswered (replace()) is made
+// anew: 2 s later, then 4 and 8 s apart, for as long as the worker wants
+// one. A daemon that stalled and answers again, a daemon started again and a
+// system bus started again are so met without the player doing anything.
+// The worker's state handler sets up its objects once the client runs.
 class ClientHolder {
 public:
     using StateHandler = std::function<void(AvahiClient*, AvahiClientState)>;
-    explicit ClientHolder(StateHandler handler) : handler_(std::move(handler)) {}
+    // wanted: whether the worker wants a client now; forget: the worker lets
+    // go of its objects without freeing them (the client frees them itself,
+    // and without a call to the daemon, as it goes).
+    ClientHolder(QObject* context, StateHandler handler, std::function<bool()> wanted,
+                 std::function<void()> forget)
+        : context_(context), handler_(std::move(handler)), wanted_(std::move(wanted)),
+          forget_(std::move(forget))
+    {
+    }
     ~ClientHolder() { close(); }
 
     AvahiClient* client() const { return client_; }
+    // Why the last client could not be made.
+    int error() const { return error_; }
+    // A call to the current client went unanswered: it is replaced soon,
+    // and its objects are better forgotten than freed (freeing one asks the
+    // daemon, which may still not answer).
+    bool stale() const { return stale_; }
+
+    // A client now: the one there is, unless it failed or went stale. False
+    // when none could be made (another try is due).
     bool open()
     {
+        if (client_ && (stale_ || avahi_client_get_state(client_) == AVAHI_CLIENT_FAILURE))
+            close();
         if (client_)
             return true;
-        int error = 0;
-        client_ = avahi_client_new(poll_.api(), AVAHI_CLIENT_NO_FAIL, &ClientHolder::changed, this, &error);
+        error_ = 0;
+        QElapsedTimer took;
+        took.start();
+        opening_ = true;
+        waiting_ = false;
+        client_ = avahi_client_new(poll_.api(), AVAHI_CLIENT_NO_FAIL, &ClientHolder::changed, this, &error_);
+        opening_ = false;
+        if (client_ && waiting_) {
+            // A new client that waits for the daemon. When the bus said at
+            // once that none runs, it waits for one to appear, and the worker
+            // hears so. When the answer took long, a daemon is there that did
+            // not answer in time: no new one will appear for this client to
+            // meet, so another client is tried later instead.
+            if (took.elapsed() < kSlowAnswerMs) {
+                handler_(client_, AVAHI_CLIENT_CONNECTING);
+            } else {
+                avahi_client_free(client_); // the worker was not told of it, and has nothing of it
+                client_ = nullptr;
+                error_ = AVAHI_ERR_DBUS_ERROR;
+            }
+        }
+        if (!client_)
+            retrySoon();
         return client_ != nullptr;
     }
     void close()
     {
-        if (client_)
-            avahi_client_free(client_);
-        client_ = nullptr;
-    }
-    // After a failure: a new client in 2 s (not from inside the old one's
-    // callback, and not in a tight loop when the daemon keeps refusing),
-    // then `then` unless the worker has been shut down meanwhile.
-    void reopenSoon(QObject* context, std::function<void()> then)
-    {
-        if (reopening_)
+        if (!client_)
             return;
-        reopening_ = true;
-        QTimer::singleShot(2000, context, [this, then = std::move(then)] {
-            reopening_ = false;
-            if (!client_)
-                return; // shut down meanwhile
-            close();
-            if (open())
-                then();
-        });
+        forget_();
+        avahi_client_free(client_);
+        client_ = nullptr;
+        stale_ = false;
+    }
+    // The client failed, or a call to it went unanswered: a new one soon.
+    // Safe inside the client's own callbacks.
+    void replace()
+    {
+        stale_ = client_ != nullptr;
+        retrySoon();
     }
 
 private:
+    void retrySoon()
+    {
+        if (retrying_)
+            return;
+        retrying_ = true;
+        QTimer::singleShot(delayMs_, context_, [this] {
+            retrying_ = false;
+            if (wanted_())
+                open();
+        });
+        delayMs_ = std::min(delayMs_ * 2, kLongestDelayMs);
+    }
+
     static void changed(AvahiClient* c, AvahiClientState state, void* self)
     {
         auto* me = static_cast<ClientHolder*>(self);
         // The first call comes from inside avahi_client_new, before it returns.
         me->client_ = c;
+        if (me->opening_ && state == AVAHI_CLIENT_CONNECTING) {
+            me->waiting_ = true; // open() tells the worker, or not
+            return;
+        }
+        if (state == AVAHI_CLIENT_S_RUNNING)
+            me->delayMs_ = kFirstDelayMs;
         me->handler_(c, state);
     }
 
+    static constexpr int kFirstDelayMs = 2000;
+    static constexpr int kSlowAnswerMs = 1000;
+    static constexpr int kLongestDelayMs = 8000;
     AvahiQtPoll poll_;
+    QObject* context_;
     AvahiClient* client_ = nullptr;
     StateHandler handler_;
-    bool reopening_ = false;
+    std::function<bool()> wanted_;
+    std::function<void()> forget_;
+    int error_ = 0;
+    int delayMs_ = kFirstDelayMs;
+    bool retrying_ = false;
+    bool stale_ = false;
+    bool opening_ = false; // inside avahi_client_new
+    bool waiting_ = false; // the new client waits for the daemon
 };
 
 // --- Announcing --------------------------------------------------------------
@@ -119,7 +209,12 @@ private:
 class PublishWorker : public QObject {
     Q_OBJECT
 public:
-    PublishWorker() : holder_([this](AvahiClient* c, AvahiClientState s) { clientChanged(c, s); }) {}
+    PublishWorker()
+        : holder_(
+              this, [this](AvahiClient* c, AvahiClientState s) { clientChanged(c, s); },
+              [this] { return wanted_; }, [this] { forgetGroup(); })
+    {
+    }
     ~PublishWorker() override { shutdown(); }
 
     void publish(const QString& name, int port, const QByteArrayList& txt)
@@ -130,7 +225,7 @@ public:
         wanted_ = true;
         dropGroup();
         if (!holder_.open()) {
-            emit unavailable(QString::fromLatin1(kLanNotAvailable));
+            emit unavailable(announceReason(holder_.error()));
             return;
         }
         // The client may have run already inside open().
@@ -146,10 +241,12 @@ public:
             return;
         publishedTxt_ = txt_;
         AvahiStringList* list = toStringList(txt_);
-        avahi_entry_group_update_service_txt_strlst(group_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
-                                                    AvahiPublishFlags(0), name_.constData(), kType.c_str(),
-                                                    nullptr, list);
+        const int error = avahi_entry_group_update_service_txt_strlst(
+            group_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags(0), name_.constData(),
+            kType.c_str(), nullptr, list);
         avahi_string_list_free(list);
+        if (unanswered(error))
+            callFailed(error);
     }
     void withdraw()
     {
@@ -184,22 +281,29 @@ private:
             registered_ = false;
             break;
         case AVAHI_CLIENT_CONNECTING:
-            // No daemon (yet, or any more: it went away and the client waits
-            // for the next one). What it had of ours went with it.
+            // No daemon yet: the client waits for it, and the service is
+            // added once it runs.
             dropGroup();
-            emit unavailable(QString::fromLatin1(kLanNotAvailable));
+            emit unavailable(QString::fromLatin1(kAnnounceNoDaemon));
             break;
         case AVAHI_CLIENT_FAILURE:
-            // The daemon went away (or restarted) and our service with it.
-            // A new client, after a pause, waits for it to come back.
+            // The daemon or the system bus went away (or restarted) and our
+            // service with them. A new client, after a pause, waits for them
+            // to come back, and the service is added again once it runs.
             dropGroup();
-            emit unavailable(QString::fromLatin1(kLanNotAvailable));
-            holder_.reopenSoon(this, [this] {
-                if (wanted_ && avahi_client_get_state(holder_.client()) == AVAHI_CLIENT_S_RUNNING && !group_)
-                    addService();
-            });
+            emit unavailable(announceReason(avahi_client_errno(c)));
+            holder_.replace();
             break;
         }
+    }
+
+    // A call the daemon did not answer: what it holds of ours is unknown, so
+    // a new client starts afresh.
+    void callFailed(int error)
+    {
+        registered_ = false;
+        emit unavailable(announceReason(error));
+        holder_.replace();
     }
 
     void addService(AvahiClient* c = nullptr)
@@ -209,7 +313,7 @@ private:
         if (!group_)
             group_ = avahi_entry_group_new(c, &PublishWorker::groupChanged, this);
         if (!group_) {
-            emit unavailable(QString::fromUtf8(avahi_strerror(avahi_client_errno(c))));
+            callFailed(avahi_client_errno(c));
             return;
         }
         for (int tries = 0; tries < 20; ++tries) {
@@ -223,11 +327,11 @@ private:
                 rename();
                 continue;
             }
-            if (error < 0 || avahi_entry_group_commit(group_) < 0) {
-                emit unavailable(
-                    QString::fromUtf8(avahi_strerror(error < 0 ? error : avahi_client_errno(c))));
-                return;
-            }
+            const int failed = error < 0 ? error : avahi_entry_group_commit(group_);
+            if (unanswered(failed))
+                callFailed(failed);
+            else if (failed < 0)
+                emit unavailable(announceReason(failed));
             return;
         }
     }
@@ -268,8 +372,13 @@ private:
 
     void dropGroup()
     {
-        if (group_)
+        // A stale client frees its group itself, without asking the daemon.
+        if (group_ && !holder_.stale())
             avahi_entry_group_free(group_);
+        forgetGroup();
+    }
+    void forgetGroup()
+    {
         group_ = nullptr;
         registered_ = false;
     }
@@ -289,7 +398,12 @@ private:
 class SearchWorker : public QObject {
     Q_OBJECT
 public:
-    SearchWorker() : holder_([this](AvahiClient* c, AvahiClientState s) { clientChanged(c, s); }) {}
+    SearchWorker()
+        : holder_(
+              this, [this](AvahiClient* c, AvahiClientState s) { clientChanged(c, s); },
+              [this] { return wanted_; }, [this] { forgetBrowser(); })
+    {
+    }
     ~SearchWorker() override { shutdown(); }
 
     void start()
@@ -334,24 +448,29 @@ private:
         case AVAHI_CLIENT_S_REGISTERING:
         case AVAHI_CLIENT_S_COLLISION: break;
         case AVAHI_CLIENT_CONNECTING:
-            // No daemon (yet, or any more): nothing found stands.
+            // No daemon yet: nothing found stands; the search starts once
+            // the client runs.
             dropBrowser();
             emit cleared();
             emit status(false, QString::fromLatin1(kLanNotAvailable));
             break;
         case AVAHI_CLIENT_FAILURE:
-            // The daemon went away: so did what it had found. A new client,
-            // after a pause, waits for it to come back.
+            // The daemon or the system bus went away: so did what it had
+            // found. A new client, after a pause, waits for them to come back.
             dropBrowser();
             emit cleared();
             emit status(false, QString::fromLatin1(kLanNotAvailable));
-            holder_.reopenSoon(this, [this] {
-                if (wanted_ && avahi_client_get_state(holder_.client()) == AVAHI_CLIENT_S_RUNNING &&
-                    !browser_)
-                    browse(holder_.client());
-            });
+            holder_.replace();
             break;
         }
+    }
+
+    // A call the daemon did not answer, or a browser it gave up: a new
+    // client searches afresh.
+    void callFailed()
+    {
+        emit status(false, QString::fromLatin1(kLanNotAvailable));
+        holder_.replace();
     }
 
     void browse(AvahiClient* c)
@@ -361,6 +480,8 @@ private:
                                              AvahiLookupFlags(0), &SearchWorker::browsed, this);
         if (browser_)
             emit status(true, QString());
+        else if (unanswered(avahi_client_errno(c)))
+            callFailed();
         else
             emit status(false, QString::fromLatin1(kLanNotAvailable));
     }
@@ -378,6 +499,7 @@ private:
         AvahiServiceResolver* resolver = nullptr;
         AvahiRecordBrowser* txt = nullptr;
         bool resolved = false;
+        std::string host; // the machine the service named (its SRV target)
         QString address;
         int port = 0;
         bool local = false;
@@ -416,6 +538,8 @@ private:
                                                   &SearchWorker::txtChanged, w.get());
             if (w->resolver)
                 me->watched_.emplace(key, std::move(w));
+            else if (unanswered(avahi_client_errno(client)))
+                me->callFailed();
             break;
         }
         case AVAHI_BROWSER_REMOVE:
@@ -424,7 +548,7 @@ private:
             break;
         case AVAHI_BROWSER_ALL_FOR_NOW: emit me->searched(); break;
         case AVAHI_BROWSER_CACHE_EXHAUSTED: break;
-        case AVAHI_BROWSER_FAILURE: emit me->status(false, QString::fromLatin1(kLanNotAvailable)); break;
+        case AVAHI_BROWSER_FAILURE: me->callFailed(); break;
         }
     }
 
@@ -437,13 +561,31 @@ private:
         return items;
     }
 
-    static void resolvedOne(AvahiServiceResolver*, AvahiIfIndex, AvahiProtocol, AvahiResolverEvent event,
-                            const char*, const char*, const char*, const char*, const AvahiAddress* address,
-                            uint16_t port, AvahiStringList* txt, AvahiLookupResultFlags flags, void* self)
+    static void resolvedOne(AvahiServiceResolver* resolver, AvahiIfIndex interface, AvahiProtocol protocol,
+                            AvahiResolverEvent event, const char* name, const char* type, const char* domain,
+                            const char* host, const AvahiAddress* address, uint16_t port,
+                            AvahiStringList* txt, AvahiLookupResultFlags flags, void* self)
     {
         auto* w = static_cast<Watched*>(self);
         if (event != AVAHI_RESOLVER_FOUND || !address || address->proto != AVAHI_PROTO_INET)
             return; // a failed resolve shows nothing; the browser tells when it goes
+        const std::string machine = host ? host : "";
+        if (w->resolved && machine != w->host) {
+            // The game moved to another machine under the same name. The
+            // daemon's resolver keeps the address it had and reports it with
+            // the new machine's port: a resolver of its own finds address and
+            // port together. Until it has, the row shows the old pair.
+            AvahiClient* client = avahi_service_resolver_get_client(resolver);
+            avahi_service_resolver_free(resolver);
+            w->resolved = false;
+            w->resolver =
+                avahi_service_resolver_new(client, interface, protocol, name, type, domain, AVAHI_PROTO_INET,
+                                           AvahiLookupFlags(0), &SearchWorker::resolvedOne, w);
+            if (!w->resolver && unanswered(avahi_client_errno(client)))
+                w->worker->callFailed();
+            return;
+        }
+        w->host = machine;
         char text[AVAHI_ADDRESS_STR_MAX] = {};
         avahi_address_snprint(text, sizeof text, address);
         w->resolved = true;
@@ -470,9 +612,21 @@ private:
 
     void dropBrowser()
     {
+        // A stale client frees its objects itself, without asking the daemon.
+        if (holder_.stale()) {
+            forgetBrowser();
+            return;
+        }
         watched_.clear();
         if (browser_)
             avahi_service_browser_free(browser_);
+        browser_ = nullptr;
+    }
+    void forgetBrowser()
+    {
+        for (auto& [key, w] : watched_)
+            w->resolver = nullptr, w->txt = nullptr;
+        watched_.clear();
         browser_ = nullptr;
     }
 

@@ -155,7 +155,8 @@ std::unique_ptr<LanAnnouncer> makeLanAnnouncer(bool enabled)
         if (auto a = makeAvahiAnnouncer())
             return a;
     }
-    return std::make_unique<QuietAnnouncer>(QString::fromLatin1(enabled ? kLanNotAvailable : kLanTurnedOff));
+    return std::make_unique<QuietAnnouncer>(
+        QString::fromLatin1(enabled ? kAnnounceNoBackend : kAnnounceTurnedOff));
 }
 
 std::unique_ptr<LanBrowser> makeLanBrowser(bool enabled)

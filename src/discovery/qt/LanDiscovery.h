@@ -43,6 +43,13 @@ inline constexpr const char* kLanShowNamesKey = "LanShowNames";
 inline constexpr const char* kLanNotAvailable = "Search for games on this network is not available";
 inline constexpr const char* kLanTurnedOff =
     "Search for games on this network is turned off (LanDiscovery=0)";
+// Why a game is not announced (LanAnnouncer::unavailable; zonkards-host
+// prints "not announced: " and the reason). A daemon's own refusal comes as
+// its error text.
+inline constexpr const char* kAnnounceNoDaemon = "no Avahi daemon is running";
+inline constexpr const char* kAnnounceNoAnswer = "the Avahi daemon does not answer on the system bus";
+inline constexpr const char* kAnnounceNoBackend = "this copy of the game is built without Avahi";
+inline constexpr const char* kAnnounceTurnedOff = "announcing is turned off (LanDiscovery=0)";
 
 // Off when the environment variable or the setting (its value, if any) is "0".
 bool lanDiscoveryEnabled(const std::optional<std::string>& setting);
@@ -120,7 +127,8 @@ private:
 };
 
 // The backend the build has, or one that does nothing when discovery is
-// off (`enabled` false: the browser's status says kLanTurnedOff).
+// off (`enabled` false: the browser's status says kLanTurnedOff, the
+// announcer's kAnnounceTurnedOff).
 std::unique_ptr<LanAnnouncer> makeLanAnnouncer(bool enabled);
 std::unique_ptr<LanBrowser> makeLanBrowser(bool enabled);
 

@@ -12,8 +12,14 @@
 # PROGRAM runs on A with ZK_LAN_ADDR_A, ZK_LAN_ADDR_B (the addresses),
 # ZK_LAN_PEER (a command that execs its arguments on B), ZK_LAN_PEER_NETNS
 # (B's /proc/PID/ns/net), ZK_LAN_AVAHI (with stop, start, pause or resume:
-# acts on A's avahi-daemon and returns once done), ZK_LAN_ZC (runs zc.py on B
-# with a python3 that has zeroconf), DBUS_SYSTEM_BUS_ADDRESS and TMPDIR.
+# acts on A's avahi-daemon and returns once done; with restart-bus: ends A's
+# system bus, and its avahi-daemon with it, for 3 s, then starts both again),
+# ZK_LAN_ZC (runs zc.py on B with a python3 that has zeroconf),
+# DBUS_SYSTEM_BUS_ADDRESS and TMPDIR.
+#
+# Each bus answers a call that waited 3 s with an error (reply_timeout), as
+# libdbus does after 25 s: a daemon paused for longer looks to its clients
+# like one that stalled past their timeout, without the test waiting 25 s.
 #
 # Exit code: PROGRAM's; 1 when the machines did not work or a process of the
 # test outlived it; 77 with the reason when this computer cannot make them.
@@ -47,6 +53,7 @@ write_configs() { # DIR INTERFACE
   <type>system</type>
   <listen>$bus_address</listen>
   <auth>EXTERNAL</auth>
+  <limit name="reply_timeout">3000</limit>
   <policy context="default">
     <allow user="*"/> <allow own="*"/> <allow send_destination="*"/> <allow receive_sender="*"/>
   </policy>
@@ -83,7 +90,15 @@ avahi_up() {
 }
 await_avahi() { wait_for 10 "avahi-daemon's startup ($1)" avahi_up "$1"; }
 
-control_avahi() { # DIR stop|start|pause|resume, for ZK_LAN_AVAHI
+# launch_bus DIR [ENTER...] starts a machine's system bus.
+launch_bus() {
+  local dir=$1
+  shift
+  "$@" rm -f "${bus_address#unix:path=}"
+  "$@" dbus-daemon --config-file="$dir/bus.conf" --fork --nopidfile --print-pid >"$dir/dbus.pid" 2>>"$dir/dbus.log"
+}
+
+control_avahi() { # DIR stop|start|pause|resume|restart-bus, for ZK_LAN_AVAHI
   local dir=$1 fd pid
   pid=$(cat "$dir/avahi.pid")
   # A daemon started here keeps none of the test program's descriptors (255: the script).
@@ -96,7 +111,19 @@ control_avahi() { # DIR stop|start|pause|resume, for ZK_LAN_AVAHI
     start) launch_avahi "$dir" && await_avahi "$dir" ;;
     pause) kill -STOP "$pid" ;;
     resume) kill -CONT "$pid" ;;
-    *) fail "--avahi: stop, start, pause or resume, not '$2'" ;;
+    restart-bus)
+      local bus
+      bus=$(cat "$dir/dbus.pid")
+      kill -TERM "$bus" && wait_for 10 "dbus-daemon's stop" gone "$bus"
+      # avahi-daemon (enable-dbus=yes) ends without its bus; one that
+      # waits for it instead is ended here, to start like the real one.
+      gone "$pid" || sleep 1
+      gone "$pid" || { kill -TERM "$pid" && wait_for 10 "avahi-daemon's stop" gone "$pid"; }
+      sleep 3
+      launch_bus "$dir" || fail "dbus-daemon did not start again"
+      launch_avahi "$dir" && await_avahi "$dir"
+      ;;
+    *) fail "--avahi: stop, start, pause, resume or restart-bus, not '$2'" ;;
   esac
 }
 
@@ -145,8 +172,7 @@ inside() {
   for name in A B; do
     machine "$name"
     check_isolated "$name" "$interface" "${enter[@]}"
-    "${enter[@]}" dbus-daemon --config-file="$m/bus.conf" --fork --nopidfile >"$m/dbus.log" 2>&1 ||
-      fail "machine $name's dbus-daemon did not start"
+    launch_bus "$m" "${enter[@]}" || fail "machine $name's dbus-daemon did not start"
     launch_avahi "$m" "${enter[@]}"
   done
   await_avahi "$dir/a"

@@ -4,13 +4,14 @@ IPv4 interface address, speaking _zonkards._tcp.local.
 
   zc.py browse ADDRESS [SECONDS]
       prints "browsing", then one line per change, until SECONDS (120) have
-      passed or SIGTERM comes; the TXT entries are sorted by key:
+      passed or SIGTERM comes; the TXT entries in their order on the wire:
         found NAME at ADDRESS:PORT key=value ...
         updated NAME at ADDRESS:PORT key=value ...
         unresolved NAME          (not resolved within 3 s)
         removed NAME
   zc.py publish ADDRESS NAME PORT key=value ... [-- key=value ...]
-      publishes a game with the first TXT and prints "registered NAME";
+      publishes a game with the first TXT (entries as given, in that order,
+      duplicates kept) and prints "registered NAME";
       SIGUSR1 replaces the TXT by the one after "--" ("updated NAME");
       SIGTERM withdraws the game (goodbye packets) and exits 0.
 """
@@ -45,7 +46,10 @@ def browse(zc, seconds="120"):
         if info is None:
             return say("unresolved", instance)
         addresses = info.parsed_addresses(IPVersion.V4Only)
-        txt = sorted(f"{text(k)}={text(v)}" for k, v in (info.properties or {}).items())
+        txt, raw, at = [], info.text or b"", 0
+        while at < len(raw):
+            txt.append(text(raw[at + 1 : at + 1 + raw[at]]))
+            at += 1 + raw[at]
         kind = "found" if state_change is ServiceStateChange.Added else "updated"
         say(kind, instance, f"at {addresses[0] if addresses else '-'}:{info.port}", *txt)
 
@@ -59,9 +63,9 @@ def publish(zc, address, name, port, *txt):
     first, second = txt[:cut], txt[cut + 1 :]
 
     def service(entries):
-        pairs = (entry.partition("=") for entry in entries)
+        raw = b"".join(bytes((len(e),)) + e for e in (entry.encode() for entry in entries))
         return ServiceInfo(TYPE, f"{name}.{TYPE}", addresses=[socket.inet_aton(address)], port=int(port),
-                           properties={k: v for k, _, v in pairs}, server=f"zc-{os.getpid()}.local.")
+                           properties=raw, server=f"zc-{os.getpid()}.local.")
 
     info = service(first)
     zc.register_service(info, allow_name_change=False)

@@ -41,15 +41,37 @@ TEST(GameAdvert, ARecordFromTheNetworkIsNeverTakenAsItStands)
         {{"state=play", "round=12"}, {.state = State::Play, .round = 7}},
         {{"state=wait", "round=3"}, {}},
         {{"state=dancing"}, {}},
-        // Texts lose control characters and are cut at a character boundary.
-        {{"v=1.0\x1b[2J.2", "host=A\nB"}, {.version = "1.0[2J.2", .hostPlayer = "AB"}},
+        // Texts lose control characters (C1 too) and are cut at a character boundary.
+        {{"v=1.0\x1b[2J.2", "host=A\nB\xc2\x85"
+                            "C"},
+         {.version = "1.0[2J.2", .hostPlayer = "ABC"}},
         {{"host=" + std::string(39, 'x') + "é"}, {.hostPlayer = std::string(39, 'x')}},
-        // No "=", unknown keys, empty items: ignored; the last of a key wins.
-        {{"", "v", "colour=red", "seated=1", "seated=3"}, {.seated = 3, .free = 3}},
+        // Empty items, items without a key, unknown keys: ignored.
+        {{"", "=3", "colour=red", "seated=1"}, {.seated = 1, .free = 5}},
+        // Keys in any case; only a key's first occurrence counts, also one
+        // without a value (RFC 6763 6.4). Values keep their case.
+        {{"SEATED=1", "seated=3", "Free=2", "free=5"}, {.seated = 1, .free = 2}},
+        {{"seated", "seated=3"}, {}},
+        {{"V=1.0.2", "v=9.9.9", "state=PLAY"}, {.version = "1.0.2"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(fromTxt(c.txt), c.expected) << c.txt.front();
     }
+}
+
+TEST(GameAdvert, AFoundNameIsShownWithoutItsControlCharacters)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"Zonkards on box", "Zonkards on box"},
+        {"Zonkards\non\tbox\x7f", "Zonkards\uFFFDon\uFFFDbox\uFFFD"},
+        {"Zoë\xc2\x9b"
+         "2J game",
+         "Zoë\uFFFD"
+         "2J game"},                    // C1 (CSI), as UTF-8 encodes it
+        {"\xc2\xa0Zoë", "\xc2\xa0Zoë"}, // a no-break space is no control
+    };
+    for (const auto& [name, shown] : cases)
+        EXPECT_EQ(visibleName(name), shown) << name;
 }
 
 TEST(GameAdvert, InstanceNamesFitOneLabelAndKeepThePort)

@@ -1,4 +1,4 @@
-// The game port and its ZONKARDS_PORT override.
+// The game port, its ZONKARDS_PORT override, and a host address with its port.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -32,6 +32,36 @@ TEST(GamePort, DefaultAndOverride)
         ::setenv("ZONKARDS_PORT", saved->c_str(), 1);
     else
         ::unsetenv("ZONKARDS_PORT");
+}
+
+TEST(GamePort, AnAddressCarriesItsPortOrNone)
+{
+    const struct {
+        const char* text;
+        std::optional<HostPort> split;
+    } cases[] = {
+        {"192.0.2.2", HostPort{"192.0.2.2", 0}},
+        {"192.0.2.2:23456", HostPort{"192.0.2.2", 23456}},
+        {"game.example.org:1", HostPort{"game.example.org", 1}},
+        {"2001:db8::7", HostPort{"2001:db8::7", 0}}, // a bare IPv6 address has no port
+        {"[2001:db8::7]:65535", HostPort{"2001:db8::7", 65535}},
+        {"[::1]", HostPort{"::1", 0}},
+        {"", std::nullopt},
+        {":7772", std::nullopt},
+        {"host:", std::nullopt},
+        {"host:0", std::nullopt},
+        {"host:65536", std::nullopt},
+        {"host:-1", std::nullopt},
+        {"host:77x", std::nullopt},
+        {"[]:7772", std::nullopt},
+        {"[::1", std::nullopt},
+        {"[::1]7772", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(splitHostPort(c.text), c.split) << '"' << c.text << '"';
+    for (const auto& [host, port] : {std::pair{"192.0.2.2", 23456}, std::pair{"2001:db8::7", 7773}})
+        EXPECT_EQ(splitHostPort(joinHostPort(host, port)), (HostPort{host, port})) << host;
+    EXPECT_EQ(joinHostPort("2001:db8::7", 7773), "[2001:db8::7]:7773");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "protocol/Commands.h"
 #include "windows/hostjoinform.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,11 +26,6 @@ TEST(Relaunch, BuildsTheLobbysCommandLine)
               (QStringList{"zk", "Bob Smith", "host.example.org", "true"}));
     // Hosting needs no address; the new copy connects to itself anyway.
     EXPECT_EQ(relaunchArguments({"Bob", "", true}), (QStringList{"Bob", "127.0.0.1", "true"}));
-    // A game picked from the network list passes its port; the others keep ours.
-    EXPECT_EQ(relaunchEnvironment({"Ann", "192.0.2.1", false, 23456}), QStringList{"ZONKARDS_PORT=23456"});
-    EXPECT_TRUE(relaunchEnvironment({"Ann", "192.0.2.1", false}).isEmpty());
-    EXPECT_TRUE(relaunchEnvironment({"Ann", "", true, 23456}).isEmpty());
-    EXPECT_TRUE(relaunchEnvironment({"Ann", "192.0.2.1", false, 70000}).isEmpty());
 }
 
 TEST(Relaunch, AcceptsWhatTheWireCarries)
@@ -38,8 +34,10 @@ TEST(Relaunch, AcceptsWhatTheWireCarries)
          {QStringLiteral("Ann"), QStringLiteral("Jörg Müller"), QStringLiteral("€uro-Man"),
           QStringLiteral("O'Neil (2)"), QString(kMaxPlayerNameLength, QLatin1Char('x'))})
         EXPECT_EQ(hostJoinProblem({name, "10.0.0.7", false}), QString()) << name.toStdString();
-    for (const QString& address : {QStringLiteral("192.168.1.20"), QStringLiteral("::1"),
-                                   QStringLiteral("game-host.example.org"), QStringLiteral("localhost")})
+    for (const QString& address :
+         {QStringLiteral("192.168.1.20"), QStringLiteral("::1"), QStringLiteral("game-host.example.org"),
+          QStringLiteral("localhost"), QStringLiteral("192.0.2.2:23456"),
+          QStringLiteral("[2001:db8::7]:7773"), QStringLiteral("game-host.example.org:1")})
         EXPECT_EQ(hostJoinProblem({"Ann", address, false}), QString()) << address.toStdString();
     EXPECT_EQ(hostJoinProblem({"Ann", "", true}), QString());
 }
@@ -69,12 +67,21 @@ TEST(Relaunch, RefusesWhatItCannotUseWithAClearMessage)
               QStringLiteral("Please enter the address of the host you want to join."));
     for (const QString& address :
          {QStringLiteral("my host"), QStringLiteral("host_1.example"), QStringLiteral("-bad.example"),
-          QStringLiteral("a..b"), QStringLiteral("h\u00f6st.example")})
+          QStringLiteral("a..b"), QStringLiteral("h\u00f6st.example"), QStringLiteral("my host:7772"),
+          QStringLiteral("[::1]x"), QStringLiteral("[my host]:7772")})
         EXPECT_TRUE(hostJoinProblem({"Ann", address, false})
                         .endsWith(QStringLiteral(
                             "is not a host address. Enter an IP address such as 192.168.1.20 or a host name "
                             "such as zonkards.example.org.")))
             << address.toStdString();
+}
+
+TEST(Relaunch, RefusesAPortItCannotUse)
+{
+    for (const QString& address : {QStringLiteral("10.0.0.7:0"), QStringLiteral("host.example:70000"),
+                                   QStringLiteral("host.example:"), QStringLiteral("[::1]:port")})
+        EXPECT_EQ(hostJoinProblem({"Ann", address, false}),
+                  QStringLiteral("The port in \"%1\" must be a number from 1 to 65535.").arg(address));
 }
 
 struct DialogHarness {
@@ -215,11 +222,13 @@ TEST(HostJoinDialog, ListsTheGamesFoundGreysTheOnesItCannotJoinAndJoinsAPickedOn
     h.dialog.setName(QStringLiteral("Ann"));
     const QPoint denAt = list->visualItemRect(list->topLevelItem(0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, denAt);
-    EXPECT_EQ(h.child<QLineEdit>("edit_address")->text(), QStringLiteral("192.0.2.2"));
+    EXPECT_EQ(h.child<QLineEdit>("edit_address")->text(), QStringLiteral("192.0.2.2:23456"));
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, denAt);
     bool ran = false;
+    // The port goes with the address only: a later start of the new copy
+    // (hosting, or a typed address) keeps the game's own port.
     EXPECT_EQ(test::waitForMarker(h.marker, &ran),
-              (QStringList{"Ann", "192.0.2.2", "false", "ZONKARDS_PORT=23456"}));
+              (QStringList{"Ann", "192.0.2.2:23456", "false", "ZONKARDS_PORT="}));
     EXPECT_EQ(h.events, (QStringList{"release", "exit"}));
 }
 
@@ -243,31 +252,37 @@ TEST(HostJoinDialog, TheKeyboardReachesTheListAndEnterJoinsTheGameOnce)
     EXPECT_TRUE(list->hasFocus()) << "Alt+G: the list's caption";
     QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_EQ(h.child<QLineEdit>("edit_address")->text(), QStringLiteral("192.0.2.3"));
+    EXPECT_EQ(h.child<QLineEdit>("edit_address")->text(), QStringLiteral("192.0.2.3:7772"));
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(test::takeMessages(&h.dialog), QStringList{"An Error has Occurred."});
     EXPECT_EQ(h.events, (QStringList{"release", "restore"}));
 }
 
-TEST(HostJoinDialog, AnAddressTypedOverAPickedGameKeepsThePortOfThisCopy)
+// An open game's name is seen whole: the other columns take what their
+// texts need, and the tooltip has a name the column cuts; a greyed game's
+// tooltip says why. A hostile name's control characters are not shown.
+TEST(HostJoinDialog, AnOpenGameShowsItsWholeName)
 {
     DialogHarness h;
     auto browser = std::make_unique<ListedGames>();
     ListedGames* games = browser.get();
     h.dialog.setBrowser(std::move(browser));
-    games->add(1, {.instance = "Zonkards on den",
-                   .address = "192.0.2.2",
-                   .port = 23456,
-                   .advert = {.version = std::string(kVersionText)}});
+    const GameAdvert open{.version = std::string(kVersionText), .seated = 1, .free = 5};
+    const std::string longName = "Zonkards on the-machine-in-the-back-room-by-the-window";
+    games->add(1,
+               {.instance = "Zonkards on machine-a", .address = "192.0.2.2", .port = 7772, .advert = open});
+    games->add(1, {.instance = longName, .address = "192.0.2.3", .port = 7772, .advert = open});
+    games->add(1, {.instance = "Zonkards\non\x1b box", .address = "192.0.2.4", .port = 7772, .advert = open});
     auto* list = h.child<QTreeWidget>("list_games");
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->topLevelItem(0)).center());
-    EXPECT_EQ(h.dialog.choice().port, 23456);
-    h.dialog.setAddress(QStringLiteral("192.0.2.7"));
-    EXPECT_EQ(h.dialog.choice().port, 0);
-    h.dialog.setHost(true);
-    h.dialog.setAddress(QStringLiteral("192.0.2.2"));
-    EXPECT_EQ(h.dialog.choice().port, 0) << "hosting uses this copy's port";
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    const QTreeWidgetItem* a = list->topLevelItem(0);
+    const int needed =
+        static_cast<QAbstractItemView*>(list)->sizeHintForIndex(list->model()->index(0, 0)).width();
+    EXPECT_GE(list->header()->sectionSize(0), needed) << a->text(0).toStdString() << " is cut";
+    EXPECT_EQ(a->toolTip(0), QStringLiteral("Zonkards on machine-a"));
+    EXPECT_EQ(list->topLevelItem(1)->toolTip(0), QString::fromStdString(longName));
+    EXPECT_EQ(list->topLevelItem(1)->toolTip(4), QString::fromStdString(longName));
+    EXPECT_EQ(list->topLevelItem(2)->text(0), QStringLiteral("Zonkards\uFFFDon\uFFFD box"));
 }
 
 } // namespace
