@@ -93,7 +93,7 @@ def main():
                "builtins.open = lines\n"
                "sys.argv = ['orca', '--replace', '--debug-file=' + %r]\n"
                "runpy.run_path('/usr/bin/orca', run_name='__main__')\n") % (log, log)
-    orca = subprocess.Popen([sys.executable, "-c", wrapper], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    orca = subprocess.Popen(["/usr/bin/python3", "-c", wrapper], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(4)
     auto = Automation(os.path.join(box, "auto.sock"))
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
@@ -129,18 +129,34 @@ def main():
                 auto.wait(lambda b: b["prompt1"], 5)
                 time.sleep(2)
                 key("Return")
+        if turn == 3:
+            # One turn on the board itself: Tab, the ring on die 1, Space holds
+            # it (the reader reads the die), Right to ROLL DICE, Enter asks
+            # (the ring goes onto YES), N, Escape back to the chat.
+            key("Tab")
+            time.sleep(1.5)
+            key("space")
+            time.sleep(1.5)
+            for _ in range(5):
+                key("Right")
+                time.sleep(0.7)
+            key("Return")
+            auto.wait(lambda b: b["prompt"], 5)
+            time.sleep(3)
+            key("n")
+            time.sleep(1.5)
+            key("Escape")
         time.sleep(1)
         key("ctrl+1")      # hold die 1, and let it go again
         time.sleep(1)
         key("ctrl+1")
         b = auto.board()
         open_rows = [n for n, row in enumerate(b["categories"], 1) if row["button"] and row["flag"] == "t"]
-        if not open_rows:
-            continue
-        choice = turn if turn in open_rows else open_rows[0]
-        key("alt+%d" % choice)
-        auto.wait(lambda b: b["selectedCategory"] == choice or turn_over(b), 5)
-        time.sleep(2)
+        if open_rows and not b["selectedCategory"]:  # one row left is chosen by itself
+            choice = turn if turn in open_rows else open_rows[0]
+            key("alt+%d" % choice)
+            auto.wait(lambda b: b["selectedCategory"] == choice or turn_over(b), 5)
+            time.sleep(2)
         while not turn_over(auto.board()):
             key("ctrl+r")
             time.sleep(2.5)

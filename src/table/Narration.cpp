@@ -38,12 +38,15 @@ bool bonusDice(const Board& b)
 }
 
 // "Roll 2 of 3: 4 held, 4 held, 3, 6, 4 held." for the own seat,
-// "Klot, roll 1 of 3: 5, 2, 5, 5, 1." for another.
-std::string diceLine(const Board& now, const NarrationContext& context)
+// "Klot, roll 1 of 3: 5, 2, 5, 5, 1." for another, "Bonus roll: 6 bonus,
+// 2, 6 bonus, 6 bonus, 1." in bonus mode.
+std::string diceLine(const Board& before, const Board& now, const NarrationContext& context)
 {
     const int seat = now.turnMarker.seat;
+    // The roll that ends bonus mode shows plain dice again.
+    const bool bonus = bonusDice(now) || bonusDice(before);
     std::string line;
-    if (bonusDice(now))
+    if (bonus)
         line = "Bonus roll: ";
     else
         line = "Roll " + std::to_string(now.rollCount) + " of " + std::to_string(kRollsPerTurn) + ": ";
@@ -56,8 +59,11 @@ std::string diceLine(const Board& now, const NarrationContext& context)
         if (d > 1)
             line += ", ";
         line += die.face == 0 ? std::string("none") : std::to_string(die.face);
-        // Dice the roll left alone stay raised: the player held them.
-        if (die.raised && die.face != 0)
+        // Dice the roll left alone stay raised: the player held them. In
+        // bonus mode the raised ones are those that scored.
+        if (bonus && die.bonusMarker)
+            line += " bonus";
+        else if (!bonus && die.raised && die.face != 0)
             line += " held";
     }
     return line + ".";
@@ -147,7 +153,10 @@ std::vector<std::string> narrate(const Board& before, const Board& now, const Na
     // The status line carries the turn, the own category's call, bonus mode
     // and its points, and a zonkard. "Game Over!" is read with the winner,
     // and the wait for the host's scores is no news.
-    if (now.status != before.status && now.status != "Game Over!" &&
+    // A seat that plays twice in a row (the others watching) keeps the
+    // status line, and its new turn is news all the same.
+    const bool newTurn = now.rollCount == 0 && before.rollCount != 0;
+    if ((now.status != before.status || newTurn) && now.status != "Game Over!" &&
         now.status != "Posting Scores.. Please Wait.")
         out.push_back(now.status);
 
@@ -159,7 +168,7 @@ std::vector<std::string> narrate(const Board& before, const Board& now, const Na
         out.push_back(seatName(now, seat) + " chose " + std::string(categoryName(chosen)) + ".");
 
     if (rolled(before, now)) {
-        out.push_back(diceLine(now, context));
+        out.push_back(diceLine(before, now, context));
     } else {
         for (int d = 1; d <= kDiceCount; ++d) {
             const Die& a = before.die(d);
@@ -171,10 +180,10 @@ std::vector<std::string> narrate(const Board& before, const Board& now, const Na
 
     narrateScores(before, now, out);
 
-    if (now.rollPromptShown && !before.rollPromptShown)
+    if (now.rollPromptShown && !before.rollPromptShown && !context.promptsFocused)
         out.push_back(std::string(kPromptQuestion) + " " + std::string(kPromptText) +
                       " Y for yes, N for no.");
-    if (now.thirdRollPromptShown && !before.thirdRollPromptShown)
+    if (now.thirdRollPromptShown && !before.thirdRollPromptShown && !context.promptsFocused)
         out.push_back(std::string(kPromptThirdRoll) + " Enter for OK.");
     if (now.winnerPanelShown && !before.winnerPanelShown)
         out.push_back(winnerLine(now));

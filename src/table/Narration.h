@@ -12,7 +12,8 @@
 //         reader.say(line);
 //
 // What a screen reader already reads is left out: the hold of the die the
-// board's focus ring is on (its name changes under the reader's focus).
+// board's focus ring is on (its name changes under the reader's focus), and
+// the prompts while the board has the focus (the ring goes onto them).
 // Texts are Windows-1252 bytes, as on the board.
 #pragma once
 
@@ -27,8 +28,9 @@ namespace zk {
 struct NarrationContext {
     int ownSeat = 0;
     std::string ownName;
-    bool speakChat = true; // chat lines of others (arrivals and departures always)
-    int focusedDie = 0;    // the die under the board's focus ring, 0 for none
+    bool speakChat = true;       // chat lines of others (arrivals and departures always)
+    int focusedDie = 0;          // the die under the board's focus ring, 0 for none
+    bool promptsFocused = false; // the prompts' buttons take the focus (the reader reads them)
 };
 
 // The name of a category row 1-7 as the score card captions it ("Sixes", "Zonkard").

@@ -116,9 +116,13 @@ watch.</p>
 <p><b>Tab</b> moves from the chat onto the board and back. On the board the <b>arrow keys</b>
 move a yellow ring over the dice, the roll button, the category buttons and the phrase
 buttons; <b>Space</b> or <b>Enter</b> presses what the ring is on, and <b>Escape</b> returns
-to the chat. When the table asks about rolling without a category, <b>Y</b> and <b>N</b>
-answer YES and NO; the reminder before the third roll closes with <b>Enter</b> or
-<b>Escape</b>. Pointing at a button shows its key.</p>
+to the chat. When the table asks about rolling without a category, <b>Y</b> or <b>Enter</b>
+answers YES and <b>N</b> or <b>Escape</b> NO; the reminder before the third roll closes with
+<b>Enter</b> or <b>Escape</b>. These answer from the chat too while the question is shown;
+otherwise the letters type as always. Pointing at a button shows its key.</p>
+<p>With a screen reader running, the table speaks every turn, roll, hold, question, score and
+the winner wherever the focus is, and the other players' chat lines unless <b>Options, Speak
+Chat Lines</b> is turned off.</p>
 )";
 
 const char* const kScoring = R"(

@@ -57,9 +57,14 @@ QAccessibleInterface* Announcer::factory(const QString& className, QObject* obje
     return nullptr;
 }
 
+bool Announcer::wanted() const
+{
+    return wantedWithoutReader_ || QAccessible::isActive();
+}
+
 void Announcer::say(const QString& sentence)
 {
-    if (sentence.isEmpty())
+    if (sentence.isEmpty() || !wanted())
         return;
     if (pending_.isEmpty())
         queuedFor_.start();

@@ -36,6 +36,10 @@ public:
     QString text() const { return text_; }
     // Speaks what is queued now (for the tests and a closing window).
     void flush();
+    // Whether the table should give its sentences: while a reader listens,
+    // or always once told to (the tests, which read them from announced()).
+    bool wanted() const;
+    void setWantedWithoutReader(bool wanted) { wantedWithoutReader_ = wanted; }
 
     static QAccessibleInterface* factory(const QString& className, QObject* object);
 
@@ -52,6 +56,7 @@ private:
     QElapsedTimer queuedFor_; // since the oldest sentence waiting
     QElapsedTimer sinceSpoken_;
     qint64 speakingMs_ = 0; // how long the last batch takes to hear
+    bool wantedWithoutReader_ = false;
 };
 
 } // namespace zk

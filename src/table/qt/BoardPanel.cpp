@@ -89,7 +89,7 @@ void BoardPanel::boardChanged()
     const QRegion region = damage(shown_.get(), now);
     if (!region.isEmpty())
         update(region);
-    if (shown_ && QAccessible::isActive())
+    if (shown_ && (QAccessible::isActive() || (announcer_ && announcer_->wanted())))
         announce(*shown_, now);
     if (shown_)
         *shown_ = now;
@@ -390,6 +390,12 @@ void BoardPanel::setFocused(const Hit& hit)
     update(ringRect(focus_.rect));
     if (!moved)
         return;
+    tellFocus(hit);
+    emit focusMoved();
+}
+
+void BoardPanel::tellFocus(const Hit& hit)
+{
     using Part = BoardAccessible::Part;
     switch (hit.element) {
     case Element::Die: BoardAccessible::notifyFocus(this, Part::Die, hit.number); break;
@@ -407,7 +413,6 @@ void BoardPanel::setFocused(const Hit& hit)
         break;
     default: break;
     }
-    emit focusMoved();
 }
 
 void BoardPanel::announce(const Board& before, const Board& now)
@@ -418,6 +423,9 @@ void BoardPanel::announce(const Board& before, const Board& now)
         // The die under the ring is read by its own name change.
         if (hasFocus() && focus_.element == Element::Die)
             context.focusedDie = focus_.number;
+        // A prompt opening moves the ring onto its button, and the reader
+        // reads the dialog with it.
+        context.promptsFocused = hasFocus();
         for (const std::string& sentence : narrate(before, now, context))
             announcer_->say(toQt(sentence));
     }
@@ -529,7 +537,12 @@ void BoardPanel::keyPressEvent(QKeyEvent* event)
 void BoardPanel::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
+    const Hit before = focus_;
     keepFocusValid();
+    // The board takes the focus with the ring where it was: a reader hears
+    // the part, not only "Board".
+    if (before.same(focus_))
+        tellFocus(focus_);
     update(ringRect(focus_.rect));
 }
 

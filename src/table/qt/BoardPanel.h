@@ -130,6 +130,8 @@ private:
     // Moves the ring by step (wrapping), or onto the first part.
     void moveFocus(int step);
     void setFocused(const Hit& hit);
+    // Tells a listening reader that the ring is on that part.
+    void tellFocus(const Hit& hit);
     // The ring's target is gone (a button hid, a prompt opened): the first part.
     void keepFocusValid();
     // Tells a listening screen reader what changed between two Boards.

@@ -62,7 +62,19 @@ TEST_F(NarrationTest, AWholeGameIsToldTurnByTurnRollByRollAndScoreByScore)
         {[&] { host(host::selectedcat(2, 5)); }, {"Klot chose Fives."}},
         {[&] { host(host::chat("Klot chats: nice")); }, {"Klot chats: nice"}},
         {[&] { host(host::postscores(2, 15, 15, 5)); }, {"Klot, Fives, 15. Total 15."}},
-        {[&] { host(host::winner({1})); }, {"Game Over! You have Won the Game! Totals: Ann 16, Klot 15."}},
+        {[&] { host(host::nextplayer(2, 2, open)); }, {"Round: 2", "Klot's turn"}},
+        {[&] { host(host::bonustime(2, 45, 30, 6)); },
+         {"Klot is entering BONUS MODE!", "Klot, Sixes, 30. Total 45."}},
+        {[&] {
+             host(host::gotbonus(2, 95, 50, 6, 80, faces({6, 2, 6, 6, 1})));
+         },
+         {"Klot recieved 50 bonus points!", "Klot, bonus roll: 6 bonus, 2, 6 bonus, 6 bonus, 1.",
+          "Klot, Sixes, 80. Total 95."}},
+        {[&] {
+             host(host::bonusend(2, faces({3, 2, 4, 5, 1})));
+         },
+         {"Klot is exiting BONUS MODE!", "Klot, bonus roll: 3, 2, 4, 5, 1."}},
+        {[&] { host(host::winner({2})); }, {"Game Over! Klot has Won the Game! Totals: Ann 16, Klot 95."}},
     };
     for (const auto& [step, expected] : steps) {
         const Lines got = heard(step);
@@ -86,9 +98,13 @@ TEST_F(NarrationTest, PromptsAreReadWithTheirKeysAndWhatAReaderAlreadyHearsIsLef
               std::string(kPromptQuestion) + " " + std::string(kPromptText) + " Y for yes, N for no.");
     logic.noClick();
 
-    // The die under the board's focus ring is read by the reader itself.
+    // On the board the reader reads the die under the focus ring and the
+    // prompt the ring moves onto.
     context.focusedDie = 2;
+    context.promptsFocused = true;
     EXPECT_TRUE(heard([&] { logic.dieRelease(2, MouseButton::Left); }).empty());
+    EXPECT_TRUE(heard([&] { logic.rollClick(); }).empty());
+    logic.noClick();
 
     // The own chat line, and the others' when chat speech is off, stay quiet;
     // the game's own lines do not.

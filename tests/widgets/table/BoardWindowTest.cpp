@@ -7,7 +7,11 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <utility>
+
 #include "TableWindowTestSupport.h"
+#include "table/Narration.h"
+#include "table/qt/Announcer.h"
 #include "table/qt/BoardAccessible.h"
 #include "kit/QtText.h"
 #include "table/qt/BoardLayout.h"
@@ -567,6 +571,102 @@ TEST_F(BoardWindow, AScreenReaderFindsTheBoardsPartsByNameAndTheirNamesFollowThe
     EXPECT_EQ(reader->child(BoardAccessible::indexOf(BoardAccessible::Part::Status, 0))
                   ->text(QAccessible::Description),
               QStringLiteral("Dice: five, three, one, six, six"));
+}
+
+// The sentences the table gives a screen reader, read from the announcer
+// (offscreen there is no reader, so no accessibility event goes out).
+class Listening : public BoardWindow {
+protected:
+    QStringList said;
+    void SetUp() override
+    {
+        BoardWindow::SetUp();
+        chat.announcer()->setWantedWithoutReader(true);
+        QObject::connect(chat.announcer(), &Announcer::announced,
+                         [this](const QString& text) { said << text; });
+    }
+    // What was announced since the last call.
+    QStringList spoken()
+    {
+        chat.announcer()->flush();
+        return std::exchange(said, {});
+    }
+};
+
+TEST_F(Listening, TheGameIsToldWhileTheFocusStaysInTheChatEntryAndThePromptsAreDialogsWithButtons)
+{
+    chat.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chat));
+    hostAs("Bob");
+    host(host::startgame("Bob", 5));
+    host(host::nextplayer(1, 1, {1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_TRUE(spoken().join(' ').endsWith(QStringLiteral("has started a game. Round: 1 Your Turn")));
+    key(Qt::Key_R, Qt::ControlModifier);
+    host(host::createdice(1, 1, faces({4, 2, 6, 6, 1})));
+    EXPECT_EQ(spoken(), QStringList{QStringLiteral("Roll 1 of 3: 4, 2, 6, 6, 1.")});
+    env.clear();
+
+    // The roll prompt opens as a dialog named by its question, with YES
+    // (the default) and NO; the chat entry's keys answer it and type nothing.
+    const QString question = QString::fromLatin1(kPromptQuestion.data(), kPromptQuestion.size());
+    key(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(board().rollPromptShown);
+    QStringList heard = spoken();
+    ASSERT_EQ(heard.size(), 1);
+    EXPECT_TRUE(heard[0].startsWith(question + QLatin1Char(' '))) << heard[0].toStdString();
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(boardPanel());
+    QAccessibleInterface* prompt = reader->child(BoardAccessible::indexOf(BoardAccessible::Part::Prompt, 0));
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_FALSE(prompt->state().invisible);
+    EXPECT_EQ(prompt->text(QAccessible::Description),
+              QString::fromLatin1(kPromptText.data(), kPromptText.size()));
+    ASSERT_EQ(prompt->childCount(), 2);
+    EXPECT_EQ(prompt->child(0)->text(QAccessible::Name), QStringLiteral("Yes"));
+    EXPECT_EQ(prompt->role(), QAccessible::Dialog);
+    EXPECT_TRUE(prompt->child(0)->state().defaultButton);
+    EXPECT_EQ(prompt->child(1)->text(QAccessible::Name), QStringLiteral("No"));
+    EXPECT_EQ(prompt->child(1)->parent()->text(QAccessible::Name), question);
+    EXPECT_EQ(prompt->indexOfChild(prompt->child(1)), 1);
+    key(Qt::Key_N);
+    EXPECT_FALSE(board().rollPromptShown);
+    EXPECT_TRUE(env.sent.empty());
+    key(Qt::Key_R, Qt::ControlModifier);
+    key(Qt::Key_Return); // YES: all five again
+    EXPECT_EQ(lastSent(), "CMD_rollthedice+1+1+2+3+4+5");
+    host(host::createdice(1, 2, faces({3, 3, 5, 5, 2})));
+    spoken();
+
+    // The reminder: a dialog with OK, closed by Escape from the entry.
+    key(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(board().thirdRollPromptShown);
+    ASSERT_EQ(prompt->childCount(), 1);
+    EXPECT_EQ(prompt->child(0)->text(QAccessible::Name), QStringLiteral("OK"));
+    EXPECT_EQ(spoken(), QStringList{QString::fromLatin1(kPromptThirdRoll.data(), kPromptThirdRoll.size()) +
+                                    QStringLiteral(" Enter for OK.")});
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(board().thirdRollPromptShown);
+    EXPECT_EQ(QApplication::focusWidget(), chat.chatEntry());
+    EXPECT_EQ(chat.chatEntry()->text(), QString()) << "the answers typed nothing";
+
+    // On the board the ring goes onto the prompt's buttons, and a reader is told.
+    key(Qt::Key_Tab);
+    key(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(board().thirdRollPromptShown);
+    EXPECT_EQ(reader->focusChild(), prompt->child(0));
+    EXPECT_TRUE(prompt->child(0)->state().focused);
+    key(Qt::Key_Return);
+    key(Qt::Key_3, Qt::AltModifier);
+    host(host::selectedcat(1, 3));
+    host(host::createdice(1, 3, faces({3, 3, 3, 5, 2})));
+    host(host::postscores(1, 9, 9, 3));
+    host(host::winner({1}));
+    const QString end = spoken().join(' ');
+    EXPECT_TRUE(end.contains(QStringLiteral("Bob, Threes, 9. Total 9."))) << end.toStdString();
+    EXPECT_TRUE(end.contains(QStringLiteral("Game Over! You have Won the Game! Totals: Bob 9.")))
+        << end.toStdString();
+    QAccessibleInterface* winner = reader->child(BoardAccessible::indexOf(BoardAccessible::Part::Winner, 0));
+    EXPECT_EQ(winner->role(), QAccessible::AlertMessage);
+    EXPECT_EQ(winner->text(QAccessible::Name), QStringLiteral("You have Won the Game!"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The start-game options window and the spy list window, clicked as a
 // player clicks them, with the main window beside them.
+#include <QAccessible>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -38,6 +39,15 @@ TEST_F(SmallWindows, StartWindowTicksOneBoxAndStartsWithTheChosenLimit)
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(box(names[i])->ticked(), i == 1) << names[i];
     }
+    // A reader hears the boxes as radio buttons with the chosen one checked,
+    // inside a window whose focus it follows.
+    for (int i = 0; i < 4; ++i) {
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(box(names[i]));
+        EXPECT_EQ(reader->role(), QAccessible::RadioButton);
+        EXPECT_EQ(reader->text(QAccessible::Name), QString::fromLatin1(captions[i]));
+        EXPECT_EQ(reader->state().checked, i == 1) << names[i];
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&start)->role(), QAccessible::Window);
     EXPECT_EQ(board().startWindow.limit, 2);
     EXPECT_TRUE(env.sent.empty()) << "a box sends nothing";
 
