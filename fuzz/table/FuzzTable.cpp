@@ -22,6 +22,7 @@
 
 #include "FuzzCheck.h"
 #include "protocol/Commands.h"
+#include "protocol/Dispatch.h"
 #include "table/TableLogic.h"
 
 namespace {
@@ -83,32 +84,9 @@ private:
     std::size_t pos_ = 0;
 };
 
-const std::string_view kHostCommands[] = {
-    cmd::sendlogininfo,
-    cmd::full,
-    cmd::newplayerinfo,
-    cmd::existingplayers,
-    cmd::havewrongversion,
-    cmd::wrongversion,
-    cmd::loadstats,
-    cmd::loadscores,
-    cmd::playerdisconnected,
-    cmd::justwatching,
-    cmd::startgame,
-    cmd::nextplayer,
-    cmd::selectedcat,
-    cmd::needcat,
-    cmd::createdice,
-    cmd::zonkard,
-    cmd::postscores,
-    cmd::bonustime,
-    cmd::gotbonus,
-    cmd::bonusend,
-    cmd::winner,
-    cmd::chat,
-    cmd::action,
-    cmd::playasound,
-};
+// Every command a table takes, in the order of the host's list (the corpus
+// picks them by index).
+constexpr auto kHostCommands = msg::HostToTable::commands;
 
 // A table's world that keeps nothing but checks every message handed to it.
 class Environment : public QuietEnvironment {
@@ -123,7 +101,7 @@ public:
         for (char c : bytes)
             terminators += c == kTerminator;
         // The login name carries its own terminator (see TableLogic::sendloginfo).
-        CHECK(terminators == (bytes.starts_with(cmd::logininfo) ? 2u : 1u));
+        CHECK(terminators == (bytes.starts_with(msg::LoginInfo::command) ? 2u : 1u));
         return socketOpen;
     }
 };
@@ -276,7 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 0: logic.handleMessage(in.longText()); break;
         case 1: {
             // A flood of one line, as a chatty or hostile peer sends it.
-            std::string line(in.byte() % 2 ? cmd::action : cmd::chat);
+            std::string line(in.byte() % 2 ? msg::Action::command : msg::Chat::command);
             line += "+" + in.text(255);
             line += std::string(static_cast<std::size_t>(in.byte()) * 16, 'x');
             line.resize(std::min(line.size(), kMaxMessageLength)); // as the framer lets it through

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "protocol/Commands.h"
+#include "protocol/Dispatch.h"
 
 namespace zk {
 
@@ -203,38 +204,41 @@ void HostEngine::disconnectsock(int slot)
 
 // --- Dispatch ------------------------------------------------------------
 
+// Every message a table sends, to its handler; `slot` is the sender's.
+struct HostEngine::Inbox {
+    HostEngine& h;
+    using R = HandlerResult;
+    R receive(int slot, const msg::Decoded<msg::LoginInfo>& m) { return h.receivedlogininfo(slot, m); }
+    R receive(int slot, const msg::Decoded<msg::KickHim>& m) { return h.kickhim(slot, m); }
+    R receive(int slot, const msg::Decoded<msg::Chat>& m)
+    {
+        return h.relay<msg::Chat, msg::ChatLine>(slot, m, " chats: ");
+    }
+    R receive(int slot, const msg::Decoded<msg::Action>& m)
+    {
+        return h.relay<msg::Action, msg::ActionLine>(slot, m, " ");
+    }
+    // Only the hosting table (slot 1) starts a game.
+    R receive(int slot, const msg::Decoded<msg::StartGame>& m)
+    {
+        return slot == 1 ? h.startgame(m) : R::Ignored;
+    }
+    R receive(int slot, const msg::Decoded<msg::JustWatch>& m) { return h.justwatch(slot, m); }
+    R receive(int slot, const msg::Decoded<msg::RollTheDice>& m) { return h.rollRequest(slot, m); }
+    R receive(int slot, const msg::Decoded<msg::SelectCat>& m) { return h.selectRequest(slot, m); }
+    R receive(int slot, const msg::Decoded<msg::PlayASound>& m) { return h.playasound(slot, m); }
+};
+
 HandlerResult HostEngine::handleMessage(int connectionId, std::string_view message)
 {
     Entry entry(*this);
-    const CommandSplit split = splitCommand(message);
-    if (split.name.empty())
-        return HandlerResult::Ignored;
     // The sender is the connection the message came on; a message queued by
     // a connection that has gone is not taken for the next holder of its slot.
     const int slot = slotOf(connectionId);
     if (slot == 0)
         return HandlerResult::Ignored;
-    const std::string_view name = split.name;
-    const std::string_view args = split.args;
-    if (name == cmd::logininfo)
-        return receivedlogininfo(slot, msg::decode<msg::LoginInfo>(args));
-    if (name == cmd::kickhim)
-        return kickhim(slot, msg::decode<msg::KickHim>(args));
-    if (name == cmd::chat)
-        return relay<msg::Chat, msg::ChatLine>(slot, msg::decode<msg::Chat>(args), " chats: ");
-    if (name == cmd::action)
-        return relay<msg::Action, msg::ActionLine>(slot, msg::decode<msg::Action>(args), " ");
-    if (name == cmd::startgame)
-        return slot == 1 ? startgame(msg::decode<msg::StartGame>(args)) : HandlerResult::Ignored;
-    if (name == cmd::justwatch)
-        return justwatch(slot, msg::decode<msg::JustWatch>(args));
-    if (name == cmd::rollthedice)
-        return rollRequest(slot, msg::decode<msg::RollTheDice>(args));
-    if (name == cmd::selectcat)
-        return selectRequest(slot, msg::decode<msg::SelectCat>(args));
-    if (name == cmd::playasound)
-        return playasound(slot, msg::decode<msg::PlayASound>(args));
-    return HandlerResult::Ignored;
+    Inbox inbox{*this};
+    return msg::dispatch(msg::TableToHost{}, message, inbox, slot);
 }
 
 // --- Login and snapshot --------------------------------------------------

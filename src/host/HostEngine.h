@@ -142,7 +142,8 @@ public:
     bool computerPlayed(int seat) const;
 
 private:
-    class Entry; // marks an entry point; handles closures reported inside it
+    class Entry;  // marks an entry point; handles closures reported inside it
+    struct Inbox; // the handler of every message a table sends
 
     // Admission, roster and relays.
     void departure(int connectionId);

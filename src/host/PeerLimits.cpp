@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "protocol/Commands.h"
+#include "protocol/Messages.h"
 
 namespace zk {
 
@@ -35,7 +35,7 @@ bool RateBudget::spend(Ms now, std::size_t messages, std::size_t bytes)
 
 bool isRelayedLine(std::string_view message)
 {
-    for (const std::string_view name : {cmd::chat, cmd::action, cmd::playasound}) {
+    for (const std::string_view name : {msg::Chat::command, msg::Action::command, msg::PlayASound::command}) {
         if (message.size() > name.size() && message.starts_with(name) && message[name.size()] == '+')
             return true;
     }

@@ -2,7 +2,7 @@
 // writing fields joined by "+", cutting a message into its command and its
 // argument text, and reading fields one by one.
 //
-//     std::string bytes = MessageWriter(cmd::selectcat).field(3).field(5).separator().finish();
+//     std::string bytes = MessageWriter("CMD_selectcat").field(3).field(5).separator().finish();
 //     auto [name, args] = splitCommand(line);          // name empty: ignore
 //     FieldReader r(args);
 //     auto seat = r.number();                           // nullopt: malformed

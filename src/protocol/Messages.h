@@ -20,6 +20,8 @@
 #pragma once
 
 #include <array>
+#include <concepts>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,10 +41,28 @@ struct Decoded {
     M message;
     int fields = 0;        // leading fields read whole (a list counts once)
     bool complete = false; // every field read, none bad
+    Decoded() = default;
+    // A command read as the fields it shares with others (NewPlayerInfo as
+    // SlotName), for a handler that takes them all.
+    template <typename Command>
+    requires std::derived_from<Command, M> &&(!std::same_as<Command, M>)
+        Decoded(const Decoded<Command>& d) // NOLINT: a command is its shared fields
+        : message(d.message), fields(d.fields), complete(d.complete)
+    {
+    }
     bool reached(int field) const { return fields >= field; }
     const M* operator->() const { return &message; }
     friend bool operator==(const Decoded&, const Decoded&) = default;
 };
+
+// How a list field is written and read.
+enum class List {
+    ZeroWhenEmpty,         // "+0" for none; a 0 read is not kept
+    ZeroWhenEmptyOptional, // "+0" for none; zeros are kept, and nothing at all reads as no list
+    ZeroEnded,             // the items and a closing "+0"; a 0 read is not kept
+};
+// How far a named choice's text runs: one field, or to the end (rest).
+enum class Extent { Field, Rest };
 
 // A number field whose text is shown as the host wrote it ("007").
 struct Decimal {
@@ -81,20 +101,38 @@ struct ScoreGroup {
 
 // The answer to CMD_sendlogininfo. The name is written exactly as given: the
 // table's login name carries its own terminator, so a login ends with two.
+// CMD_logininfo slot; version; name(rest) -- answer to CMD_sendlogininfo
 struct LoginInfo {
-    static constexpr std::string_view command = cmd::logininfo;
+    static constexpr std::string_view command = "CMD_logininfo";
     enum Field { Slot = 1, Version, Name };
     std::string slot; // the host reads it as text and ignores it
     std::string version;
     std::string name; // (rest)
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.text(m.slot);
+        c.text(m.version);
+        c.raw(m.name);
+    }
     friend bool operator==(const LoginInfo&, const LoginInfo&) = default;
 };
 
+// CMD_kickhim sender slot; target slot; "+" -- "Remove From Game" (host's table)
 struct KickHim {
-    static constexpr std::string_view command = cmd::kickhim;
+    static constexpr std::string_view command = "CMD_kickhim";
     enum Field { Sender = 1, Target };
     int sender = 0;
     int target = 0;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.sender);
+        c.number(m.target);
+        c.separator();
+    }
     friend bool operator==(const KickHim&, const KickHim&) = default;
 };
 
@@ -105,77 +143,144 @@ struct SlotLine {
     enum Field { Slot = 1, Line };
     int slot = 0;
     std::string line; // (rest)
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.slot);
+        c.rest(m.line);
+    }
     friend bool operator==(const SlotLine&, const SlotLine&) = default;
 };
+// CMD_chat slot; text "|" colour (rest) -- a typed line
 struct Chat : SlotLine {
-    static constexpr std::string_view command = cmd::chat;
+    static constexpr std::string_view command = "CMD_chat";
     friend bool operator==(const Chat&, const Chat&) = default;
 };
+// CMD_action slot; text "|" colour (rest) -- "/me" line or phrase button
 struct Action : SlotLine {
-    static constexpr std::string_view command = cmd::action;
+    static constexpr std::string_view command = "CMD_action";
     friend bool operator==(const Action&, const Action&) = default;
 };
 
 // Both ways: the start request of slot 1 and the host's announcement.
+// CMD_startgame to the host: starter name; bonus limit; "+" -- START GAME (host's table); to a table: starter name; limit; "+"
 struct StartGame {
-    static constexpr std::string_view command = cmd::startgame;
+    static constexpr std::string_view command = "CMD_startgame";
     enum Field { Starter = 1, Limit };
     std::string starter;
     std::string limit; // "0" unlimited; read as text by both sides
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.text(m.starter);
+        c.text(m.limit);
+        c.separator();
+    }
     friend bool operator==(const StartGame&, const StartGame&) = default;
 };
 
+// CMD_justwatch seat; "1" | "2" (rest) -- Just Watch on / off
 struct JustWatch {
-    static constexpr std::string_view command = cmd::justwatch;
+    static constexpr std::string_view command = "CMD_justwatch";
     enum Field { Seat = 1, Flag };
     enum class Mode { Watch, Play, Other }; // "1", "2", anything else
+    static constexpr std::array<std::pair<Mode, std::string_view>, 2> kModes{
+        {{Mode::Watch, "1"}, {Mode::Play, "2"}}};
     int seat = 0;
     Mode mode = Mode::Other; // (rest)
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.choice(m.mode, kModes, Mode::Other, Extent::Rest);
+    }
     friend bool operator==(const JustWatch&, const JustWatch&) = default;
 };
 
 // The dice to roll, ascending; an empty list is written "0". Read back, an
 // empty list means nothing followed the seat.
+// CMD_rollthedice seat; die numbers joined by "+", or "0"
 struct RollTheDice {
-    static constexpr std::string_view command = cmd::rollthedice;
+    static constexpr std::string_view command = "CMD_rollthedice";
     enum Field { Seat = 1, Dice };
     int seat = 0;
     std::vector<int> dice;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.numbers(m.dice, List::ZeroWhenEmptyOptional);
+    }
     friend bool operator==(const RollTheDice&, const RollTheDice&) = default;
 };
 
+// CMD_selectcat seat; category; "+"
 struct SelectCat {
-    static constexpr std::string_view command = cmd::selectcat;
+    static constexpr std::string_view command = "CMD_selectcat";
     enum Field { Seat = 1, Category };
     int seat = 0;
     int category = 0;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.number(m.category);
+        c.separator();
+    }
     friend bool operator==(const SelectCat&, const SelectCat&) = default;
 };
 
 // Both ways: a chatter sound asked for ("wave"n and "+") and relayed to
 // every table as it came.
+// CMD_playasound to the host: slot; "wave"n "+" (rest) -- chatter sound menu; to a table: slot; sound name as received (rest)
 struct PlayASound {
-    static constexpr std::string_view command = cmd::playasound;
+    static constexpr std::string_view command = "CMD_playasound";
     enum Field { Slot = 1, Sound };
     int slot = 0;
     std::string sound; // (rest)
     static PlayASound chatter(int slot, int item) { return {slot, "wave" + std::to_string(item) + "+"}; }
     // The sound's name: its text up to a "+".
     std::string_view name() const { return std::string_view(sound).substr(0, sound.find('+')); }
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.slot);
+        c.rest(m.sound);
+    }
     friend bool operator==(const PlayASound&, const PlayASound&) = default;
 };
 
 // --- Host to table -----------------------------------------------------------
 
+// CMD_sendlogininfo slot -- the slot given to a connection
 struct SendLoginInfo {
-    static constexpr std::string_view command = cmd::sendlogininfo;
+    static constexpr std::string_view command = "CMD_sendlogininfo";
     enum Field { Slot = 1 };
     int slot = 0;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.slot);
+    }
     friend bool operator==(const SendLoginInfo&, const SendLoginInfo&) = default;
 };
 
+// CMD_full (none) -- a tenth connection; then closed
 struct Full {
-    static constexpr std::string_view command = cmd::full;
+    static constexpr std::string_view command = "CMD_full";
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self&)
+    {
+        c.separator();
+    }
     friend bool operator==(const Full&, const Full&) = default;
 };
 
@@ -185,36 +290,61 @@ struct SlotName {
     enum Field { Slot = 1, Name };
     int slot = 0;
     std::string name;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.slot);
+        c.rest(m.name);
+    }
     friend bool operator==(const SlotName&, const SlotName&) = default;
 };
+// CMD_newplayerinfo slot; name(rest) -- to all: someone logged in
 struct NewPlayerInfo : SlotName {
-    static constexpr std::string_view command = cmd::newplayerinfo;
+    static constexpr std::string_view command = "CMD_newplayerinfo";
     friend bool operator==(const NewPlayerInfo&, const NewPlayerInfo&) = default;
 };
+// CMD_existingplayers slot; name(rest) -- to a newcomer: who was there
 struct ExistingPlayers : SlotName {
-    static constexpr std::string_view command = cmd::existingplayers;
+    static constexpr std::string_view command = "CMD_existingplayers";
     friend bool operator==(const ExistingPlayers&, const ExistingPlayers&) = default;
 };
+// CMD_playerdisconnected slot; name(rest)
 struct PlayerDisconnected : SlotName {
-    static constexpr std::string_view command = cmd::playerdisconnected;
+    static constexpr std::string_view command = "CMD_playerdisconnected";
     friend bool operator==(const PlayerDisconnected&, const PlayerDisconnected&) = default;
 };
 
 // To slot 1: the newcomer's version differs; the whole text is the name.
+// CMD_havewrongversion name(rest) -- to slot 1: newcomer's version differs
 struct HaveWrongVersion {
-    static constexpr std::string_view command = cmd::havewrongversion;
+    static constexpr std::string_view command = "CMD_havewrongversion";
     enum Field { Name = 1 };
     std::string name;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.rest(m.name);
+    }
     friend bool operator==(const HaveWrongVersion&, const HaveWrongVersion&) = default;
 };
+// CMD_wrongversion (none) -- to the newcomer
 struct WrongVersion {
-    static constexpr std::string_view command = cmd::wrongversion;
+    static constexpr std::string_view command = "CMD_wrongversion";
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self&)
+    {
+        c.separator();
+    }
     friend bool operator==(const WrongVersion&, const WrongVersion&) = default;
 };
 
 // The turn in progress for a late joiner.
+// CMD_loadstats slot; seat; limit; rolls; round; category; 5 die pairs
 struct LoadStats {
-    static constexpr std::string_view command = cmd::loadstats;
+    static constexpr std::string_view command = "CMD_loadstats";
     enum Field { Addressee = 1, Seat, Limit, Rolls, Round, Category, Dice };
     int addressee = 0;
     int seat = 0;
@@ -223,72 +353,147 @@ struct LoadStats {
     Decimal round;
     int category = 0;
     std::vector<DiePair> dice;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.addressee);
+        c.number(m.seat);
+        c.decimal(m.limit);
+        c.number(m.rolls);
+        c.decimal(m.round);
+        c.number(m.category);
+        c.pairs(m.dice);
+    }
     friend bool operator==(const LoadStats&, const LoadStats&) = default;
 };
 
 // The score card for a late joiner: one group per seat 1 to 6.
 // The fields read are the addressee and then one for each group read whole,
 // so group i (from 0) was read whole when reached(Groups + i).
+// CMD_loadscores slot; 6 groups "+s*t|f*1*v1*2*v2 ... *8*v8"
 struct LoadScores {
-    static constexpr std::string_view command = cmd::loadscores;
+    static constexpr std::string_view command = "CMD_loadscores";
     enum Field { Addressee = 1, Groups };
     int addressee = 0;
     std::vector<ScoreGroup> groups; // the last one may be cut short
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.addressee);
+        c.scoreGroups(m.groups);
+    }
     friend bool operator==(const LoadScores&, const LoadScores&) = default;
 };
 
+// CMD_justwatching seat; "1" | "2"
 struct JustWatching {
-    static constexpr std::string_view command = cmd::justwatching;
+    static constexpr std::string_view command = "CMD_justwatching";
     enum Field { Seat = 1, Flag };
     int seat = 0;
     bool watching = false; // "1"; any other flag plays again
+    static constexpr std::array<std::pair<bool, std::string_view>, 2> kFlags{{{true, "1"}, {false, "2"}}};
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.choice(m.watching, kFlags, false, Extent::Field);
+    }
     friend bool operator==(const JustWatching&, const JustWatching&) = default;
 };
 
 // The next turn: seat, round and the categories it may fill (written "0"
 // when there is none; a 0 offers nothing and is not kept).
+// CMD_nextplayer seat; round; open categories, or "0"
 struct NextPlayer {
-    static constexpr std::string_view command = cmd::nextplayer;
+    static constexpr std::string_view command = "CMD_nextplayer";
     enum Field { Seat = 1, Round, Categories };
     int seat = 0;
     std::string round;
     std::vector<int> categories;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.text(m.round);
+        c.numbers(m.categories, List::ZeroWhenEmpty);
+    }
     friend bool operator==(const NextPlayer&, const NextPlayer&) = default;
 };
 
+// CMD_selectedcat seat; category; "+"
 struct SelectedCat {
-    static constexpr std::string_view command = cmd::selectedcat;
+    static constexpr std::string_view command = "CMD_selectedcat";
     enum Field { Seat = 1, Category };
     int seat = 0;
     int category = 0;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.number(m.category);
+        c.separator();
+    }
     friend bool operator==(const SelectedCat&, const SelectedCat&) = default;
 };
 
+// CMD_needcat seat; "+" -- to that seat only
 struct NeedCat {
-    static constexpr std::string_view command = cmd::needcat;
+    static constexpr std::string_view command = "CMD_needcat";
     enum Field { Seat = 1 };
     int seat = 0;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.separator();
+    }
     friend bool operator==(const NeedCat&, const NeedCat&) = default;
 };
 
 // A roll: the dice that were rolled, "+0+0" for none.
+// CMD_createdice seat; rolls; die pairs
 struct CreateDice {
-    static constexpr std::string_view command = cmd::createdice;
+    static constexpr std::string_view command = "CMD_createdice";
     enum Field { Seat = 1, Rolls, Dice };
     int seat = 0;
     int rolls = 0;
     std::vector<DiePair> dice;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.number(m.rolls);
+        c.pairs(m.dice);
+    }
     friend bool operator==(const CreateDice&, const CreateDice&) = default;
 };
 
+// CMD_zonkard seat; total; points; rolls(3); 5 die pairs
 struct Zonkard {
-    static constexpr std::string_view command = cmd::zonkard;
+    static constexpr std::string_view command = "CMD_zonkard";
     enum Field { Seat = 1, Total, Points, Rolls, Dice };
     int seat = 0;
     Decimal total;
     Decimal points;
     int rolls = 3;
     std::vector<DiePair> dice;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.decimal(m.total);
+        c.decimal(m.points);
+        c.number(m.rolls);
+        c.pairs(m.dice);
+    }
     friend bool operator==(const Zonkard&, const Zonkard&) = default;
 };
 
@@ -300,19 +505,32 @@ struct ScoreReport {
     Decimal total;
     Decimal points;
     int category = 0;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.decimal(m.total);
+        c.decimal(m.points);
+        c.number(m.category);
+        c.separator();
+    }
     friend bool operator==(const ScoreReport&, const ScoreReport&) = default;
 };
+// CMD_postscores seat; total; points; category; "+"
 struct PostScores : ScoreReport {
-    static constexpr std::string_view command = cmd::postscores;
+    static constexpr std::string_view command = "CMD_postscores";
     friend bool operator==(const PostScores&, const PostScores&) = default;
 };
+// CMD_bonustime seat; total; points; category; "+"
 struct BonusTime : ScoreReport {
-    static constexpr std::string_view command = cmd::bonustime;
+    static constexpr std::string_view command = "CMD_bonustime";
     friend bool operator==(const BonusTime&, const BonusTime&) = default;
 };
 
+// CMD_gotbonus seat; total; points; category; category score; 5 die pairs
 struct GotBonus {
-    static constexpr std::string_view command = cmd::gotbonus;
+    static constexpr std::string_view command = "CMD_gotbonus";
     enum Field { Seat = 1, Total, Points, Category, CategoryScore, Dice };
     int seat = 0;
     Decimal total;
@@ -320,24 +538,51 @@ struct GotBonus {
     int category = 0;
     Decimal categoryScore;
     std::vector<DiePair> dice;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.decimal(m.total);
+        c.decimal(m.points);
+        c.number(m.category);
+        c.decimal(m.categoryScore);
+        c.pairs(m.dice);
+    }
     friend bool operator==(const GotBonus&, const GotBonus&) = default;
 };
 
 // The end of bonus mode: the roll that scored nothing, or "+0+0" at the limit.
+// CMD_bonusend seat; 5 die pairs, or "+0+0" at the bonus limit
 struct BonusEnd {
-    static constexpr std::string_view command = cmd::bonusend;
+    static constexpr std::string_view command = "CMD_bonusend";
     enum Field { Seat = 1, Dice };
     int seat = 0;
     std::vector<DiePair> dice;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.number(m.seat);
+        c.pairs(m.dice);
+    }
     friend bool operator==(const BonusEnd&, const BonusEnd&) = default;
 };
 
 // The winning seats, written with a closing "+0+"; read back, every seat up
 // to the end of the message other than 0.
+// CMD_winner winning seats; "0"; "+"
 struct Winner {
-    static constexpr std::string_view command = cmd::winner;
+    static constexpr std::string_view command = "CMD_winner";
     enum Field { Seats = 1 };
     std::vector<int> seats;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.numbers(m.seats, List::ZeroEnded);
+        c.separator();
+    }
     friend bool operator==(const Winner&, const Winner&) = default;
 };
 
@@ -346,82 +591,104 @@ struct Winner {
 struct RelayedLine {
     enum Field { Line = 1 };
     std::string line;
+    // The fields in order, read and written by the same description.
+    template <typename Codec, typename Self>
+    static void fields(Codec& c, Self& m)
+    {
+        c.rest(m.line);
+    }
     friend bool operator==(const RelayedLine&, const RelayedLine&) = default;
 };
+// CMD_chat name " chats: " text "|" colour (rest)
 struct ChatLine : RelayedLine {
-    static constexpr std::string_view command = cmd::chat;
+    static constexpr std::string_view command = "CMD_chat";
     friend bool operator==(const ChatLine&, const ChatLine&) = default;
 };
+// CMD_action name " " text "|" colour (rest)
 struct ActionLine : RelayedLine {
-    static constexpr std::string_view command = cmd::action;
+    static constexpr std::string_view command = "CMD_action";
     friend bool operator==(const ActionLine&, const ActionLine&) = default;
 };
 
 // --- Encoding and decoding ----------------------------------------------------
 
-// Writes the fields after the command (each preceded by "+").
-void writeFields(MessageWriter& w, const LoginInfo& m);
-void writeFields(MessageWriter& w, const KickHim& m);
-void writeFields(MessageWriter& w, const SlotLine& m);
-void writeFields(MessageWriter& w, const StartGame& m);
-void writeFields(MessageWriter& w, const JustWatch& m);
-void writeFields(MessageWriter& w, const RollTheDice& m);
-void writeFields(MessageWriter& w, const SelectCat& m);
-void writeFields(MessageWriter& w, const PlayASound& m);
-void writeFields(MessageWriter& w, const SendLoginInfo& m);
-void writeFields(MessageWriter& w, const Full& m);
-void writeFields(MessageWriter& w, const SlotName& m);
-void writeFields(MessageWriter& w, const HaveWrongVersion& m);
-void writeFields(MessageWriter& w, const WrongVersion& m);
-void writeFields(MessageWriter& w, const LoadStats& m);
-void writeFields(MessageWriter& w, const LoadScores& m);
-void writeFields(MessageWriter& w, const JustWatching& m);
-void writeFields(MessageWriter& w, const NextPlayer& m);
-void writeFields(MessageWriter& w, const SelectedCat& m);
-void writeFields(MessageWriter& w, const NeedCat& m);
-void writeFields(MessageWriter& w, const CreateDice& m);
-void writeFields(MessageWriter& w, const Zonkard& m);
-void writeFields(MessageWriter& w, const ScoreReport& m);
-void writeFields(MessageWriter& w, const GotBonus& m);
-void writeFields(MessageWriter& w, const BonusEnd& m);
-void writeFields(MessageWriter& w, const Winner& m);
-void writeFields(MessageWriter& w, const RelayedLine& m);
+// Writes a message's fields after its command, each preceded by "+".
+class FieldWriter {
+public:
+    explicit FieldWriter(MessageWriter& w) : w_(w) {}
+    void number(int value) { w_.field(value); }
+    void text(const std::string& value) { w_.field(value); }
+    void decimal(const Decimal& value) { w_.field(value.text); }
+    void rest(const std::string& value) { w_.field(value); }
+    void raw(const std::string& value) { w_.rawField(value); }
+    void separator() { w_.separator(); }
+    void numbers(const std::vector<int>& values, List form);
+    void pairs(const std::vector<DiePair>& pairs);
+    void scoreGroups(const std::vector<ScoreGroup>& groups);
+    template <typename E, std::size_t N>
+    void choice(const E& value, const std::array<std::pair<E, std::string_view>, N>& names, const E&, Extent)
+    {
+        std::string_view name;
+        for (const auto& [v, n] : names) {
+            if (v == value)
+                name = n;
+        }
+        w_.field(name);
+    }
 
-// Reads the fields in order; returns how many were read whole, and sets
-// `complete` when none was bad.
-int readFields(FieldReader& r, LoginInfo& m, bool& complete);
-int readFields(FieldReader& r, KickHim& m, bool& complete);
-int readFields(FieldReader& r, SlotLine& m, bool& complete);
-int readFields(FieldReader& r, StartGame& m, bool& complete);
-int readFields(FieldReader& r, JustWatch& m, bool& complete);
-int readFields(FieldReader& r, RollTheDice& m, bool& complete);
-int readFields(FieldReader& r, SelectCat& m, bool& complete);
-int readFields(FieldReader& r, PlayASound& m, bool& complete);
-int readFields(FieldReader& r, SendLoginInfo& m, bool& complete);
-int readFields(FieldReader& r, Full& m, bool& complete);
-int readFields(FieldReader& r, SlotName& m, bool& complete);
-int readFields(FieldReader& r, HaveWrongVersion& m, bool& complete);
-int readFields(FieldReader& r, WrongVersion& m, bool& complete);
-int readFields(FieldReader& r, LoadStats& m, bool& complete);
-int readFields(FieldReader& r, LoadScores& m, bool& complete);
-int readFields(FieldReader& r, JustWatching& m, bool& complete);
-int readFields(FieldReader& r, NextPlayer& m, bool& complete);
-int readFields(FieldReader& r, SelectedCat& m, bool& complete);
-int readFields(FieldReader& r, NeedCat& m, bool& complete);
-int readFields(FieldReader& r, CreateDice& m, bool& complete);
-int readFields(FieldReader& r, Zonkard& m, bool& complete);
-int readFields(FieldReader& r, ScoreReport& m, bool& complete);
-int readFields(FieldReader& r, GotBonus& m, bool& complete);
-int readFields(FieldReader& r, BonusEnd& m, bool& complete);
-int readFields(FieldReader& r, Winner& m, bool& complete);
-int readFields(FieldReader& r, RelayedLine& m, bool& complete);
+private:
+    MessageWriter& w_;
+};
+
+// Reads a message's fields in order and counts the ones read whole; after
+// a bad one, every later read is skipped.
+class FieldSource {
+public:
+    explicit FieldSource(FieldReader& r) : r_(r) {}
+    void number(int& out);
+    void text(std::string& out);
+    void decimal(Decimal& out);
+    void rest(std::string& out);
+    void raw(std::string& out) { rest(out); }
+    void separator() {} // trailing text is ignored
+    void numbers(std::vector<int>& out, List form);
+    void pairs(std::vector<DiePair>& out);
+    void scoreGroups(std::vector<ScoreGroup>& out);
+    // A name from the list, or `otherwise` for any other text.
+    template <typename E, std::size_t N>
+    void choice(E& out, const std::array<std::pair<E, std::string_view>, N>& names, const E& otherwise,
+                Extent extent)
+    {
+        std::string name;
+        if (extent == Extent::Rest)
+            rest(name);
+        else
+            text(name);
+        out = otherwise;
+        for (const auto& [v, n] : names) {
+            if (n == name)
+                out = v;
+        }
+    }
+    int finish(bool& complete) const
+    {
+        complete = !bad_;
+        return count_;
+    }
+
+private:
+    FieldReader& r_;
+    int count_ = 0;
+    bool bad_ = false;
+};
 
 // The message without its terminator.
 template <typename M>
 std::string text(const M& m)
 {
     MessageWriter w(M::command);
-    writeFields(w, m);
+    FieldWriter fields(w);
+    M::fields(fields, m);
     return w.text();
 }
 
@@ -430,7 +697,8 @@ template <typename M>
 std::string encode(const M& m)
 {
     MessageWriter w(M::command);
-    writeFields(w, m);
+    FieldWriter fields(w);
+    M::fields(fields, m);
     return w.finish();
 }
 
@@ -442,7 +710,9 @@ Decoded<M> decode(std::string_view args)
 {
     Decoded<M> d;
     FieldReader r(args);
-    d.fields = readFields(r, d.message, d.complete);
+    FieldSource fields(r);
+    M::fields(fields, d.message);
+    d.fields = fields.finish(d.complete);
     return d;
 }
 

@@ -4,33 +4,39 @@
 #include <memory>
 #include <random>
 
+#include "protocol/Dispatch.h"
+
 namespace zk {
 
-const TableLogic::Route TableLogic::kRoutes[] = {
-    {msg::SendLoginInfo::command, &route<msg::SendLoginInfo, &TableLogic::sendloginfo>},
-    {msg::ChatLine::command, &routeToChat<msg::RelayedLine, &TableChat::chatrecieved>},
-    {msg::ActionLine::command, &routeToChat<msg::RelayedLine, &TableChat::chatrecieved>},
-    {msg::NewPlayerInfo::command, &route<msg::SlotName, &TableLogic::newplayerinfo>},
-    {msg::HaveWrongVersion::command, &route<msg::HaveWrongVersion, &TableLogic::havewrongversion>},
-    {msg::WrongVersion::command, &route<msg::WrongVersion, &TableLogic::wrongversion>},
-    {msg::ExistingPlayers::command, &route<msg::SlotName, &TableLogic::newplayerinfo>},
-    {msg::PlayerDisconnected::command, &route<msg::SlotName, &TableLogic::playerdisconnected>},
-    {msg::StartGame::command, &route<msg::StartGame, &TableLogic::startthegame>},
-    {msg::NextPlayer::command, &route<msg::NextPlayer, &TableLogic::getnextplayer>},
-    {msg::Winner::command, &route<msg::Winner, &TableLogic::winner>},
-    {msg::Full::command, &route<msg::Full, &TableLogic::full>},
-    {msg::JustWatching::command, &route<msg::JustWatching, &TableLogic::justwatching>},
-    {msg::CreateDice::command, &route<msg::CreateDice, &TableLogic::createdice>},
-    {msg::SelectedCat::command, &route<msg::SelectedCat, &TableLogic::selectedcat>},
-    {msg::BonusTime::command, &route<msg::ScoreReport, &TableLogic::bonustime>},
-    {msg::BonusEnd::command, &route<msg::BonusEnd, &TableLogic::bonusend>},
-    {msg::GotBonus::command, &route<msg::GotBonus, &TableLogic::gotbonus>},
-    {msg::PostScores::command, &route<msg::ScoreReport, &TableLogic::postscore>},
-    {msg::Zonkard::command, &route<msg::Zonkard, &TableLogic::zonkard>},
-    {msg::NeedCat::command, &route<msg::NeedCat, &TableLogic::needcat>},
-    {msg::LoadStats::command, &route<msg::LoadStats, &TableLogic::loadstats>},
-    {msg::LoadScores::command, &route<msg::LoadScores, &TableLogic::loadscores>},
-    {msg::PlayASound::command, &routeToChat<msg::PlayASound, &TableChat::playasound>},
+// Every message the host sends, to the step that takes it: the table's own
+// or its chat's. Commands that share their fields share a handler.
+struct TableLogic::Inbox {
+    TableLogic& t;
+    using R = HandlerResult;
+    R receive(const msg::Decoded<msg::SendLoginInfo>& m) { return t.sendloginfo(m); }
+    R receive(const msg::Decoded<msg::Full>& m) { return t.full(m); }
+    R receive(const msg::Decoded<msg::NewPlayerInfo>& m) { return t.newplayerinfo(m); }
+    R receive(const msg::Decoded<msg::ExistingPlayers>& m) { return t.newplayerinfo(m); }
+    R receive(const msg::Decoded<msg::HaveWrongVersion>& m) { return t.havewrongversion(m); }
+    R receive(const msg::Decoded<msg::WrongVersion>& m) { return t.wrongversion(m); }
+    R receive(const msg::Decoded<msg::LoadStats>& m) { return t.loadstats(m); }
+    R receive(const msg::Decoded<msg::LoadScores>& m) { return t.loadscores(m); }
+    R receive(const msg::Decoded<msg::PlayerDisconnected>& m) { return t.playerdisconnected(m); }
+    R receive(const msg::Decoded<msg::JustWatching>& m) { return t.justwatching(m); }
+    R receive(const msg::Decoded<msg::StartGame>& m) { return t.startthegame(m); }
+    R receive(const msg::Decoded<msg::NextPlayer>& m) { return t.getnextplayer(m); }
+    R receive(const msg::Decoded<msg::SelectedCat>& m) { return t.selectedcat(m); }
+    R receive(const msg::Decoded<msg::NeedCat>& m) { return t.needcat(m); }
+    R receive(const msg::Decoded<msg::CreateDice>& m) { return t.createdice(m); }
+    R receive(const msg::Decoded<msg::Zonkard>& m) { return t.zonkard(m); }
+    R receive(const msg::Decoded<msg::PostScores>& m) { return t.postscore(m); }
+    R receive(const msg::Decoded<msg::BonusTime>& m) { return t.bonustime(m); }
+    R receive(const msg::Decoded<msg::GotBonus>& m) { return t.gotbonus(m); }
+    R receive(const msg::Decoded<msg::BonusEnd>& m) { return t.bonusend(m); }
+    R receive(const msg::Decoded<msg::Winner>& m) { return t.winner(m); }
+    R receive(const msg::Decoded<msg::ChatLine>& m) { return t.chat_.chatrecieved(m); }
+    R receive(const msg::Decoded<msg::ActionLine>& m) { return t.chat_.chatrecieved(m); }
+    R receive(const msg::Decoded<msg::PlayASound>& m) { return t.chat_.playasound(m); }
 };
 
 namespace {
@@ -58,14 +64,8 @@ TableLogic::TableLogic(TableEnvironment& env, Random random, Clock clock)
 
 HandlerResult TableLogic::handleMessage(std::string_view message)
 {
-    const CommandSplit split = splitCommand(message);
-    if (split.name.empty())
-        return HandlerResult::Ignored;
-    for (const Route& route : kRoutes) {
-        if (route.command == split.name)
-            return route.handle(*this, split.args);
-    }
-    return HandlerResult::Ignored;
+    Inbox inbox{*this};
+    return msg::dispatch(msg::HostToTable{}, message, inbox);
 }
 
 void TableLogic::socketInfo(std::string_view text)

@@ -128,24 +128,8 @@ private:
     HandlerResult loadstats(const msg::Decoded<msg::LoadStats>& m);
     HandlerResult loadscores(const msg::Decoded<msg::LoadScores>& m);
 
-    // The dispatcher's table: a command and the step that decodes its
-    // fields (as Fields) and hands them to the handler, TableLogic's own or
-    // a part's.
-    struct Route {
-        std::string_view command;
-        HandlerResult (*handle)(TableLogic& logic, std::string_view args);
-    };
-    template <typename Fields, HandlerResult (TableLogic::*Handler)(const msg::Decoded<Fields>&)>
-    static HandlerResult route(TableLogic& logic, std::string_view args)
-    {
-        return (logic.*Handler)(msg::decode<Fields>(args));
-    }
-    template <typename Fields, HandlerResult (TableChat::*Handler)(const msg::Decoded<Fields>&)>
-    static HandlerResult routeToChat(TableLogic& logic, std::string_view args)
-    {
-        return (logic.chat_.*Handler)(msg::decode<Fields>(args));
-    }
-    static const Route kRoutes[];
+    // The handler of every message the host sends (TableLogic.cpp).
+    struct Inbox;
 
     // Shared steps.
     template <typename M>

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolTip>
 
 #include "kit/QtText.h"
@@ -540,9 +541,13 @@ void BoardPanel::focusInEvent(QFocusEvent* event)
     const Hit before = focus_;
     keepFocusValid();
     // The board takes the focus with the ring where it was: a reader hears
-    // the part, not only "Board".
-    if (before.same(focus_))
-        tellFocus(focus_);
+    // the part, not only "Board". Told after Qt has told of the board itself.
+    if (before.same(focus_)) {
+        QTimer::singleShot(0, this, [this] {
+            if (hasFocus())
+                tellFocus(focus_);
+        });
+    }
     update(ringRect(focus_.rect));
 }
 

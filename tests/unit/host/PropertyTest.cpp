@@ -32,9 +32,10 @@ struct Seen {
 bool isGameCommand(std::string_view name)
 {
     static const std::set<std::string_view> names = {
-        cmd::startgame, cmd::nextplayer, cmd::selectedcat,       cmd::createdice,
-        cmd::zonkard,   cmd::postscores, cmd::bonustime,         cmd::gotbonus,
-        cmd::bonusend,  cmd::winner,     cmd::playerdisconnected};
+        msg::StartGame::command,  msg::NextPlayer::command,        msg::SelectedCat::command,
+        msg::CreateDice::command, msg::Zonkard::command,           msg::PostScores::command,
+        msg::BonusTime::command,  msg::GotBonus::command,          msg::BonusEnd::command,
+        msg::Winner::command,     msg::PlayerDisconnected::command};
     return names.count(name) != 0;
 }
 
@@ -51,20 +52,20 @@ public:
         const CommandSplit split = splitCommand(text);
         const std::string_view name = split.name;
         const std::string_view args = split.args;
-        if (name == cmd::startgame) {
+        if (name == msg::StartGame::command) {
             limit_ = parseDecimal(msg::decode<msg::StartGame>(args)->limit).value_or(-999);
             Seen* keep = seen;
             *this = TableModel{errors, limit_, games + 1};
             seen = keep;
             return;
         }
-        if (name == cmd::playerdisconnected) {
+        if (name == msg::PlayerDisconnected::command) {
             const int slot = msg::decode<msg::PlayerDisconnected>(args)->slot;
             if (slot == seat_ && turnOpen_ && slot >= 3 && slot <= 6)
                 droppedNow_ = slot; // its turn is dropped and it leaves the game
             return;
         }
-        if (name == cmd::nextplayer) {
+        if (name == msg::NextPlayer::command) {
             const auto m = msg::decode<msg::NextPlayer>(args);
             check(m.complete, "nextplayer fields", text);
             const int s = m->seat;
@@ -93,7 +94,7 @@ public:
             droppedNow_ = 0;
             return;
         }
-        if (name == cmd::selectedcat) {
+        if (name == msg::SelectedCat::command) {
             const auto m = msg::decode<msg::SelectedCat>(args);
             const int s = m->seat;
             const int cat = m->category;
@@ -105,7 +106,7 @@ public:
             category_ = cat;
             return;
         }
-        if (name == cmd::createdice) {
+        if (name == msg::CreateDice::command) {
             const auto m = msg::decode<msg::CreateDice>(args);
             check(m.complete, "createdice fields", text);
             const int s = m->seat;
@@ -135,7 +136,7 @@ public:
             rolls_ = rolls;
             return;
         }
-        if (name == cmd::zonkard) {
+        if (name == msg::Zonkard::command) {
             const auto m = msg::decode<msg::Zonkard>(args);
             check(m.complete, "zonkard fields", text);
             const int s = m->seat, total = m->total.value(), points = m->points.value(), three = m->rolls;
@@ -152,7 +153,7 @@ public:
             ++seen->zonkards;
             return;
         }
-        if (name == cmd::postscores || name == cmd::bonustime) {
+        if (name == msg::PostScores::command || name == msg::BonusTime::command) {
             const auto m = msg::decode<msg::ScoreReport>(args);
             check(m.complete, "score fields", text);
             const int s = m->seat, total = m->total.value(), points = m->points.value(), cat = m->category;
@@ -162,15 +163,15 @@ public:
                 return;
             check(points == pointsAfterThirdRoll(cat, dice_), "points from the dice", text);
             const bool five = cat <= 6 && points == 5 * cat;
-            check(five == (name == cmd::bonustime), "bonus mode exactly on five of a kind", text);
+            check(five == (name == msg::BonusTime::command), "bonus mode exactly on five of a kind", text);
             file(s, cat, points, total, text);
             turnOpen_ = false;
-            inBonus_ = name == cmd::bonustime;
+            inBonus_ = name == msg::BonusTime::command;
             bonusCount_ = 0;
             seen->bonusModes += inBonus_;
             return;
         }
-        if (name == cmd::gotbonus) {
+        if (name == msg::GotBonus::command) {
             const auto m = msg::decode<msg::GotBonus>(args);
             check(m.complete, "gotbonus fields", text);
             const int s = m->seat, total = m->total.value(), points = m->points.value(), cat = m->category,
@@ -192,7 +193,7 @@ public:
             ++bonusCount_;
             return;
         }
-        if (name == cmd::bonusend) {
+        if (name == msg::BonusEnd::command) {
             const auto m = msg::decode<msg::BonusEnd>(args);
             check(m.complete, "bonusend fields", text);
             const int s = m->seat;
@@ -210,7 +211,7 @@ public:
             inBonus_ = false;
             return;
         }
-        if (name == cmd::winner) {
+        if (name == msg::Winner::command) {
             check(!turnOpen_ && !inBonus_, "winner during a turn", text);
             check(round_ == 7, "winner after round 7", text);
             SeatTotals totals{};
@@ -331,9 +332,9 @@ std::vector<std::string> playSeededGame(std::uint64_t seed, int* messages, Seen*
     std::string pendingStats;
     h.onSend = [&](const SentMessage& m) {
         const std::string_view name = splitCommand(m.text).name;
-        if (name == cmd::loadstats) {
+        if (name == msg::LoadStats::command) {
             pendingStats = m.text;
-        } else if (name == cmd::loadscores) {
+        } else if (name == msg::LoadScores::command) {
             model.checkSnapshot(pendingStats, m.text);
         } else if (isGameCommand(name)) {
             if (m.slot <= lastSlot || m.text != lastText)

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
+#include <typeindex>
 #include <vector>
 
+#include "protocol/Dispatch.h"
 #include "protocol/Messages.h"
 
 namespace zk::test {
@@ -20,6 +23,7 @@ using namespace std::string_literals;
 struct Trip {
     std::string written, expected;
     bool readsBack;
+    std::type_index type;
 };
 
 template <typename M>
@@ -27,7 +31,7 @@ Trip trip(const M& m, std::string expected)
 {
     const std::string written = text(m);
     const Decoded<M> d = decode<M>(splitCommand(written).args);
-    return {written, std::move(expected), d.complete && d.message == m};
+    return {written, std::move(expected), d.complete && d.message == m, typeid(M)};
 }
 
 TEST(Messages, EveryCommandIsWrittenAsTheWireHasItAndReadsBack)
@@ -75,10 +79,18 @@ TEST(Messages, EveryCommandIsWrittenAsTheWireHasItAndReadsBack)
         trip(ChatLine{{"B+b chats: hi|clBlack"}}, "CMD_chat+B+b chats: hi|clBlack"),
         trip(ActionLine{{"Ann waves|clBlack"}}, "CMD_action+Ann waves|clBlack"),
     };
+    std::set<std::type_index> covered;
     for (const Trip& t : trips) {
         EXPECT_EQ(t.written, t.expected);
         EXPECT_TRUE(t.readsBack) << t.expected;
+        covered.insert(t.type);
     }
+    // Every message either side receives has its case above.
+    const auto hasCase = [&]<typename M>() {
+        EXPECT_TRUE(covered.count(typeid(M))) << M::command << " has no case";
+    };
+    TableToHost::forEach(hasCase);
+    HostToTable::forEach(hasCase);
     // Typed text never carries the terminator; the login name carries its own.
     EXPECT_EQ(encode(Chat{{2, "caf\xFF|clRed"}}), "CMD_chat+2+cafy|clRed\xFF"s);
     EXPECT_EQ(encode(LoginInfo{"3", "1.0.2", "Bob\xFF"}), "CMD_logininfo+3+1.0.2+Bob\xFF\xFF"s);
