@@ -457,6 +457,20 @@ void BoardAccessible::notifyFocus(BoardPanel* board, Part part, int number)
     QAccessible::updateAccessibility(&event);
 }
 
+void BoardAccessible::notifyChecked(BoardPanel* board, int die)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(board);
+    QAccessibleInterface* c = iface ? iface->child(indexOf(Part::Die, die)) : nullptr;
+    if (!c)
+        return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(c, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
 void BoardAccessible::notifyShown(BoardPanel* board, Part part)
 {
     if (!QAccessible::isActive())

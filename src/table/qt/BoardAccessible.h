@@ -68,6 +68,8 @@ public:
     // focus ring moved onto a part.
     static void notifyNameChanged(BoardPanel* board, Part part, int number = 0, int row = 0);
     static void notifyFocus(BoardPanel* board, Part part, int number);
+    // Tells a listening reader that a die was held or let go.
+    static void notifyChecked(BoardPanel* board, int die);
     // Tells a listening reader that a part appeared (a prompt opening).
     static void notifyShown(BoardPanel* board, Part part);
 

@@ -27,6 +27,9 @@ namespace {
 
 // The grey of the score columns that are not on turn (CellColour::Grey).
 const QColor kWaitingGrey(89, 89, 89);
+// How long after the board takes the focus its focused part is told: a
+// reader takes the board's own focus first, and one told at once is lost.
+constexpr int kFocusTellDelayMs = 150;
 // Room the stars at each end of the winner panel take.
 constexpr int kWinnerPanelStars = 24;
 
@@ -438,6 +441,8 @@ void BoardPanel::announce(const Board& before, const Board& now)
     for (int d = 1; d <= kDiceCount; ++d) {
         if (before.die(d).face != now.die(d).face || before.die(d).held != now.die(d).held)
             BoardAccessible::notifyNameChanged(this, Part::Die, d);
+        if (before.die(d).held != now.die(d).held)
+            BoardAccessible::notifyChecked(this, d);
         rolled = rolled || before.die(d).face != now.die(d).face;
     }
     if (rolled && now.rollCount != before.rollCount) {
@@ -538,16 +543,13 @@ void BoardPanel::keyPressEvent(QKeyEvent* event)
 void BoardPanel::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
-    const Hit before = focus_;
     keepFocusValid();
-    // The board takes the focus with the ring where it was: a reader hears
-    // the part, not only "Board". Told after Qt has told of the board itself.
-    if (before.same(focus_)) {
-        QTimer::singleShot(0, this, [this] {
-            if (hasFocus())
-                tellFocus(focus_);
-        });
-    }
+    // A reader hears the part under the ring, not only "Board": told once
+    // the reader has taken the board itself.
+    QTimer::singleShot(kFocusTellDelayMs, this, [this] {
+        if (hasFocus())
+            tellFocus(focus_);
+    });
     update(ringRect(focus_.rect));
 }
 
