@@ -111,11 +111,11 @@ const std::string_view kHostCommands[] = {
 };
 
 // A table's world that keeps nothing but checks every message handed to it.
-class Environment : public QuietEnvironment {
+class Environment : public QuietLink, public QuietEnvironment {
 public:
     bool socketOpen = true;
 
-    bool sendToHost(std::string_view bytes) override
+    bool send(std::string_view bytes) override
     {
         CHECK(bytes.starts_with("CMD_"));
         CHECK(!bytes.empty() && bytes.back() == kTerminator);
@@ -254,7 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t seed = 1;
     std::chrono::milliseconds now{100000};
     TableLogic logic(
-        env,
+        env, env,
         [&seed](int n) {
             seed = seed * 1103515245u + 12345u;
             return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(n));

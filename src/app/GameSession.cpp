@@ -44,8 +44,8 @@ QPixmap backgroundPicture()
 
 GameSession::GameSession(Options options)
     : options_(std::move(options)),
-      sounds_(options_.sounds ? std::move(options_.sounds) : SoundPlayer::withDefaultOutput()), logic_(*this),
-      tallyRecords_([this] {
+      sounds_(options_.sounds ? std::move(options_.sounds) : SoundPlayer::withDefaultOutput()),
+      logic_(connection_, *this), tallyRecords_([this] {
           std::array<std::string, kSeatCount> names;
           for (int seat = 1; seat <= kSeatCount; ++seat)
               names[static_cast<std::size_t>(seat - 1)] = logic_.board().seat(seat).name;
@@ -259,12 +259,7 @@ void GameSession::tableClosing()
         QCoreApplication::quit();
 }
 
-// --- TableEnvironment: the connection ----------------------------------------
-
-bool GameSession::sendToHost(std::string_view bytes)
-{
-    return connection_.send(bytes);
-}
+// --- TableEnvironment: hosting ---------------------------------------------
 
 bool GameSession::startHostListening()
 {
@@ -290,22 +285,6 @@ bool GameSession::startHostListening()
                .arg(gamePort())
                .arg(QString::fromStdString(error)));
     return false;
-}
-
-bool GameSession::connectToHost(std::string_view address)
-{
-    // "HOST" or "HOST:PORT" (a game picked from the network list): without a
-    // port, the game's port. Text that is neither is looked up as it stands,
-    // and the chat says that it was not found.
-    const auto target = splitHostPort(address);
-    if (!target)
-        return connection_.connectTo(address, gamePort());
-    return connection_.connectTo(target->host, target->port != 0 ? target->port : gamePort());
-}
-
-void GameSession::openLobbyConnection()
-{
-    connection_.openLobby();
 }
 
 // --- TableEnvironment: windows -----------------------------------------------

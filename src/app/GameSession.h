@@ -2,8 +2,9 @@
 // windows (made in their order: Tchat, Ttallylist, Tabout, Tdownload, Thelp,
 // Tphrases, TServer, Tspylist, Tgamestart; only Tchat is shown), the table's
 // connection (TableConnection, the mirror of TServer), the sound player and
-// the settings file, and wires them: it is the TableEnvironment through which
-// the logic reaches all of them.
+// the settings file, and wires them. The logic sends through the connection
+// (its TableLink) and reaches the windows and services through the session,
+// which is its TableEnvironment.
 //
 //     GameSession session({.arguments = args});    // windows made, not shown
 //     session.start();                             // tally read, Tchat shown:
@@ -116,10 +117,7 @@ signals:
 
 private:
     // TableEnvironment
-    bool sendToHost(std::string_view bytes) override;
     bool startHostListening() override;
-    bool connectToHost(std::string_view address) override;
-    void openLobbyConnection() override;
     void showMessage(std::string_view text) override;
     void showMessageThenClose(std::string_view text) override;
     void closeProgram() override;

@@ -27,7 +27,7 @@ void TableLogic::processParams(const std::vector<std::string>& args)
         hostPress();
     else
         joinPress();
-    env_.openLobbyConnection();
+    link_.openLobby();
 }
 
 void TableLogic::hostPress()
@@ -37,7 +37,7 @@ void TableLogic::hostPress()
     // A 0xFF in the name would cut the login in two; it reads as "y" instead.
     state_.loginName = sanitizeField(state_.ownName) + kTerminator;
     state_.hostFlag = true;
-    if (!env_.connectToHost(kLocalHostAddress))
+    if (!link_.connectTo(kLocalHostAddress))
         return;
     board_.startButtonShown = true;
     board_.menu.startGameEnabled = true;
@@ -47,7 +47,7 @@ void TableLogic::hostPress()
 void TableLogic::joinPress()
 {
     state_.loginName = sanitizeField(state_.ownName) + kTerminator;
-    if (!env_.connectToHost(state_.hostAddress))
+    if (!link_.connectTo(state_.hostAddress))
         return;
     board_.startButtonShown = false;
     board_.menu.startGameEnabled = false;

@@ -6,16 +6,17 @@
 // the roster, the turns, the dice and the score card itself; the parts that
 // share little with the turn own their slice of the board: the chat
 // (chat()), the seat menus and the spy list (seatMenus()), the start-game
-// window (startOptions()) and the Options menu (options()). Everything else
-// it asks of the world outside through a TableEnvironment (the connection,
-// message boxes, windows, sounds, settings and the win tally).
+// window (startOptions()) and the Options menu (options()). It sends through
+// its TableLink (the connection to the host) and asks everything else of the
+// program around it through a TableEnvironment (hosting, message boxes,
+// windows, sounds, settings and the win tally).
 //
 // Time and chance are inputs: the dice tumble while board().dicetimerRunning
 // is set, one tumbleTick() per 500 ms tick of the window's timer, with faces
 // from the injected random source; the phrase gate reads the injected
 // monotonic clock.
 //
-//     TableLogic logic(env);
+//     TableLogic logic(link, env);
 //     logic.processParams({"Bob", "10.0.0.5", "false"}); // joins 10.0.0.5
 //     logic.handleMessage("CMD_sendlogininfo+3");        // sends the login
 //     logic.handleMessage("CMD_newplayerinfo+3+Bob");    // "You are Connected."
@@ -40,6 +41,7 @@
 #include "table/TableChat.h"
 #include "table/TableContext.h"
 #include "table/TableEnvironment.h"
+#include "table/TableLink.h"
 #include "table/TableOptionsMenu.h"
 #include "table/TableSeatMenus.h"
 #include "table/TableStartOptions.h"
@@ -57,7 +59,7 @@ public:
 
     // Without random source or clock the logic uses a generator seeded from
     // the clock, and the steady clock.
-    explicit TableLogic(TableEnvironment& env, Random random = {}, Clock clock = {});
+    TableLogic(TableLink& link, TableEnvironment& env, Random random = {}, Clock clock = {});
 
     const Board& board() const { return board_; }
     // For the settings service, which applies the stored options to the board.
@@ -193,11 +195,12 @@ private:
     void choosePending();
     bool sendRoll(bool allFive);
 
+    TableLink& link_;
     TableEnvironment& env_;
     Random random_;
     Board board_;
     TableState state_;
-    TableContext table_{env_, board_, state_};
+    TableContext table_{link_, env_, board_, state_};
     TableChat chat_;
     TableSeatMenus seatMenus_{table_};
     TableStartOptions startOptions_{table_};

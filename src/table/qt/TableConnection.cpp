@@ -3,6 +3,7 @@
 #include "game/DebugLog.h"
 #include "game/Timing.h"
 #include "protocol/Commands.h"
+#include "protocol/Port.h"
 #include "protocol/Text.h"
 #include "table/TableLogic.h"
 
@@ -69,7 +70,18 @@ void TableConnection::connectFailed(const std::string& address, std::string_view
     changed_();
 }
 
-bool TableConnection::connectTo(std::string_view address, int port)
+bool TableConnection::connectTo(std::string_view address)
+{
+    // "HOST" or "HOST:PORT" (a game picked from the network list): without a
+    // port, the game's port. Text that is neither is looked up as it stands,
+    // and the chat says that it was not found.
+    const auto target = splitHostPort(address);
+    if (!target)
+        return openTo(address, gamePort());
+    return openTo(target->host, target->port != 0 ? target->port : gamePort());
+}
+
+bool TableConnection::openTo(std::string_view address, int port)
 {
     sock.hostName = fromCp1252(address);
     sock.portName = std::to_string(port);

@@ -24,7 +24,7 @@ TEST_F(Launch, NoArgumentsPlaysSoloAsYouAgainstTheLocalHost)
 TEST_F(Launch, OneOrTwoArgumentsStayIdle)
 {
     for (const auto& args : {std::vector<std::string>{"Bob"}, {"Bob", "10.0.0.5"}}) {
-        TableLogic fresh(env);
+        TableLogic fresh(env, env);
         env.clear();
         fresh.processParams(args);
         ASSERT_EQ(fresh.board().chat.lines.size(), 1u);
@@ -42,7 +42,7 @@ TEST_F(Launch, OnlyLowerCaseTrueHostsAndHostingIgnoresTheAddress)
     EXPECT_TRUE(state().hostFlag);
 
     for (const char* flag : {"True", "TRUE", "false"}) {
-        TableLogic joiner(env);
+        TableLogic joiner(env, env);
         env.clear();
         joiner.processParams({"Ann", "10.0.0.5", flag});
         EXPECT_EQ(env.log, (std::vector<std::string>{"connect 10.0.0.5", "lobby connection"})) << flag;

@@ -40,7 +40,7 @@ class TableWindowTest : public ::testing::Test {
 protected:
     WindowOutbox env;
     std::chrono::milliseconds now{100000};
-    TableLogic logic{env, [](int n) { return n - 1; }, [this] { return now; }};
+    TableLogic logic{env, env, [](int n) { return n - 1; }, [this] { return now; }};
     Tchat chat{logic};
     Tgamestart start{logic};
     Tspylist spies{logic};
