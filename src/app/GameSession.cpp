@@ -54,7 +54,7 @@ GameSession::GameSession(Options options)
       chat_(logic_), tally_(tallyRecords_),
       server_([this] { return logic_.board().menu.botSpeed; },
               [this](const std::string& text) { notice(toQt(text)); }, std::move(options_.dice)),
-      spies_(logic_), gamestart_(logic_), connection_(logic_, [this] { refreshTable(); }),
+      spies_(logic_), gamestart_(logic_), connection_(logic_),
       settings_(logic_, chat_, [this](const QString& message) { notice(message); })
 {
     wireWindows();
@@ -88,7 +88,7 @@ void GameSession::wireWindows()
 
     connect(&chat_, &Tchat::firstShown, this, [this] {
         logic_.processParams(wireArguments(options_.arguments));
-        refreshTable();
+        logic_.boardNotice().changed();
     });
     connect(&chat_, &Tchat::aboutToClose, this, &GameSession::tableClosing);
     connect(&chat_, &Tchat::logoClicked, &about_, &Tabout::openWebPage);
@@ -112,18 +112,14 @@ void GameSession::wireWindows()
     connect(&chat_, &Tchat::aboutRequested, this, showAbout);
     connect(&help_, &Thelp::aboutRequested, this, showAbout);
 
-    // What one table window changes, the others show.
-    connect(&chat_, &Tchat::boardChanged, this, [this] {
-        gamestart_.refresh();
-        spies_.refresh();
-    });
-    connect(&gamestart_, &Tgamestart::boardChanged, &chat_, &Tchat::refresh);
-    connect(&spies_, &Tspylist::boardChanged, &chat_, &Tchat::refresh);
+    // The table windows redraw on the Board's notice themselves, whoever
+    // gave it; the session only passes it on, once they have.
+    refreshed_ = logic_.boardNotice().listen([this] { emit tableRefreshed(); });
 
     // The editor's "Done": the buttons take the texts.
     connect(&phrasesEditor_, &Tphrases::phrasesChanged, this, [this](const PhraseList& phrases) {
         logic_.board().phrases = phrases;
-        chat_.refresh();
+        logic_.boardNotice().changed();
     });
 
 #ifndef QT_NO_SESSIONMANAGER
@@ -166,14 +162,6 @@ void GameSession::comeForward()
     }
     chat_.activateWindow();
     emit cameForward();
-}
-
-void GameSession::refreshTable()
-{
-    chat_.refresh();
-    gamestart_.refresh();
-    spies_.refresh();
-    emit tableRefreshed();
 }
 
 QStringList GameSession::openMessages() const
@@ -339,7 +327,7 @@ void GameSession::saveSettings()
 void GameSession::loadSettings()
 {
     settings_.load();
-    refreshTable();
+    logic_.boardNotice().changed();
 }
 
 void GameSession::recordGame(const GameOutcome& outcome)

@@ -106,13 +106,11 @@ public:
     // The bounds last loaded from or saved to the settings file.
     const WindowBounds& rememberedBounds() const { return settings_.remembered(); }
 
-    // Redraws the three table windows from the Board.
-    void refreshTable();
-
 signals:
     // The window was brought forward at a second copy's request.
     void cameForward();
-    // The table windows were redrawn from the Board (after a message or an action).
+    // The table windows were redrawn from the Board (after a message or an
+    // action: the Board's notice).
     void tableRefreshed();
 
 private:
@@ -159,6 +157,7 @@ private:
     TableConnection connection_;
 
     TableSettings settings_;
+    BoardNotice::Listening refreshed_; // tableRefreshed, after the windows
     bool closing_ = false;
     bool finished_ = false;
 };

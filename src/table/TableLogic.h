@@ -21,7 +21,7 @@
 //     logic.handleMessage("CMD_sendlogininfo+3");        // sends the login
 //     logic.handleMessage("CMD_newplayerinfo+3+Bob");    // "You are Connected."
 //     logic.chat().setChatEntry("hi"); logic.chat().sendit();
-//     window.redraw(logic.board());
+//     logic.boardNotice().changed();                     // the windows redraw
 //
 // Messages arrive without their terminator, one per call, in arrival order.
 // A message whose number field cannot be read stops at that field: what was
@@ -38,6 +38,7 @@
 
 #include "protocol/Messages.h"
 #include "table/Board.h"
+#include "table/BoardNotice.h"
 #include "table/TableChat.h"
 #include "table/TableContext.h"
 #include "table/TableEnvironment.h"
@@ -65,6 +66,10 @@ public:
     // For the settings service, which applies the stored options to the board.
     Board& board() { return board_; }
     const TableState& state() const { return state_; }
+    // The Board's "changed" notice that every window drawing it listens to;
+    // given by the connection after each host message and by a window after
+    // each action of the player (the logic itself never gives it).
+    BoardNotice& boardNotice() { return boardNotice_; }
 
     // Messages and the connection ---------------------------------------------
 
@@ -199,6 +204,7 @@ private:
     TableEnvironment& env_;
     Random random_;
     Board board_;
+    BoardNotice boardNotice_;
     TableState state_;
     TableContext table_{link_, env_, board_, state_};
     TableChat chat_;

@@ -18,11 +18,10 @@ constexpr std::size_t kMaxWaitingMessages = 4096;
 
 } // namespace
 
-TableConnection::TableConnection(TableLogic& logic, std::function<void()> changed)
-    : logic_(logic), changed_(std::move(changed)),
-      Timer1(kTableDrainIntervalMs, [this](const QueuedMessage& m) {
+TableConnection::TableConnection(TableLogic& logic)
+    : logic_(logic), Timer1(kTableDrainIntervalMs, [this](const QueuedMessage& m) {
           logic_.handleMessage(m.text);
-          changed_();
+          logic_.boardNotice().changed();
       })
 {
     sock.onRead = [this](TSock& s, std::size_t) {
@@ -67,7 +66,7 @@ void TableConnection::connectFailed(const std::string& address, std::string_view
     const std::string line = "Could not connect to " + address + " (" + std::string(reason) + ").";
     connectingTo_.clear();
     logic_.chat().addLineToChat(line, kSystemColour);
-    changed_();
+    logic_.boardNotice().changed();
 }
 
 bool TableConnection::connectTo(std::string_view address)

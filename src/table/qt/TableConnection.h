@@ -5,7 +5,7 @@
 // and connects through it, and it hands every message from the host to the
 // logic, and the socket's state reports to its sockInfo handling.
 //
-//     TableConnection connection(logic, [&] { window.refresh(); });
+//     TableConnection connection(logic); // after each message: logic.boardNotice().changed()
 //     TableLogic logic(connection, session);
 //     connection.connectTo("10.0.0.5"); // "Could not connect ..." in the chat
 //     connection.send(msg::encode(msg::Chat{{seat, line}}));
@@ -14,7 +14,6 @@
 // line in the chat that says why.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,9 +28,9 @@ class TableLogic;
 
 class TableConnection : public TableLink {
 public:
-    // changed runs after the logic handled a message or a report changed
-    // the board (the windows redraw).
-    TableConnection(TableLogic& logic, std::function<void()> changed);
+    // After the logic handled a message, or a report changed the Board, the
+    // connection gives the Board's notice (the windows redraw).
+    explicit TableConnection(TableLogic& logic);
     ~TableConnection() override;
     TableConnection(const TableConnection&) = delete;
     TableConnection& operator=(const TableConnection&) = delete;
@@ -55,7 +54,6 @@ private:
     void connectFailed(const std::string& address, std::string_view reason);
 
     TableLogic& logic_;
-    std::function<void()> changed_;
     TSock sock;   // the connection to the host
     TSock Sock11; // the lobby program's port; nothing is sent or read
     Framer framer_;
