@@ -205,7 +205,7 @@ std::string hostMessage(Input& in)
 void playerAction(Input& in, TableLogic& logic)
 {
     const int n = in.byte() % 12;
-    switch (in.byte() % 24) {
+    switch (in.byte() % 25) {
     case 0: logic.rollClick(); break;
     case 1: logic.yesClick(); break;
     case 2: logic.noClick(); break;
@@ -241,7 +241,8 @@ void playerAction(Input& in, TableLogic& logic)
     case 20: logic.options().togglePlayChatterSounds(); break;
     case 21: logic.options().toggleRemindMe(); break;
     case 22: logic.chat().toggleScrollLock(); break;
-    default: logic.socketInfo(n % 2 ? kSocketClosed : "Socket Connected"); break;
+    case 23: logic.connectFailed(in.text(40), in.text(40)); break;
+    default: logic.socketInfo(n % 2 ? SockInfoKind::Close : SockInfoKind::Connect); break;
     }
 }
 

@@ -44,6 +44,11 @@ void TableLogic::hostPress()
     board_.spyList.removeEnabled = true;
 }
 
+void TableLogic::connectFailed(std::string_view address, std::string_view reason)
+{
+    systemLine("Could not connect to " + std::string(address) + " (" + std::string(reason) + ").");
+}
+
 void TableLogic::joinPress()
 {
     state_.loginName = sanitizeField(state_.ownName) + kTerminator;

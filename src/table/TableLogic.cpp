@@ -68,9 +68,9 @@ HandlerResult TableLogic::handleMessage(std::string_view message)
     return HandlerResult::Ignored;
 }
 
-void TableLogic::socketInfo(std::string_view text)
+void TableLogic::socketInfo(SockInfoKind kind)
 {
-    if (text == kSocketClosed)
+    if (kind == SockInfoKind::Close)
         env_.closeProgram();
 }
 

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "protocol/Messages.h"
+#include "protocol/SockInfo.h"
 #include "table/Board.h"
 #include "table/BoardNotice.h"
 #include "table/TableChat.h"
@@ -75,8 +76,13 @@ public:
 
     // Dispatches one message from the host (without its terminator).
     HandlerResult handleMessage(std::string_view message);
-    // A state text of the table's socket; "Socket Closed" ends the program.
-    void socketInfo(std::string_view text);
+    // A state report of the table's socket: Close ("Socket Closed") ends the
+    // program, the others change nothing.
+    void socketInfo(SockInfoKind kind);
+    // The connection to the address could not be made (reason: the socket's
+    // error or the failed lookup): the table stays open and idle, and a
+    // system line in the chat tells the player why nothing happens.
+    void connectFailed(std::string_view address, std::string_view reason);
 
     // Launch -----------------------------------------------------------------
 

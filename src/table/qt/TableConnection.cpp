@@ -30,7 +30,7 @@ TableConnection::TableConnection(TableLogic& logic)
         if (Timer1.queue().size() > kMaxWaitingMessages) {
             debugLog("table: the host sent more messages than can wait; the connection is closed");
             Timer1.queue().discard(0);
-            s.close(); // "Socket Closed": the table ends as when the host goes
+            s.close(); // reports Close: the table ends as when the host goes
             return;
         }
         Timer1.wake();
@@ -56,16 +56,13 @@ void TableConnection::sockInfo(TSock::InfoKind kind, const std::string& text)
     // An error before the connection was made: it could not be made.
     if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected())
         connectFailed(connectingTo_, text);
-    logic_.socketInfo(text);
+    logic_.socketInfo(kind);
 }
 
 void TableConnection::connectFailed(const std::string& address, std::string_view reason)
 {
-    // The table stays open and idle; this line tells the player why nothing
-    // happens.
-    const std::string line = "Could not connect to " + address + " (" + std::string(reason) + ").";
+    logic_.connectFailed(address, reason); // address may be connectingTo_ itself
     connectingTo_.clear();
-    logic_.chat().addLineToChat(line, kSystemColour);
     logic_.boardNotice().changed();
 }
 

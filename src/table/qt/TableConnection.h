@@ -50,7 +50,7 @@ public:
 private:
     bool openTo(std::string_view host, int port);
     void sockInfo(TSock::InfoKind kind, const std::string& text);
-    // The connection to address could not be made: a line in the chat.
+    // The connection to address could not be made: the logic says so.
     void connectFailed(const std::string& address, std::string_view reason);
 
     TableLogic& logic_;

@@ -205,7 +205,7 @@ private:
                 conn = 0;
         }
         if (Table* table = tables_[id])
-            table->logic.socketInfo("Socket Closed");
+            table->logic.socketInfo(SockInfoKind::Close);
         tables_[id] = nullptr;
     }
 
