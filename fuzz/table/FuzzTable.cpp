@@ -89,11 +89,11 @@ private:
 constexpr auto kHostCommands = msg::HostToTable::commands;
 
 // A table's world that keeps nothing but checks every message handed to it.
-class Environment : public QuietEnvironment {
+class Environment : public QuietLink, public QuietEnvironment {
 public:
     bool socketOpen = true;
 
-    bool sendToHost(std::string_view bytes) override
+    bool send(std::string_view bytes) override
     {
         CHECK(bytes.starts_with("CMD_"));
         CHECK(!bytes.empty() && bytes.back() == kTerminator);
@@ -183,7 +183,7 @@ std::string hostMessage(Input& in)
 void playerAction(Input& in, TableLogic& logic)
 {
     const int n = in.byte() % 12;
-    switch (in.byte() % 24) {
+    switch (in.byte() % 25) {
     case 0: logic.rollClick(); break;
     case 1: logic.yesClick(); break;
     case 2: logic.noClick(); break;
@@ -219,7 +219,8 @@ void playerAction(Input& in, TableLogic& logic)
     case 20: logic.options().togglePlayChatterSounds(); break;
     case 21: logic.options().toggleRemindMe(); break;
     case 22: logic.chat().toggleScrollLock(); break;
-    default: logic.socketInfo(n % 2 ? kSocketClosed : "Socket Connected"); break;
+    case 23: logic.connectFailed(in.text(40), in.text(40)); break;
+    default: logic.socketInfo(n % 2 ? SockInfoKind::Close : SockInfoKind::Connect); break;
     }
 }
 
@@ -232,7 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t seed = 1;
     std::chrono::milliseconds now{100000};
     TableLogic logic(
-        env,
+        env, env,
         [&seed](int n) {
             seed = seed * 1103515245u + 12345u;
             return static_cast<int>((seed >> 16) % static_cast<std::uint32_t>(n));

@@ -44,8 +44,8 @@ QPixmap backgroundPicture()
 
 GameSession::GameSession(Options options)
     : options_(std::move(options)),
-      sounds_(options_.sounds ? std::move(options_.sounds) : SoundPlayer::withDefaultOutput()), logic_(*this),
-      tallyRecords_([this] {
+      sounds_(options_.sounds ? std::move(options_.sounds) : SoundPlayer::withDefaultOutput()),
+      logic_(connection_, *this), tallyRecords_([this] {
           std::array<std::string, kSeatCount> names;
           for (int seat = 1; seat <= kSeatCount; ++seat)
               names[static_cast<std::size_t>(seat - 1)] = logic_.board().seat(seat).name;
@@ -54,7 +54,7 @@ GameSession::GameSession(Options options)
       chat_(logic_), tally_(tallyRecords_),
       server_([this] { return logic_.board().menu.botSpeed; },
               [this](const std::string& text) { notice(toQt(text)); }, std::move(options_.dice)),
-      spies_(logic_), gamestart_(logic_), connection_(logic_, [this] { refreshTable(); }),
+      spies_(logic_), gamestart_(logic_), connection_(logic_),
       settings_(logic_, chat_, [this](const QString& message) { notice(message); })
 {
     wireWindows();
@@ -88,7 +88,7 @@ void GameSession::wireWindows()
 
     connect(&chat_, &Tchat::firstShown, this, [this] {
         logic_.processParams(wireArguments(options_.arguments));
-        refreshTable();
+        logic_.boardNotice().changed();
     });
     connect(&chat_, &Tchat::aboutToClose, this, &GameSession::tableClosing);
     connect(&chat_, &Tchat::logoClicked, &about_, &Tabout::openWebPage);
@@ -112,18 +112,14 @@ void GameSession::wireWindows()
     connect(&chat_, &Tchat::aboutRequested, this, showAbout);
     connect(&help_, &Thelp::aboutRequested, this, showAbout);
 
-    // What one table window changes, the others show.
-    connect(&chat_, &Tchat::boardChanged, this, [this] {
-        gamestart_.refresh();
-        spies_.refresh();
-    });
-    connect(&gamestart_, &Tgamestart::boardChanged, &chat_, &Tchat::refresh);
-    connect(&spies_, &Tspylist::boardChanged, &chat_, &Tchat::refresh);
+    // The table windows redraw on the Board's notice themselves, whoever
+    // gave it; the session only passes it on, once they have.
+    refreshed_ = logic_.boardNotice().listen([this] { emit tableRefreshed(); });
 
     // The editor's "Done": the buttons take the texts.
     connect(&phrasesEditor_, &Tphrases::phrasesChanged, this, [this](const PhraseList& phrases) {
         logic_.board().phrases = phrases;
-        chat_.refresh();
+        logic_.boardNotice().changed();
     });
 
 #ifndef QT_NO_SESSIONMANAGER
@@ -166,14 +162,6 @@ void GameSession::comeForward()
     }
     chat_.activateWindow();
     emit cameForward();
-}
-
-void GameSession::refreshTable()
-{
-    chat_.refresh();
-    gamestart_.refresh();
-    spies_.refresh();
-    emit tableRefreshed();
 }
 
 QStringList GameSession::openMessages() const
@@ -259,12 +247,7 @@ void GameSession::tableClosing()
         QCoreApplication::quit();
 }
 
-// --- TableEnvironment: the connection ----------------------------------------
-
-bool GameSession::sendToHost(std::string_view bytes)
-{
-    return connection_.send(bytes);
-}
+// --- TableEnvironment: hosting ---------------------------------------------
 
 bool GameSession::startHostListening()
 {
@@ -290,22 +273,6 @@ bool GameSession::startHostListening()
                .arg(gamePort())
                .arg(QString::fromStdString(error)));
     return false;
-}
-
-bool GameSession::connectToHost(std::string_view address)
-{
-    // "HOST" or "HOST:PORT" (a game picked from the network list): without a
-    // port, the game's port. Text that is neither is looked up as it stands,
-    // and the chat says that it was not found.
-    const auto target = splitHostPort(address);
-    if (!target)
-        return connection_.connectTo(address, gamePort());
-    return connection_.connectTo(target->host, target->port != 0 ? target->port : gamePort());
-}
-
-void GameSession::openLobbyConnection()
-{
-    connection_.openLobby();
 }
 
 // --- TableEnvironment: windows -----------------------------------------------
@@ -360,7 +327,7 @@ void GameSession::saveSettings()
 void GameSession::loadSettings()
 {
     settings_.load();
-    refreshTable();
+    logic_.boardNotice().changed();
 }
 
 void GameSession::recordGame(const GameOutcome& outcome)

@@ -2,8 +2,9 @@
 // windows (made in their order: Tchat, Ttallylist, Tabout, Tdownload, Thelp,
 // Tphrases, TServer, Tspylist, Tgamestart; only Tchat is shown), the table's
 // connection (TableConnection, the mirror of TServer), the sound player and
-// the settings file, and wires them: it is the TableEnvironment through which
-// the logic reaches all of them.
+// the settings file, and wires them. The logic sends through the connection
+// (its TableLink) and reaches the windows and services through the session,
+// which is its TableEnvironment.
 //
 //     GameSession session({.arguments = args});    // windows made, not shown
 //     session.start();                             // tally read, Tchat shown:
@@ -105,21 +106,16 @@ public:
     // The bounds last loaded from or saved to the settings file.
     const WindowBounds& rememberedBounds() const { return settings_.remembered(); }
 
-    // Redraws the three table windows from the Board.
-    void refreshTable();
-
 signals:
     // The window was brought forward at a second copy's request.
     void cameForward();
-    // The table windows were redrawn from the Board (after a message or an action).
+    // The table windows were redrawn from the Board (after a message or an
+    // action: the Board's notice).
     void tableRefreshed();
 
 private:
     // TableEnvironment
-    bool sendToHost(std::string_view bytes) override;
     bool startHostListening() override;
-    bool connectToHost(std::string_view address) override;
-    void openLobbyConnection() override;
     void showMessage(std::string_view text) override;
     void showMessageThenClose(std::string_view text) override;
     void closeProgram() override;
@@ -161,6 +157,7 @@ private:
     TableConnection connection_;
 
     TableSettings settings_;
+    BoardNotice::Listening refreshed_; // tableRefreshed, after the windows
     bool closing_ = false;
     bool finished_ = false;
 };

@@ -24,9 +24,6 @@ namespace zk {
 // The byte that ends every message.
 inline constexpr char kTerminator = '\xFF';
 
-// What the transport reports when a connection has closed; a table ends on it.
-inline constexpr std::string_view kSocketClosed = "Socket Closed";
-
 // TCP port of the host; ZONKARDS_PORT overrides it (see Port.h).
 inline constexpr int kDefaultPort = 7772;
 // Local port the lobby program may listen on (opened by three-argument starts).

@@ -1,11 +1,12 @@
-// What every part of the table logic shares: the world outside
-// (TableEnvironment), the board, and the connection state; and the steps
+// What every part of the table logic shares: the link to the host
+// (TableLink), the program around it (TableEnvironment), the board, and the
+// connection state; and the steps
 // they all take (sending a message, a system line, an event sound, a seat's
 // label). TableLogic owns the board and the state and hands this to its
 // parts (TableChat, TableSeatMenus, TableStartOptions, TableOptionsMenu),
 // each of which owns its own slice of the board.
 //
-//     TableContext table{env, board, state};
+//     TableContext table{link, env, board, state};
 //     table.send(msg::SelectCat{table.state.ownSeat, 5});
 #pragma once
 
@@ -15,6 +16,7 @@
 #include "protocol/Messages.h"
 #include "table/Board.h"
 #include "table/TableEnvironment.h"
+#include "table/TableLink.h"
 
 namespace zk {
 
@@ -34,6 +36,7 @@ struct TableState {
 };
 
 struct TableContext {
+    TableLink& link;
     TableEnvironment& env;
     Board& board;
     TableState& state;
@@ -42,7 +45,7 @@ struct TableContext {
     template <typename M>
     bool send(const M& message) const
     {
-        return env.sendToHost(msg::encode(message));
+        return link.send(msg::encode(message));
     }
     // A notice in the chat display, in the system colour.
     void systemLine(std::string_view text) const

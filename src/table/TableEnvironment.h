@@ -1,20 +1,16 @@
-// TableEnvironment: everything the table logic asks of the world outside it.
+// TableEnvironment: what the table logic asks of the program around it,
+// apart from its connection (TableLink): hosting, the windows, and the
+// services of sounds, settings and the win tally.
 //
-// The logic owns the board and the table state; the connection, the windows
-// and the services of sounds, settings and the win tally belong to others.
-// The program implements this interface over its socket, windows and
-// services; tests implement it as an outbox that records every call.
+// The logic owns the board and the table state; the windows and the services
+// belong to the program, which implements this interface (GameSession);
+// tests implement it as an outbox that records every call.
 //
-//     class Window : public TableEnvironment {
-//         bool sendToHost(std::string_view bytes) override
-//         {
-//             if (!sock.hasSocket()) return false; // "Send - Socket Not Connected"
-//             sock.send(bytes);
-//             return true;
-//         }
+//     class Session : public TableEnvironment {
+//         void showMessage(std::string_view text) override { box(text); }
 //         ...
 //     };
-//     TableLogic logic(window);
+//     TableLogic logic(connection, session);
 //
 // The service calls (sounds, settings, tally) never change what the logic
 // does next; the logic calls them at exactly the moments the game names.
@@ -33,21 +29,11 @@ class TableEnvironment {
 public:
     virtual ~TableEnvironment() = default;
 
-    // Connection ------------------------------------------------------------
+    // Hosting ---------------------------------------------------------------
 
-    // Hands one whole message (terminator included) to the table's connection.
-    // Returns false when no connection was ever opened; nothing was sent and
-    // the logic ends the action there, as the socket's "Send - Socket Not
-    // Connected" does.
-    virtual bool sendToHost(std::string_view bytes) = 0;
     // Switches the in-process host engine's listening socket on. False when it
     // could not listen (the environment tells the player); hosting stops there.
     virtual bool startHostListening() = 0;
-    // Connects the table's socket to the address at the game's port. False
-    // when the address cannot even be looked up; the action stops there.
-    virtual bool connectToHost(std::string_view address) = 0;
-    // Opens the connection to the lobby program at 127.0.0.1, port 9001.
-    virtual void openLobbyConnection() = 0;
 
     // Windows ---------------------------------------------------------------
 
@@ -82,15 +68,13 @@ public:
     virtual void countOwnBonusMode() = 0;
 };
 
-// A table's world that does nothing: no connection, sounds, files, windows
-// or lobby; every request reports success. Headless tables (the screenshots,
-// the wire transcripts, fuzzing) override the calls they care about.
+// A table's world that does nothing: no host, sounds, files, windows or
+// lobby download; every request reports success. Headless tables (the
+// screenshots, the wire transcripts, fuzzing) override the calls they care
+// about.
 class QuietEnvironment : public TableEnvironment {
 public:
-    bool sendToHost(std::string_view) override { return true; }
     bool startHostListening() override { return true; }
-    bool connectToHost(std::string_view) override { return true; }
-    void openLobbyConnection() override {}
     void showMessage(std::string_view) override {}
     void showMessageThenClose(std::string_view) override {}
     void closeProgram() override {}

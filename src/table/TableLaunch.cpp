@@ -27,7 +27,7 @@ void TableLogic::processParams(const std::vector<std::string>& args)
         hostPress();
     else
         joinPress();
-    env_.openLobbyConnection();
+    link_.openLobby();
 }
 
 void TableLogic::hostPress()
@@ -37,17 +37,22 @@ void TableLogic::hostPress()
     // A 0xFF in the name would cut the login in two; it reads as "y" instead.
     state_.loginName = sanitizeField(state_.ownName) + kTerminator;
     state_.hostFlag = true;
-    if (!env_.connectToHost(kLocalHostAddress))
+    if (!link_.connectTo(kLocalHostAddress))
         return;
     board_.startButtonShown = true;
     board_.menu.startGameEnabled = true;
     board_.spyList.removeEnabled = true;
 }
 
+void TableLogic::connectFailed(std::string_view address, std::string_view reason)
+{
+    systemLine("Could not connect to " + std::string(address) + " (" + std::string(reason) + ").");
+}
+
 void TableLogic::joinPress()
 {
     state_.loginName = sanitizeField(state_.ownName) + kTerminator;
-    if (!env_.connectToHost(state_.hostAddress))
+    if (!link_.connectTo(state_.hostAddress))
         return;
     board_.startButtonShown = false;
     board_.menu.startGameEnabled = false;

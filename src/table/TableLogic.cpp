@@ -49,8 +49,8 @@ std::chrono::milliseconds steadyNow()
 
 } // namespace
 
-TableLogic::TableLogic(TableEnvironment& env, Random random, Clock clock)
-    : env_(env), random_(std::move(random)), chat_(table_, clock ? std::move(clock) : steadyNow)
+TableLogic::TableLogic(TableLink& link, TableEnvironment& env, Random random, Clock clock)
+    : link_(link), env_(env), random_(std::move(random)), chat_(table_, clock ? std::move(clock) : steadyNow)
 {
     if (!random_) {
         // Seeded once from the clock, as the dice animation needs no more.
@@ -68,9 +68,9 @@ HandlerResult TableLogic::handleMessage(std::string_view message)
     return msg::dispatch(msg::HostToTable{}, message, inbox);
 }
 
-void TableLogic::socketInfo(std::string_view text)
+void TableLogic::socketInfo(SockInfoKind kind)
 {
-    if (text == kSocketClosed)
+    if (kind == SockInfoKind::Close)
         env_.closeProgram();
 }
 

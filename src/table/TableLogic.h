@@ -6,21 +6,22 @@
 // the roster, the turns, the dice and the score card itself; the parts that
 // share little with the turn own their slice of the board: the chat
 // (chat()), the seat menus and the spy list (seatMenus()), the start-game
-// window (startOptions()) and the Options menu (options()). Everything else
-// it asks of the world outside through a TableEnvironment (the connection,
-// message boxes, windows, sounds, settings and the win tally).
+// window (startOptions()) and the Options menu (options()). It sends through
+// its TableLink (the connection to the host) and asks everything else of the
+// program around it through a TableEnvironment (hosting, message boxes,
+// windows, sounds, settings and the win tally).
 //
 // Time and chance are inputs: the dice tumble while board().dicetimerRunning
 // is set, one tumbleTick() per 500 ms tick of the window's timer, with faces
 // from the injected random source; the phrase gate reads the injected
 // monotonic clock.
 //
-//     TableLogic logic(env);
+//     TableLogic logic(link, env);
 //     logic.processParams({"Bob", "10.0.0.5", "false"}); // joins 10.0.0.5
 //     logic.handleMessage("CMD_sendlogininfo+3");        // sends the login
 //     logic.handleMessage("CMD_newplayerinfo+3+Bob");    // "You are Connected."
 //     logic.chat().setChatEntry("hi"); logic.chat().sendit();
-//     window.redraw(logic.board());
+//     logic.boardNotice().changed();                     // the windows redraw
 //
 // Messages arrive without their terminator, one per call, in arrival order.
 // A message whose number field cannot be read stops at that field: what was
@@ -36,10 +37,13 @@
 #include <vector>
 
 #include "protocol/Messages.h"
+#include "protocol/SockInfo.h"
 #include "table/Board.h"
+#include "table/BoardNotice.h"
 #include "table/TableChat.h"
 #include "table/TableContext.h"
 #include "table/TableEnvironment.h"
+#include "table/TableLink.h"
 #include "table/TableOptionsMenu.h"
 #include "table/TableSeatMenus.h"
 #include "table/TableStartOptions.h"
@@ -57,19 +61,28 @@ public:
 
     // Without random source or clock the logic uses a generator seeded from
     // the clock, and the steady clock.
-    explicit TableLogic(TableEnvironment& env, Random random = {}, Clock clock = {});
+    TableLogic(TableLink& link, TableEnvironment& env, Random random = {}, Clock clock = {});
 
     const Board& board() const { return board_; }
     // For the settings service, which applies the stored options to the board.
     Board& board() { return board_; }
     const TableState& state() const { return state_; }
+    // The Board's "changed" notice that every window drawing it listens to;
+    // given by the connection after each host message and by a window after
+    // each action of the player (the logic itself never gives it).
+    BoardNotice& boardNotice() { return boardNotice_; }
 
     // Messages and the connection ---------------------------------------------
 
     // Dispatches one message from the host (without its terminator).
     HandlerResult handleMessage(std::string_view message);
-    // A state text of the table's socket; "Socket Closed" ends the program.
-    void socketInfo(std::string_view text);
+    // A state report of the table's socket: Close ("Socket Closed") ends the
+    // program, the others change nothing.
+    void socketInfo(SockInfoKind kind);
+    // The connection to the address could not be made (reason: the socket's
+    // error or the failed lookup): the table stays open and idle, and a
+    // system line in the chat tells the player why nothing happens.
+    void connectFailed(std::string_view address, std::string_view reason);
 
     // Launch -----------------------------------------------------------------
 
@@ -177,11 +190,13 @@ private:
     void choosePending();
     bool sendRoll(bool allFive);
 
+    TableLink& link_;
     TableEnvironment& env_;
     Random random_;
     Board board_;
+    BoardNotice boardNotice_;
     TableState state_;
-    TableContext table_{env_, board_, state_};
+    TableContext table_{link_, env_, board_, state_};
     TableChat chat_;
     TableSeatMenus seatMenus_{table_};
     TableStartOptions startOptions_{table_};

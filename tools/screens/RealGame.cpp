@@ -26,7 +26,7 @@ std::vector<std::string> split(std::string_view bytes)
 
 } // namespace
 
-struct RealGame::Table : QuietEnvironment {
+struct RealGame::Table : QuietLink, QuietEnvironment {
     RealGame& game;
     int id;
     int slot = 0;
@@ -36,13 +36,13 @@ struct RealGame::Table : QuietEnvironment {
 
     Table(RealGame& g, int connectionId) : game(g), id(connectionId) {}
 
-    bool sendToHost(std::string_view bytes) override
+    bool send(std::string_view bytes) override
     {
         for (std::string& m : split(bytes))
             game.toHost_.emplace_back(id, std::move(m));
         return true;
     }
-    bool connectToHost(std::string_view) override
+    bool connectTo(std::string_view) override
     {
         slot = game.engine_->freeSlot();
         game.engine_->connectionArrived(slot, id);
@@ -77,7 +77,7 @@ RealGame::RealGame(std::uint64_t seed, std::vector<std::string> players, std::ve
         t->args = {name, "127.0.0.1", i == 0 ? "true" : "false"};
         if (i > 0) {
             // Tumbling faces are the table's own business; any will do.
-            t->own = std::make_unique<TableLogic>(*t, [](int n) { return n - 1; });
+            t->own = std::make_unique<TableLogic>(*t, *t, [](int n) { return n - 1; });
             t->logic = t->own.get();
         }
         tables_.push_back(std::move(t));
@@ -85,6 +85,11 @@ RealGame::RealGame(std::uint64_t seed, std::vector<std::string> players, std::ve
 }
 
 RealGame::~RealGame() = default;
+
+TableLink& RealGame::hostLink()
+{
+    return *tables_.front();
+}
 
 TableEnvironment& RealGame::hostEnvironment()
 {

@@ -28,7 +28,8 @@ public:
     RealGame(std::uint64_t seed, std::vector<std::string> players, std::vector<std::string> watchers);
     ~RealGame();
 
-    // The environment the host's windowed table needs.
+    // The link and the environment the host's windowed table needs.
+    TableLink& hostLink();
     TableEnvironment& hostEnvironment();
     void attachHostTable(TableLogic& table);
 

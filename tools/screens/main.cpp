@@ -45,7 +45,7 @@ using namespace zk;
 namespace {
 
 // Swallows what the table sends; shows the start window when asked.
-class ScriptEnvironment : public zk::QuietEnvironment {
+class ScriptEnvironment : public zk::QuietLink, public zk::QuietEnvironment {
 public:
     QWidget* startWindow = nullptr;
     void showStartGameWindow() override
@@ -164,7 +164,7 @@ std::uint64_t seedWithABonus()
 {
     for (std::uint64_t seed = 1; seed < 2000; ++seed) {
         screens::RealGame game(seed, {"Ann", "Bob", "Cecilia", "Dave"}, {});
-        TableLogic logic(game.hostEnvironment(), [](int n) { return n - 1; });
+        TableLogic logic(game.hostLink(), game.hostEnvironment(), [](int n) { return n - 1; });
         game.attachHostTable(logic);
         game.seatEveryone();
         game.start(5);
@@ -184,7 +184,7 @@ bool playRealGame(const QDir& dir)
     const std::uint64_t seed = seedWithABonus();
     screens::RealGame game(seed, {"Ann", "Bob", "Cecilia", "Dave"}, {});
     int next = 0;
-    TableLogic logic(game.hostEnvironment(), [&next](int n) { return (next += 5) % n; });
+    TableLogic logic(game.hostLink(), game.hostEnvironment(), [&next](int n) { return (next += 5) % n; });
     game.attachHostTable(logic);
     Tchat chat(logic);
     chat.show();
@@ -284,7 +284,7 @@ int main(int argc, char** argv)
     ScriptEnvironment env;
     // Fixed tumbling faces, so the screenshots come out the same every time.
     int next = 0;
-    TableLogic logic(env, [&next](int n) { return (next += 5) % n; });
+    TableLogic logic(env, env, [&next](int n) { return (next += 5) % n; });
     Tchat chat(logic);
     Tgamestart start(logic);
     Tspylist spies(logic);

@@ -97,7 +97,7 @@ void TServer::Sock1Accept(TSock& listener)
     const int id = ++nextConnectionId_;
     sock->tag = slot;
     sock->onRead = [this, slot, id](TSock&, std::size_t) { tempsockRead(slot, id); };
-    sock->onInfo = [this, id](TSock&, TSock::InfoKind, const std::string& text) { tempsockInfo(id, text); };
+    sock->onInfo = [this, id](TSock&, TSock::InfoKind kind, const std::string&) { tempsockInfo(id, kind); };
     sock->onDisconnect = nullptr; // the component closes itself after the peer closed
     sock->onWrite = [this, slot, id](TSock&) {
         if (Connection* c = live(slot, id))
@@ -150,9 +150,9 @@ void TServer::tempsockRead(int slot, int id)
         dropConnection(slot, id, "too many messages waiting");
 }
 
-void TServer::tempsockInfo(int id, const std::string& text)
+void TServer::tempsockInfo(int id, TSock::InfoKind kind)
 {
-    if (text != kSocketClosed)
+    if (kind != TSock::InfoKind::Close)
         return;
     socktimer.queue().discard(id); // what it left waiting costs the others nothing
     engine_.connectionClosed(id);

@@ -90,7 +90,7 @@ private:
 
     void Sock1Accept(TSock& listener);
     void tempsockRead(int slot, int id);
-    void tempsockInfo(int id, const std::string& text);
+    void tempsockInfo(int id, TSock::InfoKind kind);
     void dropConnection(int slot, int id, const char* why = nullptr);
     void socktimerTick(const QueuedMessage& message);
     void timer1Timer();

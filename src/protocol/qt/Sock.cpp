@@ -22,6 +22,9 @@
 namespace zk {
 namespace {
 
+// The Close report's text, which the game's documents and logs name.
+constexpr const char* kSocketClosed = "Socket Closed";
+
 // How long a closed connection may keep flushing unsent bytes to a peer.
 constexpr int kLingerMs = 10000;
 
@@ -355,7 +358,7 @@ void TSock::close()
     }
     detachSocket(true);
     connected_ = false;
-    report(InfoKind::Close, std::string(kSocketClosed));
+    report(InfoKind::Close, kSocketClosed);
 }
 
 void TSock::onSocketConnected()

@@ -13,8 +13,8 @@
 //     TSock sock;
 //     sock.hostName = "127.0.0.1"; sock.portName = "7772";
 //     sock.onRead = [&](TSock& s, std::size_t) { framer.feed(s.receive(), queue); };
-//     sock.onInfo = [&](TSock&, TSock::InfoKind, const std::string& t) {
-//         if (t == kSocketClosed) closeWindow();
+//     sock.onInfo = [&](TSock&, TSock::InfoKind kind, const std::string&) {
+//         if (kind == TSock::InfoKind::Close) closeWindow(); // "Socket Closed"
 //     };
 //     sock.open();
 //     sock.send(msg::encode(msg::Chat{{seat, line}}));
@@ -42,6 +42,8 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/SockInfo.h"
+
 class QTcpServer;
 class QTcpSocket;
 
@@ -57,7 +59,8 @@ class TSock : public QObject {
 public:
     enum class SocketType { Stream, Datagram };
     enum class LineBreak { CRLF, CR, LF, Smart };
-    enum class InfoKind { Lookup, Connect, Close, Listen, Receive, Send, Accept, Error };
+    // What a report is about; decide by it, the text is for people.
+    using InfoKind = SockInfoKind;
 
     using Handler = std::function<void(TSock&)>;
     using ReadHandler = std::function<void(TSock&, std::size_t count)>;

@@ -3,6 +3,7 @@
 #include "game/DebugLog.h"
 #include "game/Timing.h"
 #include "protocol/Commands.h"
+#include "protocol/Port.h"
 #include "protocol/Text.h"
 #include "table/TableLogic.h"
 
@@ -17,11 +18,10 @@ constexpr std::size_t kMaxWaitingMessages = 4096;
 
 } // namespace
 
-TableConnection::TableConnection(TableLogic& logic, std::function<void()> changed)
-    : logic_(logic), changed_(std::move(changed)),
-      Timer1(kTableDrainIntervalMs, [this](const QueuedMessage& m) {
+TableConnection::TableConnection(TableLogic& logic)
+    : logic_(logic), Timer1(kTableDrainIntervalMs, [this](const QueuedMessage& m) {
           logic_.handleMessage(m.text);
-          changed_();
+          logic_.boardNotice().changed();
       })
 {
     sock.onRead = [this](TSock& s, std::size_t) {
@@ -30,7 +30,7 @@ TableConnection::TableConnection(TableLogic& logic, std::function<void()> change
         if (Timer1.queue().size() > kMaxWaitingMessages) {
             debugLog("table: the host sent more messages than can wait; the connection is closed");
             Timer1.queue().discard(0);
-            s.close(); // "Socket Closed": the table ends as when the host goes
+            s.close(); // reports Close: the table ends as when the host goes
             return;
         }
         Timer1.wake();
@@ -56,20 +56,28 @@ void TableConnection::sockInfo(TSock::InfoKind kind, const std::string& text)
     // An error before the connection was made: it could not be made.
     if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock.connected())
         connectFailed(connectingTo_, text);
-    logic_.socketInfo(text);
+    logic_.socketInfo(kind);
 }
 
 void TableConnection::connectFailed(const std::string& address, std::string_view reason)
 {
-    // The table stays open and idle; this line tells the player why nothing
-    // happens.
-    const std::string line = "Could not connect to " + address + " (" + std::string(reason) + ").";
+    logic_.connectFailed(address, reason); // address may be connectingTo_ itself
     connectingTo_.clear();
-    logic_.chat().addLineToChat(line, kSystemColour);
-    changed_();
+    logic_.boardNotice().changed();
 }
 
-bool TableConnection::connectTo(std::string_view address, int port)
+bool TableConnection::connectTo(std::string_view address)
+{
+    // "HOST" or "HOST:PORT" (a game picked from the network list): without a
+    // port, the game's port. Text that is neither is looked up as it stands,
+    // and the chat says that it was not found.
+    const auto target = splitHostPort(address);
+    if (!target)
+        return openTo(address, gamePort());
+    return openTo(target->host, target->port != 0 ? target->port : gamePort());
+}
+
+bool TableConnection::openTo(std::string_view address, int port)
 {
     sock.hostName = fromCp1252(address);
     sock.portName = std::to_string(port);

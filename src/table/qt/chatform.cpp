@@ -103,6 +103,7 @@ Tchat::Tchat(TableLogic& logic, QWidget* parent) : QMainWindow(parent), logic_(l
     resize(layout::kClientSize.width(), layout::kClientSize.height() + menuBar()->sizeHint().height());
     mychat_->setFocus();
     refresh();
+    redraw_ = logic_.boardNotice().listen([this] { refresh(); });
 }
 
 Tchat::~Tchat() = default;
@@ -363,8 +364,7 @@ void Tchat::buildPopups()
 
 void Tchat::acted()
 {
-    refresh();
-    emit boardChanged();
+    logic_.boardNotice().changed();
 }
 
 void Tchat::refresh()

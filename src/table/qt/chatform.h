@@ -2,11 +2,10 @@
 // phrase buttons, the chat display and the entry field.
 //
 // It draws logic.board() and hands every action of the player to the table
-// logic; it keeps no game state of its own. The app owns the logic and its
-// TableEnvironment, and calls refresh() after anything changed the Board from
-// outside the window (each dispatched host message, the settings applied).
-// What the window itself does to the Board it redraws at once and announces
-// with boardChanged(), so the app can refresh the other table windows.
+// logic; it keeps no game state of its own. It redraws on the Board's notice
+// (logic.boardNotice()), which the connection gives after each host message
+// and the window itself after each action of the player, so the other table
+// windows redraw by the same route.
 // What belongs to the app (the tally, phrase editor, help, about, host-or-join
 // and spy list windows, the logo's web page, saving the bounds) is asked for
 // by signals.
@@ -15,7 +14,7 @@
 //     QObject::connect(&chat, &zk::Tchat::aboutRequested, &about, &QWidget::show);
 //     chat.show();
 //     logic.handleMessage(line);
-//     chat.refresh();
+//     logic.boardNotice().changed(); // chat.refresh()
 //
 // Size guard: the client area (below the menu bar) never gets smaller than
 // 676 x 489, the board panel with its one-pixel margin, so the whole board
@@ -28,6 +27,7 @@
 #include <array>
 
 #include "game/Options.h" // kTextSizes
+#include "table/BoardNotice.h"
 
 class QAction;
 class QActionGroup;
@@ -75,8 +75,6 @@ public slots:
     void resetScreenLocation();
 
 signals:
-    // The window changed the Board (a click, a key, a menu item).
-    void boardChanged();
     // The first time the window is shown (the command line is read then).
     void firstShown();
     // The player turned "Speak Chat Lines" on or off.
@@ -100,7 +98,8 @@ private:
     void buildBoardWidgets();
     void buildKeys();
     void buildPopups();
-    // After an action of the player: redraw and tell the app.
+    // After an action of the player: the Board's notice (every table window
+    // redraws).
     void acted();
     void openSeatMenu(int seat, QPoint globalPos);
     void openChatterMenu();
@@ -110,6 +109,7 @@ private:
     void syncMenus();
 
     TableLogic& logic_;
+    BoardNotice::Listening redraw_;
     BoardPanel* board_ = nullptr;
     ChatView* mainchat_ = nullptr;
     ChatEntry* mychat_ = nullptr;

@@ -59,8 +59,7 @@ Tgamestart::Tgamestart(TableLogic& logic, QWidget* parent)
         const int limit = kLimitBoxes[i];
         connect(box, &QAbstractButton::clicked, this, [this, limit] {
             logic_.startOptions().limitBoxClick(limit);
-            refresh();
-            emit boardChanged();
+            logic_.boardNotice().changed();
         });
         box->setToolTip(
             QStringLiteral("Key %1").arg(limit == 0 ? QStringLiteral("0 or U") : QString::number(limit)));
@@ -78,10 +77,10 @@ Tgamestart::Tgamestart(TableLogic& logic, QWidget* parent)
     start_->move((kWindowSize.width() - start_->width()) / 2, 161);
     connect(start_, &QAbstractButton::clicked, this, [this] {
         logic_.startOptions().startGameClick();
-        refresh();
-        emit boardChanged();
+        logic_.boardNotice().changed();
     });
     refresh();
+    redraw_ = logic_.boardNotice().listen([this] { refresh(); });
 }
 
 void Tgamestart::keyPressEvent(QKeyEvent* event)
@@ -137,7 +136,7 @@ void Tgamestart::closeEvent(QCloseEvent* event)
     // The frame's close box only hides the window; the choice stays.
     logic_.startOptions().startWindowClosed();
     event->accept();
-    emit boardChanged();
+    logic_.boardNotice().changed();
 }
 
 } // namespace zk

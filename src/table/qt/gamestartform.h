@@ -5,7 +5,8 @@
 // Unlimited) drawn from the Board's start window state, and the START GAME
 // picture button. A box click chooses the limit, START GAME starts the game;
 // both go to the table logic, which also hides the window through its
-// environment. Closing it by its frame only hides it.
+// environment. Closing it by its frame only hides it. It redraws on the
+// Board's notice, and gives it after each of its own changes.
 //
 //     zk::Tgamestart start(logic);
 //     // TableEnvironment::showStartGameWindow(): start.refresh(); start.show();
@@ -14,6 +15,8 @@
 #include <QWidget>
 
 #include <array>
+
+#include "table/BoardNotice.h"
 
 namespace zk {
 
@@ -29,10 +32,6 @@ public:
     // Shows the Board's tick boxes.
     void refresh();
 
-signals:
-    // The window changed the Board (a box, START GAME, closed by its frame).
-    void boardChanged();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     // 1, 2, 5 and 0 (or U) tick a limit; Enter or Space starts; Escape closes.
@@ -41,6 +40,7 @@ protected:
 
 private:
     TableLogic& logic_;
+    BoardNotice::Listening redraw_;
     std::array<TickBox*, 4> boxes_{}; // in the order 1, 2, 5, Unlimited
     PictureButton* start_ = nullptr;
 };

@@ -51,9 +51,10 @@ Tspylist::Tspylist(TableLogic& logic, QWidget* parent)
     remove_->setObjectName(QStringLiteral("popup_kickhim"));
     connect(remove_, &QAction::triggered, this, [this] {
         logic_.seatMenus().spyRemoveClick();
-        emit boardChanged();
+        logic_.boardNotice().changed();
     });
     refresh();
+    redraw_ = logic_.boardNotice().listen([this] { refresh(); });
 }
 
 void Tspylist::refresh()
@@ -78,7 +79,7 @@ void Tspylist::pointerAt(QPoint viewportPos)
     const int entry = index.isValid() ? index.row() : -1;
     if (entry != logic_.board().spyList.entryUnderPointer) {
         logic_.seatMenus().spyPointerOver(entry);
-        emit boardChanged();
+        logic_.boardNotice().changed();
     }
 }
 

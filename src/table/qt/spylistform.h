@@ -8,7 +8,9 @@
 //
 //     zk::Tspylist spies(logic);
 //     QObject::connect(&chat, &zk::Tchat::spyListRequested, &spies, &QWidget::show);
-//     spies.refresh(); // after the Board changed
+//     logic.boardNotice().changed(); // spies.refresh(), as every window that listens
+//
+// It gives the Board's notice after each of its own changes.
 #pragma once
 
 #include <QDialog>
@@ -16,6 +18,8 @@
 class QAction;
 class QListWidget;
 class QMenu;
+
+#include "table/BoardNotice.h"
 
 namespace zk {
 
@@ -29,10 +33,6 @@ public:
     // Shows the Board's entries and the enabling of "Remove From Game".
     void refresh();
 
-signals:
-    // The window changed the Board (the entry under the pointer, a removal).
-    void boardChanged();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -41,6 +41,7 @@ private:
     void pointerAt(QPoint viewportPos);
 
     TableLogic& logic_;
+    BoardNotice::Listening redraw_;
     QListWidget* list_ = nullptr;
     QMenu* popup_ = nullptr;
     QAction* remove_ = nullptr;

@@ -43,12 +43,13 @@ std::string escaped(std::string_view bytes)
 class Wire;
 
 // A table logic whose connection is a line of the wire.
-class Table : public QuietEnvironment {
+class Table : public TableLink, public QuietEnvironment {
 public:
     Table(Wire& wire, std::string name) : wire_(wire), label(std::move(name)) {}
 
-    bool sendToHost(std::string_view bytes) override;
-    bool connectToHost(std::string_view) override;
+    bool send(std::string_view bytes) override;
+    bool connectTo(std::string_view) override;
+    void openLobby() override {}
     void closeProgram() override { closed = true; }
 
     // Plays the own turn when it may act: a roll, the first category
@@ -72,7 +73,7 @@ public:
 
     Wire& wire_;
     std::string label;
-    TableLogic logic{*this, [](int n) { return n - 1; }, [] { return std::chrono::milliseconds(0); }};
+    TableLogic logic{*this, *this, [](int n) { return n - 1; }, [] { return std::chrono::milliseconds(0); }};
     int connection = 0;
     bool closed = false;
 };
@@ -204,7 +205,7 @@ private:
                 conn = 0;
         }
         if (Table* table = tables_[id])
-            table->logic.socketInfo("Socket Closed");
+            table->logic.socketInfo(SockInfoKind::Close);
         tables_[id] = nullptr;
     }
 
@@ -215,7 +216,7 @@ private:
     int lastId_ = 0;
 };
 
-bool Table::sendToHost(std::string_view bytes)
+bool Table::send(std::string_view bytes)
 {
     if (connection == 0)
         return false;
@@ -223,7 +224,7 @@ bool Table::sendToHost(std::string_view bytes)
     return true;
 }
 
-bool Table::connectToHost(std::string_view)
+bool Table::connectTo(std::string_view)
 {
     wire_.connect(this);
     return true;

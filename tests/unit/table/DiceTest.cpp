@@ -204,7 +204,7 @@ TEST_F(Dice, ReleasesThatChangeNothing)
 
 TEST_F(Dice, NobodyHoldsBeforeTheLogin)
 {
-    TableLogic idle(env);
+    TableLogic idle(env, env);
     idle.processParams({"Bob"});
     env.clear();
     idle.dieRelease(1, MouseButton::Left);
@@ -256,7 +256,7 @@ TEST_F(Dice, TumblingDrawsRandomFacesWithoutTouchingTheRecords)
 
 TEST_F(Dice, ASpectatorWatchesButCannotAct)
 {
-    TableLogic spy(env);
+    TableLogic spy(env, env);
     spy.processParams({"Cat", "10.0.0.5", "false"});
     spy.handleMessage(host::sendlogininfo(7));
     spy.handleMessage(host::nextplayer(3, 1, {1, 2, 3}));
@@ -275,7 +275,7 @@ TEST_F(Dice, ASpectatorWatchesButCannotAct)
 
 TEST_F(Dice, APlayerWhoIsNotOnTurnSeesTheKeptDiceRaised)
 {
-    TableLogic other(env);
+    TableLogic other(env, env);
     other.processParams({"Ann", "127.0.0.1", "true"});
     other.handleMessage(host::sendlogininfo(1));
     other.handleMessage(host::existing(3, "Bob"));

@@ -191,7 +191,7 @@ TEST_F(GameFlow, SlotOneHasTheHostingTablesPowersWithoutHostingItself)
     host(host::winner({1}));
     EXPECT_TRUE(board().startButtonShown) << "and again after each game";
 
-    TableLogic seatTwo(env);
+    TableLogic seatTwo(env, env);
     seatTwo.processParams({"Cy", "10.0.0.5", "false"});
     seatTwo.handleMessage(host::sendlogininfo(2));
     EXPECT_FALSE(seatTwo.board().startButtonShown);
@@ -261,7 +261,7 @@ TEST_F(GameEnd, ASoleWinnerAndASoleLoser)
     EXPECT_EQ(board().winnerText, "You have Won the Game!");
     EXPECT_EQ(env.log, (std::vector<std::string>{"sound winner", "record own win", "highest 80"}));
 
-    TableLogic loser(env);
+    TableLogic loser(env, env);
     loser.processParams({"Bob", "127.0.0.1", "true"});
     loser.handleMessage(host::sendlogininfo(1));
     loser.handleMessage(host::existing(3, "Ann"));

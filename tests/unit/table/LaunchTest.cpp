@@ -24,7 +24,7 @@ TEST_F(Launch, NoArgumentsPlaysSoloAsYouAgainstTheLocalHost)
 TEST_F(Launch, OneOrTwoArgumentsStayIdle)
 {
     for (const auto& args : {std::vector<std::string>{"Bob"}, {"Bob", "10.0.0.5"}}) {
-        TableLogic fresh(env);
+        TableLogic fresh(env, env);
         env.clear();
         fresh.processParams(args);
         ASSERT_EQ(fresh.board().chat.lines.size(), 1u);
@@ -42,7 +42,7 @@ TEST_F(Launch, OnlyLowerCaseTrueHostsAndHostingIgnoresTheAddress)
     EXPECT_TRUE(state().hostFlag);
 
     for (const char* flag : {"True", "TRUE", "false"}) {
-        TableLogic joiner(env);
+        TableLogic joiner(env, env);
         env.clear();
         joiner.processParams({"Ann", "10.0.0.5", flag});
         EXPECT_EQ(env.log, (std::vector<std::string>{"connect 10.0.0.5", "lobby connection"})) << flag;
@@ -82,11 +82,22 @@ TEST_F(Launch, ATerminatorByteInTheNameCannotSplitTheLogin)
 
 TEST_F(Launch, SocketClosedEndsTheProgramOtherTextsDoNot)
 {
-    logic.socketInfo("Non-Blocking Socket Connected");
-    logic.socketInfo("Error #111 (ECONNREFUSED)");
+    logic.socketInfo(SockInfoKind::Connect);
+    logic.socketInfo(SockInfoKind::Error);
     EXPECT_FALSE(env.has("close"));
-    logic.socketInfo("Socket Closed");
+    logic.socketInfo(SockInfoKind::Close);
     EXPECT_TRUE(env.has("close"));
+}
+
+TEST_F(Launch, AConnectionThatCannotBeMadeIsToldInTheChatAndTheTableStays)
+{
+    logic.processParams({"Bob", "10.0.0.5", "false"});
+    env.clear();
+    logic.connectFailed("10.0.0.5", "Error #111 (ECONNREFUSED)");
+    logic.socketInfo(SockInfoKind::Error);
+    EXPECT_EQ(lastLine(), "Could not connect to 10.0.0.5 (Error #111 (ECONNREFUSED)).");
+    EXPECT_EQ(board().chat.lines.back().colour, kSystemColour);
+    EXPECT_TRUE(env.log.empty()) << "nothing closes, nothing is sent";
 }
 
 TEST_F(Launch, GameIsFullShowsTheMessageAndEnds)

@@ -18,7 +18,7 @@ protected:
 
 TEST_F(ScoreCard, AClickOnAnOpenCategorySendsItOnce)
 {
-    TableLogic other(env);
+    TableLogic other(env, env);
     other.handleMessage(host::sendlogininfo(3));
     other.handleMessage(host::nextplayer(3, 2, {2}));
     other.categoryBarClick(2); // the bar chooses like the button

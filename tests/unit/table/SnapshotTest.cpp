@@ -129,7 +129,7 @@ TEST_F(Snapshot, ScoresShowAboveZeroAndOutsidersAreMarked)
 
 TEST_F(Snapshot, ASpectatorGetsNoWaitingNotice)
 {
-    TableLogic spy(env);
+    TableLogic spy(env, env);
     spy.handleMessage(host::sendlogininfo(8));
     spy.handleMessage(loadscores(8, {true, true, false, false, false, false},
                                  {kUnscored, kUnscored, kUnscored, kUnscored, kUnscored, kUnscored}));

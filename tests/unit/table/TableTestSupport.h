@@ -15,8 +15,9 @@
 
 namespace zk::test {
 
-// Records every request of the table logic, in order.
-class Outbox : public TableEnvironment {
+// Records every request of the table logic, to its link and to the program
+// around it, in order.
+class Outbox : public TableLink, public TableEnvironment {
 public:
     std::vector<std::string> sent; // whole messages, terminators included
     std::vector<std::string> sounds;
@@ -24,7 +25,7 @@ public:
     bool socketOpen = true;       // false: sends fail as on a never-opened socket
     bool canListen = true;
 
-    bool sendToHost(std::string_view bytes) override
+    bool send(std::string_view bytes) override
     {
         log.push_back("send " + std::string(bytes));
         if (!socketOpen)
@@ -32,12 +33,12 @@ public:
         sent.emplace_back(bytes);
         return true;
     }
-    bool startHostListening() override { return note("listen"), canListen; }
-    bool connectToHost(std::string_view address) override
+    bool connectTo(std::string_view address) override
     {
         return note("connect " + std::string(address)), true;
     }
-    void openLobbyConnection() override { note("lobby connection"); }
+    void openLobby() override { note("lobby connection"); }
+    bool startHostListening() override { return note("listen"), canListen; }
     void showMessage(std::string_view text) override { note("message " + std::string(text)); }
     void showMessageThenClose(std::string_view text) override
     {
@@ -187,7 +188,7 @@ protected:
     Outbox env;
     std::chrono::milliseconds now{100000};
     std::deque<int> scriptedRandom; // values in 0..n-1 handed out in order
-    TableLogic logic{env,
+    TableLogic logic{env, env,
                      [this](int n) {
                          int v = 0;
                          if (!scriptedRandom.empty()) {

@@ -1,7 +1,7 @@
 // Shared by the table window tests: the three real windows over a real
-// TableLogic whose environment records every request (the outbox of the
-// logic tests) and shows the start-game window when the logic asks, as the
-// program does. Host messages are built with the logic tests' helpers.
+// TableLogic whose link and environment record every request (the outbox of
+// the logic tests) and shows the start-game window when the logic asks, as
+// the program does; the windows redraw on the Board's notice. Host messages are built with the logic tests' helpers.
 #pragma once
 
 #include <QApplication>
@@ -40,7 +40,7 @@ class TableWindowTest : public ::testing::Test {
 protected:
     WindowOutbox env;
     std::chrono::milliseconds now{100000};
-    TableLogic logic{env, [](int n) { return n - 1; }, [this] { return now; }};
+    TableLogic logic{env, env, [](int n) { return n - 1; }, [this] { return now; }};
     Tchat chat{logic};
     Tgamestart start{logic};
     Tspylist spies{logic};
@@ -48,11 +48,6 @@ protected:
     void SetUp() override
     {
         env.startWindow = &start;
-        // As the program does: what one window changes, the others show.
-        QObject::connect(&chat, &Tchat::boardChanged, &start, &Tgamestart::refresh);
-        QObject::connect(&chat, &Tchat::boardChanged, &spies, &Tspylist::refresh);
-        QObject::connect(&start, &Tgamestart::boardChanged, &chat, &Tchat::refresh);
-        QObject::connect(&spies, &Tspylist::boardChanged, &chat, &Tchat::refresh);
         chat.move(0, 0);
         chat.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&chat));
@@ -68,11 +63,11 @@ protected:
 
     const Board& board() const { return logic.board(); }
 
-    // One host message, then the refresh the program makes after each.
+    // One host message, then the Board's notice, as the connection gives it.
     void host(const std::string& message)
     {
         logic.handleMessage(message);
-        refreshAll();
+        logic.boardNotice().changed();
     }
     void refreshAll()
     {
