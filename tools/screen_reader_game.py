@@ -1,57 +1,22 @@
 """The driver of tools/screen-reader-game, run inside its D-Bus session:
 starts the AT-SPI bus, Orca and the game, and plays a solo game by keys."""
-import json
 import os
-import socket
 import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "bench"))
+from measure import Automation  # noqa: E402  the game's automation channel
 
 box = os.environ["ZK_BOX"]
 program = os.environ["ZK_PROGRAM"]
 
 
-class Automation:
-    """The game's automation channel (ZONKARDS_AUTOMATION), for reading the board."""
-
-    def __init__(self, path):
-        self.server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.server.bind(path)
-        self.server.listen(1)
-        self.buffer = b""
-
-    def accept(self):
-        self.server.settimeout(60)
-        self.conn, _ = self.server.accept()
-        self.conn.settimeout(60)
-        self.line()
-
-    def line(self):
-        while b"\n" not in self.buffer:
-            chunk = self.conn.recv(65536)
-            if not chunk:
-                raise EOFError
-            self.buffer += chunk
-        line, self.buffer = self.buffer.split(b"\n", 1)
-        return line.decode("utf-8", "replace")
-
-    def command(self, text):
-        self.conn.sendall(text.encode() + b"\n")
-        while True:
-            answer = self.line()
-            if not answer.startswith("event "):
-                return answer
-
-    def board(self):
-        return json.loads(self.command("board"))
-
-    def wait(self, test, timeout=60):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            b = self.board()
-            if test(b):
-                return b
-            time.sleep(0.05)
+def wait(auto, test, timeout=60):
+    """The board once test(board) holds, or None after the timeout."""
+    try:
+        return auto.wait_board(test, timeout)
+    except TimeoutError:
         return None
 
 
@@ -95,38 +60,38 @@ def main():
                "runpy.run_path('/usr/bin/orca', run_name='__main__')\n") % (log, log)
     orca = subprocess.Popen(["/usr/bin/python3", "-c", wrapper], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(4)
-    auto = Automation(os.path.join(box, "auto.sock"))
+    auto = Automation(box)
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
                ZONKARDS_AUTOMATION=os.path.join(box, "auto.sock"), ZONKARDS_DATA_DIR=box,
                XDG_RUNTIME_DIR=box, ZONKARDS_PORT=str(20000 + os.getpid() % 20000))
     game = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     auto.accept()
-    auto.wait(lambda b: b["startButton"])
+    wait(auto, lambda b: b["startButton"])
     time.sleep(2)
     key("ctrl+r")        # Start: the start window opens
     time.sleep(1)
     key("Return", "Zonkards - Start Game")  # with the limit it shows
     for turn in range(1, 8):
         print("screen-reader-game: turn", turn, file=sys.stderr)
-        if not auto.wait(lambda b: own_turn(b) or b["winnerPanel"], 180) or auto.board()["winnerPanel"]:
+        if not wait(auto, lambda b: own_turn(b) or b["winnerPanel"], 180) or auto.board()["winnerPanel"]:
             break
         time.sleep(1.5)
         key("ctrl+r")
-        if not auto.wait(lambda b: b["rollCount"] >= 1):
+        if not wait(auto, lambda b: b["rollCount"] >= 1):
             break
         time.sleep(1)
         if turn in (1, 2):
             key("ctrl+r")  # no category yet: the prompt asks
-            auto.wait(lambda b: b["prompt"], 5)
+            wait(auto, lambda b: b["prompt"], 5)
             time.sleep(2)
             if turn == 1:
                 key("n")   # declined, then a category and the rolls
             else:
                 key("y")   # all five again; the third roll then needs a category
-                auto.wait(lambda b: b["rollCount"] >= 2, 10)
+                wait(auto, lambda b: b["rollCount"] >= 2, 10)
                 time.sleep(1)
                 key("ctrl+r")
-                auto.wait(lambda b: b["prompt1"], 5)
+                wait(auto, lambda b: b["prompt1"], 5)
                 time.sleep(2)
                 key("Return")
         if turn == 3:
@@ -141,7 +106,7 @@ def main():
                 key("Right")
                 time.sleep(0.7)
             key("Return")
-            auto.wait(lambda b: b["prompt"], 5)
+            wait(auto, lambda b: b["prompt"], 5)
             time.sleep(3)
             key("n")
             time.sleep(1.5)
@@ -155,12 +120,12 @@ def main():
         if open_rows and not b["selectedCategory"]:  # one row left is chosen by itself
             choice = turn if turn in open_rows else open_rows[0]
             key("alt+%d" % choice)
-            auto.wait(lambda b: b["selectedCategory"] == choice or turn_over(b), 5)
+            wait(auto, lambda b: b["selectedCategory"] == choice or turn_over(b), 5)
             time.sleep(2)
         while not turn_over(auto.board()):
             key("ctrl+r")
             time.sleep(2.5)
-    auto.wait(lambda b: b["winnerPanel"], 180)
+    wait(auto, lambda b: b["winnerPanel"], 180)
     time.sleep(6)          # Orca writes its log as it goes
     auto.conn.sendall(b"quit\n")
     game.wait(timeout=30)

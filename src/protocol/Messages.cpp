@@ -2,87 +2,93 @@
 
 namespace zk::msg {
 
-void FieldSource::number(int& out)
+FieldSource& FieldSource::number(int& out)
 {
     if (bad_)
-        return;
+        return *this;
     const auto v = r_.number();
     if (!v) {
         bad_ = true;
-        return;
+        return *this;
     }
     out = *v;
     ++count_;
+    return *this;
 }
 
-void FieldSource::text(std::string& out)
+FieldSource& FieldSource::text(std::string& out)
 {
     if (bad_)
-        return;
+        return *this;
     out = std::string(r_.text());
     ++count_;
+    return *this;
 }
 
-void FieldSource::decimal(Decimal& out)
+FieldSource& FieldSource::decimal(Decimal& out)
 {
     if (bad_)
-        return;
+        return *this;
     out.text = std::string(r_.text());
     if (!parseDecimal(out.text)) {
         bad_ = true;
-        return;
+        return *this;
     }
     ++count_;
+    return *this;
 }
 
-void FieldSource::rest(std::string& out)
+FieldSource& FieldSource::rest(std::string& out)
 {
     if (bad_)
-        return;
+        return *this;
     out = std::string(r_.rest());
     ++count_;
+    return *this;
 }
 
-void FieldSource::numbers(std::vector<int>& out, List form)
+FieldSource& FieldSource::numbers(std::vector<int>& out, List form)
 {
     if (bad_)
-        return;
+        return *this;
     // Nothing after the fields before is no list at all, not an empty one.
     if (form == List::ZeroWhenEmptyOptional && r_.atEnd())
-        return;
+        return *this;
     const bool dropZeros = form != List::ZeroWhenEmptyOptional;
     while (!r_.atEnd()) {
         const auto n = r_.number();
         if (!n) {
             bad_ = true;
-            return;
+            return *this;
         }
         if (*n != 0 || !dropZeros)
             out.push_back(*n);
     }
     ++count_;
+    return *this;
 }
 
 // Die pairs to the end of the message; a pair naming die 0 is not kept.
-void FieldSource::pairs(std::vector<DiePair>& out)
+FieldSource& FieldSource::pairs(std::vector<DiePair>& out)
 {
     if (bad_)
-        return;
+        return *this;
     while (!r_.atEnd()) {
         const auto die = r_.number();
         const auto face = die ? r_.number() : std::nullopt;
         if (!face) {
             bad_ = true;
-            return;
+            return *this;
         }
         if (*die != 0)
             out.push_back({*die, *face});
     }
     ++count_;
+    return *this;
 }
 
 // One CMD_loadscores group per "+" piece; an empty piece carries nothing.
-void FieldSource::scoreGroups(std::vector<ScoreGroup>& out)
+FieldSource& FieldSource::scoreGroups(std::vector<ScoreGroup>& out)
 {
     while (!bad_ && !r_.atEnd()) {
         const std::string_view piece = r_.text();
@@ -99,7 +105,7 @@ void FieldSource::scoreGroups(std::vector<ScoreGroup>& out)
         const auto seat = parseDecimal(parts[0]);
         if (!seat) {
             bad_ = true;
-            return;
+            return *this;
         }
         ScoreGroup g;
         g.seat = *seat;
@@ -121,9 +127,10 @@ void FieldSource::scoreGroups(std::vector<ScoreGroup>& out)
         if (!bad_)
             ++count_;
     }
+    return *this;
 }
 
-void FieldWriter::numbers(const std::vector<int>& values, List form)
+FieldWriter& FieldWriter::numbers(const std::vector<int>& values, List form)
 {
     if (values.empty() && form != List::ZeroEnded)
         w_.field(0);
@@ -131,19 +138,21 @@ void FieldWriter::numbers(const std::vector<int>& values, List form)
         w_.field(n);
     if (form == List::ZeroEnded)
         w_.field(0);
+    return *this;
 }
 
-void FieldWriter::pairs(const std::vector<DiePair>& pairs)
+FieldWriter& FieldWriter::pairs(const std::vector<DiePair>& pairs)
 {
     if (pairs.empty()) {
         w_.field(0).field(0);
-        return;
+        return *this;
     }
     for (const DiePair& p : pairs)
         w_.field(p.die).field(p.face);
+    return *this;
 }
 
-void FieldWriter::scoreGroups(const std::vector<ScoreGroup>& groups)
+FieldWriter& FieldWriter::scoreGroups(const std::vector<ScoreGroup>& groups)
 {
     for (const ScoreGroup& g : groups) {
         std::string group = std::to_string(g.seat);
@@ -157,6 +166,7 @@ void FieldWriter::scoreGroups(const std::vector<ScoreGroup>& groups)
         }
         w_.field(group);
     }
+    return *this;
 }
 
 std::string ColouredText::format() const

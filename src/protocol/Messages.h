@@ -108,14 +108,7 @@ struct LoginInfo {
     std::string slot; // the host reads it as text and ignores it
     std::string version;
     std::string name; // (rest)
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.text(m.slot);
-        c.text(m.version);
-        c.raw(m.name);
-    }
+    static void fields(auto& c, auto& m) { c.text(m.slot).text(m.version).raw(m.name); }
     friend bool operator==(const LoginInfo&, const LoginInfo&) = default;
 };
 
@@ -125,14 +118,7 @@ struct KickHim {
     enum Field { Sender = 1, Target };
     int sender = 0;
     int target = 0;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.sender);
-        c.number(m.target);
-        c.separator();
-    }
+    static void fields(auto& c, auto& m) { c.number(m.sender).number(m.target).separator(); }
     friend bool operator==(const KickHim&, const KickHim&) = default;
 };
 
@@ -143,13 +129,7 @@ struct SlotLine {
     enum Field { Slot = 1, Line };
     int slot = 0;
     std::string line; // (rest)
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.slot);
-        c.rest(m.line);
-    }
+    static void fields(auto& c, auto& m) { c.number(m.slot).rest(m.line); }
     friend bool operator==(const SlotLine&, const SlotLine&) = default;
 };
 // CMD_chat slot; text "|" colour (rest) -- a typed line
@@ -170,14 +150,7 @@ struct StartGame {
     enum Field { Starter = 1, Limit };
     std::string starter;
     std::string limit; // "0" unlimited; read as text by both sides
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.text(m.starter);
-        c.text(m.limit);
-        c.separator();
-    }
+    static void fields(auto& c, auto& m) { c.text(m.starter).text(m.limit).separator(); }
     friend bool operator==(const StartGame&, const StartGame&) = default;
 };
 
@@ -190,12 +163,9 @@ struct JustWatch {
         {{Mode::Watch, "1"}, {Mode::Play, "2"}}};
     int seat = 0;
     Mode mode = Mode::Other; // (rest)
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
+    static void fields(auto& c, auto& m)
     {
-        c.number(m.seat);
-        c.choice(m.mode, kModes, Mode::Other, Extent::Rest);
+        c.number(m.seat).choice(m.mode, kModes, Mode::Other, Extent::Rest);
     }
     friend bool operator==(const JustWatch&, const JustWatch&) = default;
 };
@@ -208,13 +178,7 @@ struct RollTheDice {
     enum Field { Seat = 1, Dice };
     int seat = 0;
     std::vector<int> dice;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.seat);
-        c.numbers(m.dice, List::ZeroWhenEmptyOptional);
-    }
+    static void fields(auto& c, auto& m) { c.number(m.seat).numbers(m.dice, List::ZeroWhenEmptyOptional); }
     friend bool operator==(const RollTheDice&, const RollTheDice&) = default;
 };
 
@@ -224,14 +188,7 @@ struct SelectCat {
     enum Field { Seat = 1, Category };
     int seat = 0;
     int category = 0;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.seat);
-        c.number(m.category);
-        c.separator();
-    }
+    static void fields(auto& c, auto& m) { c.number(m.seat).number(m.category).separator(); }
     friend bool operator==(const SelectCat&, const SelectCat&) = default;
 };
 
@@ -246,13 +203,7 @@ struct PlayASound {
     static PlayASound chatter(int slot, int item) { return {slot, "wave" + std::to_string(item) + "+"}; }
     // The sound's name: its text up to a "+".
     std::string_view name() const { return std::string_view(sound).substr(0, sound.find('+')); }
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.slot);
-        c.rest(m.sound);
-    }
+    static void fields(auto& c, auto& m) { c.number(m.slot).rest(m.sound); }
     friend bool operator==(const PlayASound&, const PlayASound&) = default;
 };
 
@@ -263,24 +214,14 @@ struct SendLoginInfo {
     static constexpr std::string_view command = "CMD_sendlogininfo";
     enum Field { Slot = 1 };
     int slot = 0;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.slot);
-    }
+    static void fields(auto& c, auto& m) { c.number(m.slot); }
     friend bool operator==(const SendLoginInfo&, const SendLoginInfo&) = default;
 };
 
 // CMD_full (none) -- a tenth connection; then closed
 struct Full {
     static constexpr std::string_view command = "CMD_full";
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self&)
-    {
-        c.separator();
-    }
+    static void fields(auto& c, auto&) { c.separator(); }
     friend bool operator==(const Full&, const Full&) = default;
 };
 
@@ -290,13 +231,7 @@ struct SlotName {
     enum Field { Slot = 1, Name };
     int slot = 0;
     std::string name;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.slot);
-        c.rest(m.name);
-    }
+    static void fields(auto& c, auto& m) { c.number(m.slot).rest(m.name); }
     friend bool operator==(const SlotName&, const SlotName&) = default;
 };
 // CMD_newplayerinfo slot; name(rest) -- to all: someone logged in
@@ -321,23 +256,13 @@ struct HaveWrongVersion {
     static constexpr std::string_view command = "CMD_havewrongversion";
     enum Field { Name = 1 };
     std::string name;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.rest(m.name);
-    }
+    static void fields(auto& c, auto& m) { c.rest(m.name); }
     friend bool operator==(const HaveWrongVersion&, const HaveWrongVersion&) = default;
 };
 // CMD_wrongversion (none) -- to the newcomer
 struct WrongVersion {
     static constexpr std::string_view command = "CMD_wrongversion";
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self&)
-    {
-        c.separator();
-    }
+    static void fields(auto& c, auto&) { c.separator(); }
     friend bool operator==(const WrongVersion&, const WrongVersion&) = default;
 };
 
@@ -353,17 +278,15 @@ struct LoadStats {
     Decimal round;
     int category = 0;
     std::vector<DiePair> dice;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
+    static void fields(auto& c, auto& m)
     {
-        c.number(m.addressee);
-        c.number(m.seat);
-        c.decimal(m.limit);
-        c.number(m.rolls);
-        c.decimal(m.round);
-        c.number(m.category);
-        c.pairs(m.dice);
+        c.number(m.addressee)
+            .number(m.seat)
+            .decimal(m.limit)
+            .number(m.rolls)
+            .decimal(m.round)
+            .number(m.category)
+            .pairs(m.dice);
     }
     friend bool operator==(const LoadStats&, const LoadStats&) = default;
 };
@@ -377,13 +300,7 @@ struct LoadScores {
     enum Field { Addressee = 1, Groups };
     int addressee = 0;
     std::vector<ScoreGroup> groups; // the last one may be cut short
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.addressee);
-        c.scoreGroups(m.groups);
-    }
+    static void fields(auto& c, auto& m) { c.number(m.addressee).scoreGroups(m.groups); }
     friend bool operator==(const LoadScores&, const LoadScores&) = default;
 };
 
@@ -394,12 +311,9 @@ struct JustWatching {
     int seat = 0;
     bool watching = false; // "1"; any other flag plays again
     static constexpr std::array<std::pair<bool, std::string_view>, 2> kFlags{{{true, "1"}, {false, "2"}}};
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
+    static void fields(auto& c, auto& m)
     {
-        c.number(m.seat);
-        c.choice(m.watching, kFlags, false, Extent::Field);
+        c.number(m.seat).choice(m.watching, kFlags, false, Extent::Field);
     }
     friend bool operator==(const JustWatching&, const JustWatching&) = default;
 };
@@ -413,13 +327,9 @@ struct NextPlayer {
     int seat = 0;
     std::string round;
     std::vector<int> categories;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
+    static void fields(auto& c, auto& m)
     {
-        c.number(m.seat);
-        c.text(m.round);
-        c.numbers(m.categories, List::ZeroWhenEmpty);
+        c.number(m.seat).text(m.round).numbers(m.categories, List::ZeroWhenEmpty);
     }
     friend bool operator==(const NextPlayer&, const NextPlayer&) = default;
 };
@@ -430,14 +340,7 @@ struct SelectedCat {
     enum Field { Seat = 1, Category };
     int seat = 0;
     int category = 0;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.seat);
-        c.number(m.category);
-        c.separator();
-    }
+    static void fields(auto& c, auto& m) { c.number(m.seat).number(m.category).separator(); }
     friend bool operator==(const SelectedCat&, const SelectedCat&) = default;
 };
 
@@ -446,13 +349,7 @@ struct NeedCat {
     static constexpr std::string_view command = "CMD_needcat";
     enum Field { Seat = 1 };
     int seat = 0;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.seat);
-        c.separator();
-    }
+    static void fields(auto& c, auto& m) { c.number(m.seat).separator(); }
     friend bool operator==(const NeedCat&, const NeedCat&) = default;
 };
 
@@ -464,14 +361,7 @@ struct CreateDice {
     int seat = 0;
     int rolls = 0;
     std::vector<DiePair> dice;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.seat);
-        c.number(m.rolls);
-        c.pairs(m.dice);
-    }
+    static void fields(auto& c, auto& m) { c.number(m.seat).number(m.rolls).pairs(m.dice); }
     friend bool operator==(const CreateDice&, const CreateDice&) = default;
 };
 
@@ -484,15 +374,9 @@ struct Zonkard {
     Decimal points;
     int rolls = 3;
     std::vector<DiePair> dice;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
+    static void fields(auto& c, auto& m)
     {
-        c.number(m.seat);
-        c.decimal(m.total);
-        c.decimal(m.points);
-        c.number(m.rolls);
-        c.pairs(m.dice);
+        c.number(m.seat).decimal(m.total).decimal(m.points).number(m.rolls).pairs(m.dice);
     }
     friend bool operator==(const Zonkard&, const Zonkard&) = default;
 };
@@ -505,15 +389,9 @@ struct ScoreReport {
     Decimal total;
     Decimal points;
     int category = 0;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
+    static void fields(auto& c, auto& m)
     {
-        c.number(m.seat);
-        c.decimal(m.total);
-        c.decimal(m.points);
-        c.number(m.category);
-        c.separator();
+        c.number(m.seat).decimal(m.total).decimal(m.points).number(m.category).separator();
     }
     friend bool operator==(const ScoreReport&, const ScoreReport&) = default;
 };
@@ -538,16 +416,14 @@ struct GotBonus {
     int category = 0;
     Decimal categoryScore;
     std::vector<DiePair> dice;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
+    static void fields(auto& c, auto& m)
     {
-        c.number(m.seat);
-        c.decimal(m.total);
-        c.decimal(m.points);
-        c.number(m.category);
-        c.decimal(m.categoryScore);
-        c.pairs(m.dice);
+        c.number(m.seat)
+            .decimal(m.total)
+            .decimal(m.points)
+            .number(m.category)
+            .decimal(m.categoryScore)
+            .pairs(m.dice);
     }
     friend bool operator==(const GotBonus&, const GotBonus&) = default;
 };
@@ -559,13 +435,7 @@ struct BonusEnd {
     enum Field { Seat = 1, Dice };
     int seat = 0;
     std::vector<DiePair> dice;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.number(m.seat);
-        c.pairs(m.dice);
-    }
+    static void fields(auto& c, auto& m) { c.number(m.seat).pairs(m.dice); }
     friend bool operator==(const BonusEnd&, const BonusEnd&) = default;
 };
 
@@ -576,13 +446,7 @@ struct Winner {
     static constexpr std::string_view command = "CMD_winner";
     enum Field { Seats = 1 };
     std::vector<int> seats;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.numbers(m.seats, List::ZeroEnded);
-        c.separator();
-    }
+    static void fields(auto& c, auto& m) { c.numbers(m.seats, List::ZeroEnded).separator(); }
     friend bool operator==(const Winner&, const Winner&) = default;
 };
 
@@ -591,12 +455,7 @@ struct Winner {
 struct RelayedLine {
     enum Field { Line = 1 };
     std::string line;
-    // The fields in order, read and written by the same description.
-    template <typename Codec, typename Self>
-    static void fields(Codec& c, Self& m)
-    {
-        c.rest(m.line);
-    }
+    static void fields(auto& c, auto& m) { c.rest(m.line); }
     friend bool operator==(const RelayedLine&, const RelayedLine&) = default;
 };
 // CMD_chat name " chats: " text "|" colour (rest)
@@ -616,17 +475,42 @@ struct ActionLine : RelayedLine {
 class FieldWriter {
 public:
     explicit FieldWriter(MessageWriter& w) : w_(w) {}
-    void number(int value) { w_.field(value); }
-    void text(const std::string& value) { w_.field(value); }
-    void decimal(const Decimal& value) { w_.field(value.text); }
-    void rest(const std::string& value) { w_.field(value); }
-    void raw(const std::string& value) { w_.rawField(value); }
-    void separator() { w_.separator(); }
-    void numbers(const std::vector<int>& values, List form);
-    void pairs(const std::vector<DiePair>& pairs);
-    void scoreGroups(const std::vector<ScoreGroup>& groups);
+    FieldWriter& number(int value)
+    {
+        w_.field(value);
+        return *this;
+    }
+    FieldWriter& text(const std::string& value)
+    {
+        w_.field(value);
+        return *this;
+    }
+    FieldWriter& decimal(const Decimal& value)
+    {
+        w_.field(value.text);
+        return *this;
+    }
+    FieldWriter& rest(const std::string& value)
+    {
+        w_.field(value);
+        return *this;
+    }
+    FieldWriter& raw(const std::string& value)
+    {
+        w_.rawField(value);
+        return *this;
+    }
+    FieldWriter& separator()
+    {
+        w_.separator();
+        return *this;
+    }
+    FieldWriter& numbers(const std::vector<int>& values, List form);
+    FieldWriter& pairs(const std::vector<DiePair>& pairs);
+    FieldWriter& scoreGroups(const std::vector<ScoreGroup>& groups);
     template <typename E, std::size_t N>
-    void choice(const E& value, const std::array<std::pair<E, std::string_view>, N>& names, const E&, Extent)
+    FieldWriter& choice(const E& value, const std::array<std::pair<E, std::string_view>, N>& names, const E&,
+                        Extent)
     {
         std::string_view name;
         for (const auto& [v, n] : names) {
@@ -634,6 +518,7 @@ public:
                 name = n;
         }
         w_.field(name);
+        return *this;
     }
 
 private:
@@ -645,19 +530,19 @@ private:
 class FieldSource {
 public:
     explicit FieldSource(FieldReader& r) : r_(r) {}
-    void number(int& out);
-    void text(std::string& out);
-    void decimal(Decimal& out);
-    void rest(std::string& out);
-    void raw(std::string& out) { rest(out); }
-    void separator() {} // trailing text is ignored
-    void numbers(std::vector<int>& out, List form);
-    void pairs(std::vector<DiePair>& out);
-    void scoreGroups(std::vector<ScoreGroup>& out);
+    FieldSource& number(int& out);
+    FieldSource& text(std::string& out);
+    FieldSource& decimal(Decimal& out);
+    FieldSource& rest(std::string& out);
+    FieldSource& raw(std::string& out) { return rest(out); }
+    FieldSource& separator() { return *this; } // trailing text is ignored
+    FieldSource& numbers(std::vector<int>& out, List form);
+    FieldSource& pairs(std::vector<DiePair>& out);
+    FieldSource& scoreGroups(std::vector<ScoreGroup>& out);
     // A name from the list, or `otherwise` for any other text.
     template <typename E, std::size_t N>
-    void choice(E& out, const std::array<std::pair<E, std::string_view>, N>& names, const E& otherwise,
-                Extent extent)
+    FieldSource& choice(E& out, const std::array<std::pair<E, std::string_view>, N>& names,
+                        const E& otherwise, Extent extent)
     {
         std::string name;
         if (extent == Extent::Rest)
@@ -669,6 +554,7 @@ public:
             if (n == name)
                 out = v;
         }
+        return *this;
     }
     int finish(bool& complete) const
     {
