@@ -74,10 +74,11 @@ void GameSession::wireWindows()
         return value ? toQt(*value) : QString();
     });
     download_.setInstallDirectoryProvider([this] { return installDirectory(); });
-    download_.setExitRequest([this] { closeProgram(); });
+    connect(&download_, &Tdownload::exitRequested, this, &GameSession::closeProgram);
     help_.setBackground(background);
     phrasesEditor_.setBackground(background);
-    phrasesEditor_.setNotify([this](const std::string& message) { notice(QString::fromStdString(message)); });
+    connect(&phrasesEditor_, &Tphrases::notice, this,
+            [this](const std::string& message) { notice(QString::fromStdString(message)); });
 
     // Whether a screen reader hears the others' chat lines: the player's
     // own key beside the saved options, written only when he changes it.
@@ -192,7 +193,7 @@ void GameSession::openHostJoin()
     if (!hostJoin_) {
         hostJoin_ = new Thostjoin(&chat_);
         hostJoin_->setBackground(backgroundPicture());
-        hostJoin_->setReleaseInstanceLock([this] {
+        connect(hostJoin_, &Thostjoin::releaseInstanceLockRequested, this, [this] {
             // The new copy reads the files at once: give it ours first.
             settings_.applyCloseRule();
             tallyRecords_.saveTo(tallyFilePath());
@@ -200,7 +201,7 @@ void GameSession::openHostJoin()
             if (options_.releaseInstance)
                 options_.releaseInstance();
         });
-        hostJoin_->setRestoreInstanceLock([this] {
+        connect(hostJoin_, &Thostjoin::restoreInstanceLockRequested, this, [this] {
             if (options_.restoreInstance)
                 options_.restoreInstance();
             if (logic_.state().hostFlag) {
@@ -210,7 +211,7 @@ void GameSession::openHostJoin()
                                .arg(QString::fromStdString(error)));
             }
         });
-        hostJoin_->setExitRequest([this] { closeProgram(); });
+        connect(hostJoin_, &Thostjoin::exitRequested, this, &GameSession::closeProgram);
         if (!options_.program.isEmpty())
             hostJoin_->setProgram(options_.program);
         hostJoin_->setBrowser(

@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -172,11 +173,6 @@ void Tdownload::setInstallDirectoryProvider(DirectoryProvider provider)
     installDir_ = std::move(provider);
 }
 
-void Tdownload::setExitRequest(ExitRequest request)
-{
-    exit_ = std::move(request);
-}
-
 void Tdownload::setInstallerRunner(const QString& program)
 {
     installerRunner_ = program;
@@ -222,8 +218,8 @@ void Tdownload::setIdleButtons()
 
 void Tdownload::requestExit()
 {
-    if (exit_)
-        exit_();
+    if (isSignalConnected(QMetaMethod::fromSignal(&Tdownload::exitRequested)))
+        emit exitRequested();
     else
         QCoreApplication::quit();
 }

@@ -41,8 +41,6 @@ public:
     using SettingLookup = std::function<QString(const QString& key)>;
     // The directory the installer is saved in.
     using DirectoryProvider = std::function<QString()>;
-    // Ends the game as File, Exit does.
-    using ExitRequest = std::function<void()>;
 
     enum class State { Idle, Downloading, Aborted, Finished };
 
@@ -55,8 +53,6 @@ public:
     void setSettingLookup(SettingLookup lookup);
     // Default: the program's own directory.
     void setInstallDirectoryProvider(DirectoryProvider provider);
-    // Default: QCoreApplication::quit().
-    void setExitRequest(ExitRequest request);
     // Starts `program` with the installer file's path followed by the
     // installer parameters, instead of the installer file itself. For tests,
     // and for systems that run Windows installers through another program.
@@ -81,6 +77,9 @@ public slots:
     void button_othersClick();
 
 signals:
+    // The game should end as File, Exit does (after "Play with Others"
+    // started the lobby). Unheard, the application quits.
+    void exitRequested();
     // Either status line changed; carries both as they now read.
     void statusChanged(const QString& line1, const QString& line2);
 
@@ -100,7 +99,6 @@ private:
 
     SettingLookup lookup_;
     DirectoryProvider installDir_;
-    ExitRequest exit_;
     QString installerRunner_;
 
     std::unique_ptr<HttpGet> get_;

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -117,21 +118,6 @@ Thostjoin::~Thostjoin() = default;
 void Thostjoin::setBackground(const QPixmap& picture)
 {
     applyBackground(this, picture);
-}
-
-void Thostjoin::setReleaseInstanceLock(Hook hook)
-{
-    release_ = std::move(hook);
-}
-
-void Thostjoin::setRestoreInstanceLock(Hook hook)
-{
-    restore_ = std::move(hook);
-}
-
-void Thostjoin::setExitRequest(Hook hook)
-{
-    exit_ = std::move(hook);
 }
 
 void Thostjoin::setProgram(const QString& program)
@@ -328,17 +314,15 @@ void Thostjoin::button_okClick()
         return;
     }
     // The new copy would refuse to run while this one holds the lock.
-    if (release_)
-        release_();
+    emit releaseInstanceLockRequested();
     if (!startProgram(program(), relaunchArguments(chosen), QString())) {
-        if (restore_)
-            restore_();
+        emit restoreInstanceLockRequested();
         showMessage(this, QStringLiteral("An Error has Occurred."));
         return;
     }
     accept();
-    if (exit_)
-        exit_();
+    if (isSignalConnected(QMetaMethod::fromSignal(&Thostjoin::exitRequested)))
+        emit exitRequested();
     else
         QCoreApplication::quit();
 }

@@ -41,18 +41,10 @@ namespace zk {
 class Thostjoin : public QDialog {
     Q_OBJECT
 public:
-    using Hook = std::function<void()>;
-
     explicit Thostjoin(QWidget* parent = nullptr);
     ~Thostjoin() override;
 
     void setBackground(const QPixmap& picture);
-    // Called right before the new copy is started, so that it may run.
-    void setReleaseInstanceLock(Hook hook);
-    // Called when the new copy could not be started and this copy goes on.
-    void setRestoreInstanceLock(Hook hook);
-    // Ends this copy as File, Exit does. Default: QCoreApplication::quit().
-    void setExitRequest(Hook hook);
     // The program to start. Default: this program's own file.
     void setProgram(const QString& program);
     // Searches the local network while the dialog is shown. Without one the
@@ -66,6 +58,15 @@ public:
     void setAddress(const QString& address);
     void setHost(bool host);
     HostJoinChoice choice() const;
+
+signals:
+    // Right before the new copy is started, so that it may run (heard at
+    // once: the copy starts when the handlers have returned).
+    void releaseInstanceLockRequested();
+    // The new copy could not be started and this copy goes on.
+    void restoreInstanceLockRequested();
+    // This copy should end as File, Exit does. Unheard, the application quits.
+    void exitRequested();
 
 public slots:
     // "OK": checks the entries, then starts the new copy and ends this one.
@@ -86,9 +87,6 @@ private:
     void join(QTreeWidgetItem* item);
     void showStatus();
 
-    Hook release_;
-    Hook restore_;
-    Hook exit_;
     QString program_;
     std::unique_ptr<LanBrowser> browser_;
     int ownPort_ = 0;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -24,9 +25,6 @@ Tphrases::Tphrases(QWidget* parent)
     setObjectName(QStringLiteral("Tphrases"));
     setWindowTitle(QStringLiteral("Zonkards - Phrase Buttons "));
     setModal(false);
-    notify_ = [this](const std::string& message) {
-        QMessageBox::warning(this, QStringLiteral("Zonkards"), QString::fromStdString(message));
-    };
 
     auto* form = new QFormLayout;
     for (int n = 1; n <= kPhraseCount; ++n) {
@@ -63,11 +61,6 @@ void Tphrases::setSettingsFile(std::filesystem::path file, std::string section)
     section_ = std::move(section);
 }
 
-void Tphrases::setNotify(Notify notify)
-{
-    notify_ = std::move(notify);
-}
-
 void Tphrases::openEditor(const PhraseList& current)
 {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
@@ -96,8 +89,10 @@ void Tphrases::doneClicked()
     emit phrasesChanged(phrases);
     const std::filesystem::path file = settingsFile_ ? *settingsFile_ : settingsFilePath();
     if (const auto message = savePhrases(file, section_, phrases)) {
-        if (notify_)
-            notify_(*message);
+        if (isSignalConnected(QMetaMethod::fromSignal(&Tphrases::notice)))
+            emit notice(*message);
+        else
+            QMessageBox::warning(this, QStringLiteral("Zonkards"), QString::fromStdString(*message));
         return; // stays open
     }
     close();

@@ -30,16 +30,12 @@ namespace zk {
 class Tphrases : public QDialog {
     Q_OBJECT
 public:
-    using Notify = std::function<void(const std::string& message)>;
-
     explicit Tphrases(QWidget* parent = nullptr);
 
     void setBackground(const QPixmap& picture);
     // The settings file and section "Done" writes to; until set, the data
     // directory's settings file (built afresh at each "Done") and "agame".
     void setSettingsFile(std::filesystem::path file, std::string section);
-    // Default: a warning box.
-    void setNotify(Notify notify);
 
     // Field n gets phrase n, then the window shows without blocking the table.
     void openEditor(const PhraseList& current);
@@ -50,6 +46,8 @@ signals:
     // "Done" was pressed: the phrase buttons take these texts, whether or not
     // the settings file could be written.
     void phrasesChanged(const zk::PhraseList& phrases);
+    // The settings file could not be written. Unheard, a warning box says so.
+    void notice(const std::string& message);
 
 private:
     void doneClicked();
@@ -58,7 +56,6 @@ private:
     QPushButton* doneButton_ = nullptr;
     std::optional<std::filesystem::path> settingsFile_;
     std::string section_;
-    Notify notify_;
 };
 
 } // namespace zk

@@ -72,7 +72,7 @@ struct Harness {
         window.setInstallDirectoryProvider([this] { return dir.path(); });
         window.setSettingLookup(
             [this](const QString& key) { return key == QLatin1String(kLobbyUrlKey) ? url : QString(); });
-        window.setExitRequest([this] { exitRequested = true; });
+        QObject::connect(&window, &Tdownload::exitRequested, [this] { exitRequested = true; });
         QObject::connect(&window, &Tdownload::statusChanged, [this](const QString& a, const QString& b) {
             if (line1.last() != a)
                 line1 << a;

@@ -23,7 +23,7 @@ protected:
     {
         file = dir / "quorlanlobby.ini";
         editor.setSettingsFile(file, "agame");
-        editor.setNotify([this](const std::string& m) { messages.push_back(m); });
+        QObject::connect(&editor, &Tphrases::notice, [this](const std::string& m) { messages.push_back(m); });
         QObject::connect(&editor, &Tphrases::phrasesChanged, [this](const PhraseList& p) {
             buttons = p;
             ++changes;

@@ -95,9 +95,9 @@ struct DialogHarness {
     {
         EXPECT_TRUE(test::writeMarkerProgram(program, marker, variable));
         dialog.setProgram(program);
-        dialog.setReleaseInstanceLock([this] { events << "release"; });
-        dialog.setRestoreInstanceLock([this] { events << "restore"; });
-        dialog.setExitRequest([this] { events << "exit"; });
+        QObject::connect(&dialog, &Thostjoin::releaseInstanceLockRequested, [this] { events << "release"; });
+        QObject::connect(&dialog, &Thostjoin::restoreInstanceLockRequested, [this] { events << "restore"; });
+        QObject::connect(&dialog, &Thostjoin::exitRequested, [this] { events << "exit"; });
         dialog.show();
     }
     template <typename T>
