@@ -27,9 +27,8 @@
 #include <utility>
 #include <vector>
 
-#include "protocol/Commands.h" // kSeatCount
-#include "game/Game.h"         // kSeatCount, kWaitingName
-#include "game/Outcome.h"      // GameOutcome
+#include "game/Game.h"    // kSeatCount, kWaitingName
+#include "game/Outcome.h" // GameOutcome
 
 namespace zk {
 

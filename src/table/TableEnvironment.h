@@ -57,7 +57,8 @@ public:
     // Reads the settings file and applies it to the board's options, the
     // phrases, the start-game limit and the window bounds.
     virtual void loadSettings() = 0;
-    // Writes the board's options and the window bounds to the settings file.
+    // Writes the board's options, the start-game limit and the window bounds
+    // to the settings file (the phrases are written by their editor).
     virtual void saveSettings() = 0;
     // Win tally: a game the own player won (alone or jointly), or one that a
     // single other seat won.

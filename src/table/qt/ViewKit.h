@@ -2,8 +2,8 @@
 //
 // The Board keeps text as Windows-1252 bytes and colours as colour values
 // (0x00BBGGRR, or a system colour). The windows turn them into QColor here,
-// and text into QString and back with toQt and fromQt (protocol/QtText.h,
-// which this header brings along).
+// and text into QString and back with toQt and fromQt (kit/QtText.h, which
+// this header brings along).
 //
 //     label->setText(zk::toQt(board.seat(2).name));
 //     logic.chat().setChatEntry(zk::fromQt(field->text()));

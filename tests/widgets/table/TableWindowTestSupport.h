@@ -15,7 +15,7 @@
 #include "table/qt/chatform.h"
 #include "table/qt/gamestartform.h"
 #include "table/qt/spylistform.h"
-#include "unit/table/TableTestSupport.h"
+#include "TableTestSupport.h"
 
 namespace zk::test {
 

@@ -1,4 +1,4 @@
-#include "table/qt/PREVINST.h"
+#include "app/PREVINST.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

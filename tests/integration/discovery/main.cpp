@@ -1,5 +1,5 @@
-// One QCoreApplication for the whole test program: TSock and MessagePump
-// deliver their events through its event loop.
+// One QCoreApplication for the whole test program: the poll adapter and the
+// discovery objects deliver their events through its event loop.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
