@@ -23,7 +23,7 @@
 
 #include "FuzzCheck.h"
 #include "windows/HttpAnswer.h"
-#include "windows/LobbyAddress.h"
+#include "windows/qt/LobbyAddress.h"
 
 namespace {
 
@@ -143,10 +143,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             lines.append(QByteArray());
             for (const QByteArray& line : lines) {
                 const QByteArray raw = line + (in.byte() % 4 ? "\r\n" : "\n");
-                const HeadLine read = readHeadLine(answer, raw, h.status);
+                const HeadLine read =
+                    readHeadLine(answer, std::string_view(raw.constData(), raw.size()), h.status);
                 if (read.line) {
-                    CHECK(!read.line->isEmpty());
-                    CHECK(!read.line->endsWith('\n') && !read.line->endsWith('\r'));
+                    CHECK(!read.line->empty());
+                    CHECK(read.line->back() != '\n' && read.line->back() != '\r');
                 }
                 if (!read.proceed) {
                     CHECK(h.status >= 400);
@@ -183,34 +184,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         report.aborted = ending == 1;
         report.pollFailed = ending == 2;
         if (report.pollFailed)
-            report.pollError = QStringLiteral("poll failed");
+            report.pollError = "poll failed";
         report.finished = ending != 3;
         // A callback that returned 0 ends the transfer as a write error;
         // otherwise the body may be cut short or the line fail.
         report.transferOk = !h.stopped && ending < 12;
         if (!report.transferOk)
-            report.transferError = QStringLiteral("transfer closed with outstanding read data remaining");
+            report.transferError = "transfer closed with outstanding read data remaining";
         report.status = h.status;
-        if (report.transferOk && h.status >= 300 && h.status <= 399 && !h.location.isEmpty())
-            report.redirection = url.resolved(QUrl(QString::fromUtf8(h.location))).toEncoded();
+        if (report.transferOk && h.status >= 300 && h.status <= 399 && !h.location.isEmpty()) {
+            report.redirection = url.resolved(QUrl(QString::fromUtf8(h.location))).toEncoded().toStdString();
+            judgeRedirectionAddress(report);
+        }
 
         const HopVerdict verdict = judgeHop(answer, report, hop, startedSecure);
         if (verdict.kind == HopVerdict::Kind::Follow) {
             CHECK(report.transferOk && h.status >= 300 && h.status <= 399);
             CHECK(hop + 1 <= kMaxRedirections);
-            CHECK(isDownloadAddress(verdict.next));
-            CHECK(!startedSecure || isHttps(verdict.next));
+            const QUrl next(QString::fromStdString(verdict.next));
+            CHECK(isDownloadAddress(next));
+            CHECK(!startedSecure || isHttps(next));
             CHECK(!h.documentSunk);
-            url = verdict.next;
+            url = next;
             continue;
         }
         if (verdict.kind == HopVerdict::Kind::Done) {
-            CHECK(verdict.error.isEmpty());
+            CHECK(verdict.error.empty());
             CHECK(report.transferOk && !report.aborted && !report.pollFailed && report.finished);
             CHECK(h.status >= 200 && h.status <= 299);
             CHECK(!answer.statusFailed);
         } else {
-            CHECK(!verdict.error.isEmpty());
+            CHECK(!verdict.error.empty());
         }
         // Only the last hop's answer, a 2xx one, ever fed the sink.
         CHECK(sunk == 0 || h.status >= 200 && h.status <= 299);

@@ -11,7 +11,7 @@
 #include <QImage>
 
 #include "FuzzCheck.h"
-#include "windows/JpegImage.h"
+#include "windows/qt/JpegImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

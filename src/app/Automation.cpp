@@ -25,10 +25,10 @@
 #include "app/AutomationCommand.h"
 #include "app/GameSession.h"
 #include "game/Colour.h"
-#include "table/qt/BoardLayout.h"
-#include "table/qt/BoardPanel.h"
-#include "table/qt/ChatEntry.h"
-#include "table/qt/ViewKit.h"
+#include "table/qt/board/BoardLayout.h"
+#include "table/qt/board/BoardPanel.h"
+#include "table/qt/windows/ChatEntry.h"
+#include "table/qt/windows/ViewKit.h"
 
 namespace zk {
 

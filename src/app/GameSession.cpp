@@ -18,8 +18,8 @@
 #include "records/qt/DataPaths.h"
 #include "records/FileIO.h"
 #include "records/IniFile.h"
-#include "table/qt/Art.h"
-#include "table/qt/ViewKit.h"
+#include "table/qt/art/Art.h"
+#include "table/qt/windows/ViewKit.h"
 
 namespace zk {
 

@@ -29,21 +29,21 @@
 #include <vector>
 
 #include "host/DiceSource.h"
-#include "host/qt/serverform.h"
+#include "host/qt/TServer.h"
 #include "app/TableSettings.h"
 #include "records/qt/SoundPlayer.h"
-#include "records/qt/phrasesform.h"
-#include "records/qt/tallylistform.h"
+#include "records/qt/Tphrases.h"
+#include "records/qt/Ttallylist.h"
 #include "table/TableEnvironment.h"
 #include "table/TableLogic.h"
-#include "table/qt/TableConnection.h"
-#include "table/qt/chatform.h"
-#include "table/qt/gamestartform.h"
-#include "table/qt/spylistform.h"
-#include "windows/aboutform.h"
-#include "windows/downloadform.h"
-#include "windows/helpform.h"
-#include "windows/hostjoinform.h"
+#include "table/qt/link/TableConnection.h"
+#include "table/qt/windows/Tchat.h"
+#include "table/qt/windows/Tgamestart.h"
+#include "table/qt/windows/Tspylist.h"
+#include "windows/qt/Tabout.h"
+#include "windows/qt/Tdownload.h"
+#include "windows/qt/Thelp.h"
+#include "windows/qt/Thostjoin.h"
 
 class QMessageBox;
 

@@ -7,8 +7,8 @@
 
 #include "records/qt/DataPaths.h"
 #include "table/TableLogic.h"
-#include "table/qt/ViewKit.h"
-#include "table/qt/chatform.h"
+#include "table/qt/windows/ViewKit.h"
+#include "table/qt/windows/Tchat.h"
 
 namespace zk {
 

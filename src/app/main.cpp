@@ -10,13 +10,13 @@
 
 #include "app/Automation.h"
 #include "app/GameSession.h"
-#include "app/PREVINST.h"
+#include "app/PrevInstance.h"
 #include "host/qt/QuitSignals.h"
 #include "protocol/Commands.h"
 #include "kit/QtText.h"
 #include "kit/QuietCursor.h"
 #include "kit/WindowKit.h"
-#include "table/qt/Art.h"
+#include "table/qt/art/Art.h"
 
 namespace {
 

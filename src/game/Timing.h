@@ -8,7 +8,7 @@ namespace zk {
 
 // Timer intervals in milliseconds.
 inline constexpr int kHostDrainIntervalMs = 10;   // socktimer: one message per tick
-inline constexpr int kTableDrainIntervalMs = 1;   // Timer1: one message per tick
+inline constexpr int kTableDrainIntervalMs = 1;   // the table's drain (Timer1): one message per tick
 inline constexpr int kNextPlayerIntervalMs = 750; // timer1, action 1
 inline constexpr int kDiceTumbleIntervalMs = 500; // dicetimer
 inline constexpr int kPhraseGateMs = 2000;        // phrase buttons: once every 2 seconds

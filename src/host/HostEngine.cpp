@@ -224,8 +224,8 @@ struct HostEngine::Inbox {
         return slot == 1 ? h.startgame(m) : R::Ignored;
     }
     R receive(int slot, const msg::Decoded<msg::JustWatch>& m) { return h.justwatch(slot, m); }
-    R receive(int slot, const msg::Decoded<msg::RollTheDice>& m) { return h.rollRequest(slot, m); }
-    R receive(int slot, const msg::Decoded<msg::SelectCat>& m) { return h.selectRequest(slot, m); }
+    R receive(int slot, const msg::Decoded<msg::RollTheDice>& m) { return h.rollthediceRequested(slot, m); }
+    R receive(int slot, const msg::Decoded<msg::SelectCat>& m) { return h.selectcatRequested(slot, m); }
     R receive(int slot, const msg::Decoded<msg::PlayASound>& m) { return h.playasound(slot, m); }
 };
 

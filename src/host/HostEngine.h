@@ -3,7 +3,7 @@
 // events, received messages and timer ticks, and answers through an outbox
 // (send to a slot, close a slot) and a notice sink (the fixed texts the host
 // shows on its own screen). It knows nothing of sockets or Qt; TServer
-// (serverform.h) wires it to both.
+// (TServer.h) wires it to both.
 //
 //     HostEngine engine(outbox, notices, clockSeededDice(), [] { return 650; });
 //     int slot = engine.freeSlot();            // a connection is waiting
@@ -105,7 +105,7 @@ public:
 
     HostEngine(HostOutbox& outbox, NoticeSink notices, DieSource dice, BotSpeed botSpeed);
 
-    // --- Connections (Sock1Accept, tempsockInfo) ---
+    // --- Connections (acceptOnListener, tempsockInfo) ---
     // The slot a waiting connection gets: the first free one of 1 to
     // connections(), else the next unused one, else kRefusalSlot.
     int freeSlot() const;
@@ -159,11 +159,13 @@ private:
 
     // Turns, bonus rolls, the end of the game, the computer player.
     HandlerResult startgame(const msg::Decoded<msg::StartGame>& m);
-    HandlerResult rollRequest(int slot, const msg::Decoded<msg::RollTheDice>& m);
-    HandlerResult selectRequest(int slot, const msg::Decoded<msg::SelectCat>& m);
-    void findplayer();
-    void selectcat(int seat, int category);
+    // Each request a table makes is checked by its ...Requested half, which
+    // calls the step itself; the computer player calls the step directly.
+    HandlerResult rollthediceRequested(int slot, const msg::Decoded<msg::RollTheDice>& m);
     void rollthedice(int seat, const std::vector<int>& dieList);
+    HandlerResult selectcatRequested(int slot, const msg::Decoded<msg::SelectCat>& m);
+    void selectcat(int seat, int category);
+    void findplayer();
     void scoreTurn(int seat);
     void bonusrolls(int seat);
     void checkforwin();

@@ -2,7 +2,7 @@
 
 #include "game/Timing.h"
 #include "protocol/Commands.h"
-#include "protocol/Message.h"
+#include "protocol/FieldCodec.h"
 
 namespace zk {
 

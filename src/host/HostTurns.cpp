@@ -36,7 +36,7 @@ HandlerResult HostEngine::startgame(const msg::Decoded<msg::StartGame>& m)
     return HandlerResult::Handled;
 }
 
-HandlerResult HostEngine::rollRequest(int slot, const msg::Decoded<msg::RollTheDice>& m)
+HandlerResult HostEngine::rollthediceRequested(int slot, const msg::Decoded<msg::RollTheDice>& m)
 {
     if (!m.reached(msg::RollTheDice::Seat))
         return HandlerResult::Malformed;
@@ -55,7 +55,7 @@ HandlerResult HostEngine::rollRequest(int slot, const msg::Decoded<msg::RollTheD
     return HandlerResult::Handled;
 }
 
-HandlerResult HostEngine::selectRequest(int slot, const msg::Decoded<msg::SelectCat>& m)
+HandlerResult HostEngine::selectcatRequested(int slot, const msg::Decoded<msg::SelectCat>& m)
 {
     if (!m.complete)
         return HandlerResult::Malformed;

@@ -31,7 +31,7 @@
 #include "game/Game.h"
 #include "game/Colour.h"
 #include "protocol/Commands.h"
-#include "protocol/Message.h"
+#include "protocol/FieldCodec.h"
 
 namespace zk::msg {
 

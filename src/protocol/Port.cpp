@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "protocol/Commands.h"
-#include "protocol/Message.h"
+#include "protocol/FieldCodec.h"
 
 namespace zk {
 

@@ -1,7 +1,7 @@
 // The kinds of state report a socket gives (TSock's onInfo), in plain C++
 // so that the table logic, which links no Qt, decides by the kind too. The
 // report's text (e.g. "Socket Closed" with Close) is for the log and the
-// player; TSock writes every one of them (qt/Sock.cpp), nobody compares them.
+// player; TSock writes every one of them (qt/TSock.cpp), nobody compares them.
 #pragma once
 
 namespace zk {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "protocol/Message.h" // parseDecimal
+#include "protocol/FieldCodec.h" // parseDecimal
 
 namespace zk {
 

@@ -1,29 +1,34 @@
 #include "windows/HttpAnswer.h"
 
-#include "windows/LobbyAddress.h"
+#include <algorithm>
+#include <cctype>
 
 namespace zk {
 
 namespace {
 
-bool isHttps(const QUrl& url)
-{
-    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-}
-
-HopVerdict failed(QString why)
+HopVerdict failed(std::string why)
 {
     return {HopVerdict::Kind::Failed, {}, std::move(why)};
 }
 
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
 } // namespace
 
-HeadLine readHeadLine(HttpAnswer& answer, QByteArrayView raw, long status)
+HeadLine readHeadLine(HttpAnswer& answer, std::string_view raw, long status)
 {
-    QByteArray line = raw.toByteArray();
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    if (line.isEmpty()) {
+    std::string line(raw);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    if (line.empty()) {
         // The head is complete; a status of 400 or more ends the request here.
         if (status >= 400) {
             answer.statusFailed = true;
@@ -31,9 +36,9 @@ HeadLine readHeadLine(HttpAnswer& answer, QByteArrayView raw, long status)
         }
         return {true, std::nullopt};
     }
-    if (line.startsWith("HTTP/"))
+    if (line.starts_with("HTTP/"))
         answer.sawLocation = false; // a new answer begins
-    else if (line.toLower().startsWith("location:"))
+    else if (startsWithNoCase(line, "location:"))
         answer.sawLocation = true;
     return {true, std::move(line)};
 }
@@ -55,21 +60,20 @@ HopVerdict judgeHop(const HttpAnswer& answer, const HopReport& report, int hop, 
 {
     const long code = report.status;
     if (report.aborted)
-        return failed(QStringLiteral("aborted"));
+        return failed("aborted");
     if (report.pollFailed)
         return failed(report.pollError);
     if (!report.finished)
-        return failed(QStringLiteral("the transfer did not finish"));
-    if (report.transferOk && code >= 300 && code <= 399 && !report.redirection.isEmpty()) {
-        const QUrl next(QString::fromUtf8(report.redirection));
+        return failed("the transfer did not finish");
+    if (report.transferOk && code >= 300 && code <= 399 && !report.redirection.empty()) {
         if (hop + 1 > kMaxRedirections)
-            return failed(QStringLiteral("too many redirections"));
-        if (!isDownloadAddress(next) || (startedSecure && !isHttps(next)))
-            return failed(QStringLiteral("redirected to an address that is not allowed"));
-        return {HopVerdict::Kind::Follow, next, {}};
+            return failed("too many redirections");
+        if (!report.redirectionUsable || (startedSecure && !report.redirectionSecure))
+            return failed("redirected to an address that is not allowed");
+        return {HopVerdict::Kind::Follow, report.redirection, {}};
     }
     if (answer.statusFailed || (report.transferOk && (code < 200 || code > 299)))
-        return failed(QStringLiteral("HTTP status %1").arg(code));
+        return failed("HTTP status " + std::to_string(code));
     if (!report.transferOk)
         return failed(report.transferError);
     return {HopVerdict::Kind::Done, {}, {}};

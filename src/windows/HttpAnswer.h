@@ -2,6 +2,7 @@
 // line of an answer's head, each piece of its body, and the verdict at the
 // end of each hop (done, follow a redirection, or failed). HttpGet's curl
 // callbacks and its worker hand these what curl reports and act on the result.
+// Plain C++: the addresses are judged by the caller (HttpGet, with QUrl).
 //
 //     HttpAnswer answer;
 //     HeadLine head = readHeadLine(answer, "Location: /new\r\n", 302);
@@ -9,12 +10,10 @@
 //     HopVerdict v = judgeHop(answer, report, 0, false);
 #pragma once
 
-#include <QByteArray>
-#include <QByteArrayView>
-#include <QString>
-#include <QUrl>
-
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace zk {
 
@@ -26,7 +25,7 @@ struct HttpAnswer {
     bool statusFailed = false; // an answer that is neither 2xx nor a followed redirection
     bool bodyStarted = false;
     bool sawLocation = false; // the current answer's head names another address
-    qint64 received = 0;
+    std::int64_t received = 0;
 };
 
 // One line of an answer's head as curl hands it, line end included, and the
@@ -35,9 +34,9 @@ struct HttpAnswer {
 // false when the request ends here: a head of status 400 or more is over.
 struct HeadLine {
     bool proceed = true;
-    std::optional<QByteArray> line;
+    std::optional<std::string> line;
 };
-HeadLine readHeadLine(HttpAnswer& answer, QByteArrayView raw, long status);
+HeadLine readHeadLine(HttpAnswer& answer, std::string_view raw, long status);
 
 // What a piece of body of an answer with that status is: the note of a
 // redirection that will be followed (dropped), the document (for the sink),
@@ -49,19 +48,23 @@ BodyUse bodyUse(HttpAnswer& answer, long status);
 struct HopReport {
     bool aborted = false;
     bool pollFailed = false; // curl's multi interface failed, with pollError
-    QString pollError;
+    std::string pollError;
     bool finished = false;   // curl reported the transfer done
     bool transferOk = false; // ... with success; otherwise transferError says why
-    QString transferError;
+    std::string transferError;
     long status = 0;
-    QByteArray redirection; // the absolute address a 3xx answer points to; may be empty
+    std::string redirection; // the absolute address a 3xx answer points to; may be empty
+    // What the caller's address parser says of `redirection`: an absolute
+    // http or https address with a host, and whether it is https.
+    bool redirectionUsable = false;
+    bool redirectionSecure = false;
 };
 
 struct HopVerdict {
     enum class Kind { Done, Follow, Failed };
     Kind kind = Kind::Failed;
-    QUrl next;     // Follow: the address of the next hop
-    QString error; // Failed: why
+    std::string next;  // Follow: the address of the next hop
+    std::string error; // Failed: why
 };
 
 // The end of hop number `hop` (0 for the first request) of a request that

@@ -6,7 +6,7 @@
 // main board with every picture at its place.
 //
 //   zk-art-sheet docs/art-sheet.png
-#include "table/qt/Art.h"
+#include "table/qt/art/Art.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -4,8 +4,8 @@
 // 48-unit die of the dice list: body, shadow, gloss and drilled pips).
 //
 //   zk-icon assets/icons
-#include "table/qt/Art.h"
-#include "table/qt/ArtPaint.h"
+#include "table/qt/art/Art.h"
+#include "table/qt/art/ArtPaint.h"
 
 #include <QDir>
 #include <QFile>

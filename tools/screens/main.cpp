@@ -34,11 +34,11 @@
 #include "protocol/Messages.h"
 #include "table/Board.h"
 #include "table/TableLogic.h"
-#include "table/qt/chatform.h"
-#include "table/qt/gamestartform.h"
-#include "table/qt/spylistform.h"
+#include "table/qt/windows/Tchat.h"
+#include "table/qt/windows/Tgamestart.h"
+#include "table/qt/windows/Tspylist.h"
 #include "tools/screens/RealGame.h"
-#include "windows/hostjoinform.h"
+#include "windows/qt/Thostjoin.h"
 
 using namespace zk;
 

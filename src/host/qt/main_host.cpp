@@ -13,7 +13,7 @@
 
 #include "host/HostOptions.h"
 #include "host/qt/QuitSignals.h"
-#include "host/qt/serverform.h"
+#include "host/qt/TServer.h"
 #include "protocol/Commands.h"
 #include "protocol/Port.h"
 

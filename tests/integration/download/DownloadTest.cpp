@@ -4,9 +4,9 @@
 #include "LoopbackHttpServer.h"
 #include "WindowsTestKit.h"
 
-#include "windows/HttpGet.h"
-#include "windows/LobbyAddress.h"
-#include "windows/downloadform.h"
+#include "windows/qt/HttpGet.h"
+#include "windows/qt/LobbyAddress.h"
+#include "windows/qt/Tdownload.h"
 
 #include <QFile>
 #include <QLabel>

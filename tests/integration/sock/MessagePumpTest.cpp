@@ -11,7 +11,7 @@
 #include "protocol/Commands.h"
 #include "protocol/Framer.h"
 #include "protocol/qt/MessagePump.h"
-#include "protocol/qt/Sock.h"
+#include "protocol/qt/TSock.h"
 
 namespace zk::test {
 namespace {

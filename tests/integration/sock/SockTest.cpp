@@ -13,7 +13,7 @@
 #include "protocol/Framer.h"
 #include "protocol/Messages.h"
 #include "protocol/ReceiveQueue.h"
-#include "protocol/qt/Sock.h"
+#include "protocol/qt/TSock.h"
 
 namespace zk::test {
 namespace {

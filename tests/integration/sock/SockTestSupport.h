@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/qt/Sock.h"
+#include "protocol/qt/TSock.h"
 
 namespace zk::test {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/Message.h"
+#include "protocol/FieldCodec.h"
 
 namespace zk::test {
 namespace {

@@ -22,8 +22,8 @@
 #include "app/GameSession.h"
 #include "records/qt/SoundPlayer.h"
 #include "records/WaveFile.h"
-#include "table/qt/BoardLayout.h"
-#include "table/qt/BoardPanel.h"
+#include "table/qt/board/BoardLayout.h"
+#include "table/qt/board/BoardPanel.h"
 
 namespace zk::test {
 

@@ -4,8 +4,8 @@
 
 #include <QAbstractButton>
 
-#include "table/qt/ChatEntry.h"
-#include "table/qt/ChatView.h"
+#include "table/qt/windows/ChatEntry.h"
+#include "table/qt/windows/ChatView.h"
 #include "records/qt/DataPaths.h"
 
 namespace zk::test {

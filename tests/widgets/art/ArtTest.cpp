@@ -1,7 +1,7 @@
 // The art module: sizes, true high-resolution rendering, transparency where
 // pictures lie over others, a seamless background, the dice faces, distinct
 // buttons, the score card's grid against the cell geometry, vertical names.
-#include "table/qt/Art.h"
+#include "table/qt/art/Art.h"
 
 #include <QImage>
 #include <QPainter>

@@ -12,7 +12,7 @@
 #include "records/qt/DataPaths.h"
 #include "records/IniFile.h"
 #include "records/Settings.h"
-#include "records/qt/phrasesform.h"
+#include "records/qt/Tphrases.h"
 
 namespace zk::test {
 namespace {

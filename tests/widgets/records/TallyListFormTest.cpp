@@ -12,7 +12,7 @@
 
 #include "RecordsTestSupport.h"
 #include "WidgetTestSupport.h"
-#include "records/qt/tallylistform.h"
+#include "records/qt/Ttallylist.h"
 
 namespace zk::test {
 namespace {

@@ -11,10 +11,10 @@
 
 #include "TableWindowTestSupport.h"
 #include "table/Narration.h"
-#include "table/qt/Announcer.h"
-#include "table/qt/BoardAccessible.h"
+#include "table/qt/board/Announcer.h"
+#include "table/qt/board/BoardAccessible.h"
 #include "kit/QtText.h"
-#include "table/qt/BoardLayout.h"
+#include "table/qt/board/BoardLayout.h"
 
 namespace zk::test {
 namespace {

@@ -11,7 +11,7 @@
 #include <QUrl>
 
 #include "TableWindowTestSupport.h"
-#include "table/qt/PictureButton.h"
+#include "table/qt/windows/PictureButton.h"
 
 namespace zk::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <QPushButton>
 
 #include "TableWindowTestSupport.h"
-#include "table/qt/PictureButton.h"
-#include "table/qt/TickBox.h"
+#include "table/qt/windows/PictureButton.h"
+#include "table/qt/windows/TickBox.h"
 
 namespace zk::test {
 namespace {

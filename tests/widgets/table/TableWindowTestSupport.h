@@ -9,12 +9,12 @@
 #include <QTest>
 
 #include "WindowsTestKit.h"
-#include "table/qt/BoardPanel.h"
-#include "table/qt/ChatEntry.h"
-#include "table/qt/ChatView.h"
-#include "table/qt/chatform.h"
-#include "table/qt/gamestartform.h"
-#include "table/qt/spylistform.h"
+#include "table/qt/board/BoardPanel.h"
+#include "table/qt/windows/ChatEntry.h"
+#include "table/qt/windows/ChatView.h"
+#include "table/qt/windows/Tchat.h"
+#include "table/qt/windows/Tgamestart.h"
+#include "table/qt/windows/Tspylist.h"
 #include "TableTestSupport.h"
 
 namespace zk::test {

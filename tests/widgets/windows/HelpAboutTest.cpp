@@ -2,12 +2,12 @@
 #include "WindowsTestKit.h"
 
 #include "protocol/Commands.h"
-#include "windows/LobbyAddress.h"
-#include "windows/Maker.h"
-#include "windows/aboutform.h"
-#include "windows/downloadform.h"
-#include "windows/hostjoinform.h"
-#include "windows/helpform.h"
+#include "windows/qt/LobbyAddress.h"
+#include "windows/qt/Maker.h"
+#include "windows/qt/Tabout.h"
+#include "windows/qt/Tdownload.h"
+#include "windows/qt/Thostjoin.h"
+#include "windows/qt/Thelp.h"
 
 #include <QDesktopServices>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // that must give no picture and no crash.
 #include "WindowsTestKit.h"
 
-#include "windows/JpegImage.h"
+#include "windows/qt/JpegImage.h"
 
 #include <QFile>
 #include <QImage>

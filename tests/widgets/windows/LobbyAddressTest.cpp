@@ -1,5 +1,5 @@
 // The download address: which address, which file name, which Host line.
-#include "windows/LobbyAddress.h"
+#include "windows/qt/LobbyAddress.h"
 
 #include <gtest/gtest.h>
 

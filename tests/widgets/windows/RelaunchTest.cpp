@@ -3,7 +3,7 @@
 #include "WindowsTestKit.h"
 
 #include "protocol/Commands.h"
-#include "windows/hostjoinform.h"
+#include "windows/qt/Thostjoin.h"
 
 #include <QHeaderView>
 #include <QLabel>
