@@ -7,10 +7,13 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <climits>
 
 #include "game/DebugLog.h"
+#include "protocol/FieldCodec.h"
 #include "protocol/Port.h"
 #include "kit/QtText.h"
 #include "kit/WindowKit.h"
@@ -34,6 +37,21 @@ std::vector<std::string> wireArguments(const QStringList& args)
 }
 
 constexpr const char* kSpeakChatKey = "SpeakChat";
+// Read, never written: how long a dropped player's seat is kept, how long a
+// player may idle on his turn (both when this table hosts for others), and
+// how long the table tries to reconnect; in seconds.
+constexpr const char* kSeatHoldKey = "SeatHold";
+constexpr const char* kTurnClockKey = "TurnClock";
+constexpr const char* kReconnectKey = "ReconnectSeconds";
+
+// A number of seconds from the settings file; the default when the key is
+// missing or is not a number from 0 to a day.
+int secondsSetting(const char* key, int fallback)
+{
+    const auto text = readSetting(settingsFilePath(), kGameKey, key);
+    const auto n = text ? parseDecimal(*text) : std::nullopt;
+    return n && *n >= 0 && *n <= 86400 ? *n : fallback;
+}
 
 QPixmap backgroundPicture()
 {
@@ -112,6 +130,26 @@ void GameSession::wireWindows()
     };
     connect(&chat_, &Tchat::aboutRequested, this, showAbout);
     connect(&help_, &Thelp::aboutRequested, this, showAbout);
+
+    // The logic's own time (a reconnect try, the turn clock's last seconds):
+    // one single shot at its next wake, re-armed whenever the board changed.
+    logic_.setReconnectSeconds(secondsSetting(kReconnectKey, kDefaultReconnectSeconds));
+    wakeTimer_.setSingleShot(true);
+    wakeTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&wakeTimer_, &QTimer::timeout, this, [this] {
+        logic_.wake();
+        logic_.boardNotice().changed();
+    });
+    wake_ = logic_.boardNotice().listen([this] {
+        const auto at = logic_.nextWake();
+        if (!at) {
+            wakeTimer_.stop();
+            return;
+        }
+        const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+        wakeTimer_.start(static_cast<int>(std::clamp<long long>((*at - now).count(), 0, 3600 * 1000)));
+    });
 
     // The table windows redraw on the Board's notice themselves, whoever
     // gave it; the session only passes it on, once they have.
@@ -266,6 +304,14 @@ bool GameSession::startHostListening()
             debugLog("not announced on the local network: " + why.toStdString());
         });
     }
+    // A solo game runs no turn clock; a game for others holds dropped seats
+    // and times idle turns.
+    const bool forOthers = !options_.arguments.isEmpty();
+    server_.setSeatHold(static_cast<std::int64_t>(secondsSetting(kSeatHoldKey, kDefaultSeatHoldSeconds)) *
+                        1000);
+    server_.setTurnClock(
+        forOthers ? static_cast<std::int64_t>(secondsSetting(kTurnClockKey, kDefaultTurnClockSeconds)) * 1000
+                  : 0);
     std::string error;
     if (server_.startListening(gamePort(), &error))
         return true;

@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -157,6 +158,8 @@ private:
     TableConnection connection_;
 
     TableSettings settings_;
+    QTimer wakeTimer_; // the logic's next wake (TableLogic::nextWake)
+    BoardNotice::Listening wake_;
     BoardNotice::Listening refreshed_; // tableRefreshed, after the windows
     bool closing_ = false;
     bool finished_ = false;

@@ -33,6 +33,10 @@ inline constexpr int kFirstOptionalSeat = 3;
 // the host gives the computer in seat 2.
 inline constexpr std::string_view kComputerName = "Klot";
 
+// The longest player name, in characters: what the host-or-join window lets
+// a player type, and what the host cuts a login name to.
+inline constexpr int kMaxPlayerNameLength = 30;
+
 // The label of a seat nobody has taken.
 inline constexpr std::string_view kWaitingName = "<Waiting>";
 

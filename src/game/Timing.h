@@ -27,4 +27,14 @@ inline constexpr int kBotSpeedNormal = 650;
 inline constexpr int kBotSpeedFast = 350;
 inline constexpr int kBotSpeedBeforeSettings = 750;
 
+// A game hosted for others: how long a dropped player's seat is kept for
+// him, and how long a player may do nothing on his turn before the computer
+// takes the seat (a solo game runs no clock). Seconds.
+inline constexpr int kDefaultSeatHoldSeconds = 300;
+inline constexpr int kDefaultTurnClockSeconds = 90;
+// The own table shows the time left in the last seconds of the clock.
+inline constexpr int kTurnClockShownSeconds = 15;
+// A table whose connection broke tries again for this long (seconds).
+inline constexpr int kDefaultReconnectSeconds = 60;
+
 } // namespace zk

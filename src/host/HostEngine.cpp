@@ -121,22 +121,33 @@ void HostEngine::tickTimer1()
     }
 }
 
+void HostEngine::checkDeadlines()
+{
+    Entry entry(*this);
+    deadlinesDue(); // HostSeats.cpp
+}
+
 // --- Connections ---------------------------------------------------------
 
-int HostEngine::freeSlot() const
+int HostEngine::freeSlot(std::string_view address) const
 {
     if (connections_ == 0)
         return 1;
     for (int s = 1; s <= connections_; ++s) {
-        if (!seat(s).connected)
+        if (!seat(s).connected && !holdActive(s))
             return s;
     }
     if (connections_ < kMaxConnections)
         return connections_ + 1;
+    // Full but for held seats: one held for this address may be its player's.
+    for (int s = 1; s <= kSeatCount && !address.empty(); ++s) {
+        if (!seat(s).connected && holdActive(s) && holds_[static_cast<std::size_t>(s)]->address == address)
+            return s;
+    }
     return kRefusalSlot;
 }
 
-void HostEngine::connectionArrived(int slot, int connectionId)
+void HostEngine::connectionArrived(int slot, int connectionId, std::string_view address)
 {
     Entry entry(*this);
     if (slot == kRefusalSlot) {
@@ -154,6 +165,7 @@ void HostEngine::connectionArrived(int slot, int connectionId)
     p.connectionId = connectionId;
     p.loggedIn = false;
     p.name.clear();
+    p.address = std::string(address);
     sendTo(slot, msg::SendLoginInfo{slot});
 }
 
@@ -174,15 +186,20 @@ void HostEngine::departure(int connectionId)
         return; // already free: a second "Socket Closed", or a refused connection
     tplayer& p = seat(slot);
     const msg::PlayerDisconnected gone{slot, p.name};
+    const bool held = holdSeat(slot);
     p.connected = false;
     p.connectionId = 0;
     p.loggedIn = false;
     sendToAll(gone);
     p.name.clear();
-    p.watching = false;
+    p.loginName.clear();
+    p.watching = false; // a held seat keeps it in its hold
+    if (slot == powerSlot_)
+        passPowers(slot);
 
     if (gamestarted_ && slot == currentplayer_ && p.turnactive) {
-        if (slot == 1 || slot == kComputerSeat) {
+        stopTurnClock();
+        if (held || slot == 1 || slot == kComputerSeat) {
             // The computer finishes the turn and plays the seat from now on.
             // Seat 1 is kept like seat 2: the round count advances when the
             // turn reaches seat 1, so it must stay in the game.
@@ -218,10 +235,10 @@ struct HostEngine::Inbox {
     {
         return h.relay<msg::Action, msg::ActionLine>(slot, m, " ");
     }
-    // Only the hosting table (slot 1) starts a game.
+    // Only the table with the host powers (the hosting table, slot 1) starts a game.
     R receive(int slot, const msg::Decoded<msg::StartGame>& m)
     {
-        return slot == 1 ? h.startgame(m) : R::Ignored;
+        return slot == h.powerSlot_ ? h.startgame(m) : R::Ignored;
     }
     R receive(int slot, const msg::Decoded<msg::JustWatch>& m) { return h.justwatch(slot, m); }
     R receive(int slot, const msg::Decoded<msg::RollTheDice>& m) { return h.rollthediceRequested(slot, m); }
@@ -251,9 +268,42 @@ HandlerResult HostEngine::receivedlogininfo(int slot, const msg::Decoded<msg::Lo
     tplayer& p = seat(slot);
     if (p.loggedIn)
         return HandlerResult::Ignored;
+    const std::string login = cleanLoginName(m->name);
+
+    // A player whose seat is held comes back to it: a table given another
+    // slot is moved there and logs in again (as every table does on
+    // CMD_sendlogininfo). Anyone else given a held slot moves off it.
+    const int held = heldSeatFor(login, p.address);
+    if (held != 0 && held != slot) {
+        moveConnection(slot, held);
+        return HandlerResult::Handled;
+    }
+    if (held == 0 && slot <= kSeatCount && holdActive(slot)) {
+        const int other = freeSlot();
+        if (other == kRefusalSlot) {
+            sendTo(slot, msg::Full{});
+            disconnectsock(slot);
+        } else {
+            moveConnection(slot, other);
+        }
+        return HandlerResult::Handled;
+    }
+
+    const bool returning = held == slot;
+    std::string name;
+    if (returning) {
+        const SeatHold hold = *holds_[static_cast<std::size_t>(slot)];
+        holds_[static_cast<std::size_t>(slot)].reset();
+        name = hold.name;
+        p.watching = hold.watching;
+    } else {
+        name = tableName(slot, login);
+    }
     p.loggedIn = true;
-    p.name = m->name;
+    p.loginName = login;
+    p.name = name;
     p.connected = true;
+    p.loginOrder = ++logins_;
 
     sendToAll(msg::NewPlayerInfo{slot, p.name});
     for (int s = 1; s <= connections_; ++s) {
@@ -261,11 +311,25 @@ HandlerResult HostEngine::receivedlogininfo(int slot, const msg::Decoded<msg::Lo
             sendTo(slot, msg::ExistingPlayers{s, seat(s).name});
     }
     if (m->version != kVersionText) {
-        sendTo(1, msg::HaveWrongVersion{p.name});
+        sendTo(powerSlot_, msg::HaveWrongVersion{p.name});
         sendTo(slot, msg::WrongVersion{});
     }
+    if (powerSlot_ != 1)
+        sendTo(slot, msg::HostPowers{powerSlot_});
+    if (turnClockMs_ > 0)
+        sendTo(slot, msg::TurnClock{static_cast<int>(turnClockMs_ / 1000)});
     if (gamestarted_)
         sendSnapshot(slot);
+    if (returning) {
+        if (p.watching)
+            sendToAll(msg::JustWatching{slot, true});
+        hostLineToAll(p.name + " is back.");
+        // Back during his own turn: he goes on with it, on the clock.
+        if (slot == currentplayer_ && p.turnactive && !computerPlayed(slot))
+            startTurnClock(slot);
+    } else if (p.name != m->name) {
+        hostLine(slot, "You are " + p.name + " at this table.");
+    }
     return HandlerResult::Handled;
 }
 
@@ -295,7 +359,7 @@ HandlerResult HostEngine::kickhim(int slot, const msg::Decoded<msg::KickHim>& m)
 {
     if (!m.reached(msg::KickHim::Sender))
         return HandlerResult::Malformed;
-    if (slot != 1 || m->sender != 1)
+    if (slot != powerSlot_ || m->sender != powerSlot_)
         return HandlerResult::Ignored;
     if (!m.reached(msg::KickHim::Target))
         return HandlerResult::Malformed;
@@ -313,13 +377,15 @@ HandlerResult HostEngine::justwatch(int slot, const msg::Decoded<msg::JustWatch>
     const int s = m->seat;
     if (s < 1 || s > kSeatCount)
         return HandlerResult::Ignored;
-    // A table speaks for its own seat; the hosting table's seat menu for any.
-    if (slot != 1 && s != slot)
+    // A table speaks for its own seat; the seat menu of the host powers for any.
+    if (slot != powerSlot_ && s != slot)
         return HandlerResult::Ignored;
     tplayer& p = seat(s);
     if (m->mode == msg::JustWatch::Mode::Play) {
         p.watching = false;
         sendToAll(msg::JustWatching{s, false});
+        if (s == currentplayer_ && p.turnactive && !computerPlayed(s))
+            startTurnClock(s);
         return HandlerResult::Handled;
     }
     if (m->mode == msg::JustWatch::Mode::Watch) {
@@ -327,8 +393,10 @@ HandlerResult HostEngine::justwatch(int slot, const msg::Decoded<msg::JustWatch>
             return HandlerResult::Ignored;
         p.watching = true;
         sendToAll(msg::JustWatching{s, true});
-        if (s == currentplayer_ && p.turnactive)
+        if (s == currentplayer_ && p.turnactive) {
+            stopTurnClock();
             armTimer(kTimerComputerStep, kComputerStepTicks);
+        }
         return HandlerResult::Handled;
     }
     return HandlerResult::Ignored;

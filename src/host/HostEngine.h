@@ -15,8 +15,9 @@
 //
 // The sender of a message is the connection it arrived on (its connection
 // id); a message that names another slot or seat is ignored, except the
-// seat menu of slot 1 (CMD_justwatch for seats 1-6). Slot 1 alone may kick
-// and start a game. Nothing is ever sent on a slot without a live connection.
+// seat menu of the slot with the host powers (CMD_justwatch for seats 1-6).
+// That slot alone may kick and start a game: slot 1, until its player
+// leaves and the powers pass to the player connected longest. Nothing is ever sent on a slot without a live connection.
 //
 // Every entry point may run while the outbox closes a connection: a closure
 // reported from inside an entry is handled when that entry has finished, so
@@ -25,7 +26,9 @@
 
 #include <array>
 #include <cstdint>
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +62,9 @@ public:
     // Closes the slot's connection; its "Socket Closed" comes back as
     // HostEngine::connectionClosed, possibly from inside this call.
     virtual void close(int slot) = 0;
+    // The connection of slot `from` now sits in the free slot `to`: what it
+    // sends comes from `to`, and what is sent to `to` goes to it.
+    virtual void move(int from, int to) = 0;
 };
 
 // The per-seat record; slot n uses record n.
@@ -75,6 +81,9 @@ struct tplayer {
     ScoreRows scores = kFreshScores;
     int category = 0; // chosen for the current turn; 0 while none
     bool turnactive = false;
+    std::string address;          // where the connection came from; kept for a seat hold
+    std::string loginName;        // the name as the table logged in with it, cleaned
+    std::uint64_t loginOrder = 0; // when it logged in: host powers pass to the oldest
 
     int row(int r) const { return scores[static_cast<std::size_t>(r - 1)]; }
     int& row(int r) { return scores[static_cast<std::size_t>(r - 1)]; }
@@ -98,21 +107,30 @@ struct GameTimer {
     std::uint64_t generation = 0;
 };
 
+// A login name as the host keeps it: without control characters or
+// surrounding spaces, at most kMaxPlayerNameLength characters.
+std::string cleanLoginName(std::string_view raw);
+
 class HostEngine {
 public:
     using NoticeSink = std::function<void(const std::string&)>;
     using BotSpeed = std::function<int()>;
+    // A monotonic clock in milliseconds (its origin does not matter).
+    using Clock = std::function<std::int64_t()>;
 
     HostEngine(HostOutbox& outbox, NoticeSink notices, DieSource dice, BotSpeed botSpeed);
 
     // --- Connections (acceptOnListener, tempsockInfo) ---
     // The slot a waiting connection gets: the first free one of 1 to
     // connections(), else the next unused one, else kRefusalSlot.
-    int freeSlot() const;
+    // A seat held for a departed player is not free, except for a connection
+    // from that player's address when no other slot is free.
+    int freeSlot(std::string_view address = {}) const;
     // The connection (already accepted and placed in `slot` by the caller) is
     // seated: CMD_sendlogininfo, or for kRefusalSlot "CMD_full+" and a close.
     // connectionId must be unique for the life of the engine and not 0.
-    void connectionArrived(int slot, int connectionId);
+    // address: where the connection came from (a seat hold compares it).
+    void connectionArrived(int slot, int connectionId, std::string_view address = {});
     // The connection reported "Socket Closed"; repeated reports are harmless.
     void connectionClosed(int connectionId);
 
@@ -124,6 +142,24 @@ public:
     const GameTimer& timer1() const { return timer_; }
     // One tick of timer1 (timer1Timer); does nothing while it is disabled.
     void tickTimer1();
+
+    // --- Seats that survive a drop, the turn clock, host powers ---
+    // (HostSeats.cpp.) Without a clock the engine reads the steady clock.
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+    // A seat playing in a game whose connection goes is held this long for
+    // its player (name and address); 0 holds none.
+    void setSeatHold(std::int64_t ms) { seatHoldMs_ = std::max<std::int64_t>(0, ms); }
+    // A seat on turn whose player makes no request for this long is set to
+    // just watch; 0 turns the clock off.
+    void setTurnClock(std::int64_t ms) { turnClockMs_ = std::max<std::int64_t>(0, ms); }
+    std::int64_t turnClock() const { return turnClockMs_; }
+    // When checkDeadlines() next has something to do (a turn clock running
+    // out, a seat hold ending); nothing while nothing waits.
+    std::optional<std::int64_t> nextDeadline() const;
+    void checkDeadlines();
+    // The slot that may start games, remove players and use the seat menu.
+    int powerSlot() const { return powerSlot_; }
+    bool seatHeld(int seat) const;
 
     // --- State, for the table's own process, tests and diagnostics ---
     const tplayer& player(int slot) const;
@@ -156,6 +192,36 @@ private:
     HandlerResult playasound(int slot, const msg::Decoded<msg::PlayASound>& m);
     void sendSnapshot(int slot);
     void disconnectsock(int slot);
+
+    // Seat holds, names, the turn clock and host powers (HostSeats.cpp).
+    struct SeatHold {
+        std::string loginName;
+        std::string name; // as the tables were told it
+        std::string address;
+        bool watching = false;
+        std::int64_t until = 0;
+    };
+    std::int64_t now() const;
+    bool holdActive(int seat) const;
+    // The departing seat is held when it plays in a running game.
+    bool holdSeat(int slot);
+    // The seat held for this login from this address; 0 if none.
+    int heldSeatFor(std::string_view loginName, std::string_view address) const;
+    // Moves a connection that has not logged in yet; it is asked to log in again.
+    void moveConnection(int from, int to);
+    // The name the slot is known by at this table: cleaned, not reading as
+    // another line, and unlike every other player's.
+    std::string tableName(int slot, const std::string& loginName) const;
+    bool nameTaken(int slot, std::string_view name) const;
+    // A host line that every table shows as it stands (CMD_action).
+    void hostLine(int slot, const std::string& text);
+    void hostLineToAll(const std::string& text);
+    void startTurnClock(int seat);
+    void stopTurnClock() { turnDeadline_.reset(); }
+    // A request of the player on turn: his clock starts again.
+    void turnRequested(int slot);
+    void passPowers(int leaving);
+    void deadlinesDue();
 
     // Turns, bonus rolls, the end of the game, the computer player.
     HandlerResult startgame(const msg::Decoded<msg::StartGame>& m);
@@ -214,6 +280,14 @@ private:
     int bonuslimit_ = 0;
     int bonuscount_ = 0;
     GameTimer timer_;
+
+    Clock clock_;
+    std::int64_t seatHoldMs_ = 0;
+    std::int64_t turnClockMs_ = 0;
+    std::optional<std::int64_t> turnDeadline_;
+    std::array<std::optional<SeatHold>, kSeatCount + 1> holds_{};
+    int powerSlot_ = 1;
+    std::uint64_t logins_ = 0;
 
     int entryDepth_ = 0;
     std::vector<int> closedDuringEntry_;

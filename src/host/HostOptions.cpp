@@ -8,9 +8,15 @@ namespace zk {
 
 std::string hostUsage()
 {
-    return "usage: zonkards-host [--port PORT] [--bot-speed MS] [--no-announce]\n"
+    return "usage: zonkards-host [--port PORT] [--bot-speed MS] [--seat-hold SECONDS] [--turn-clock "
+           "SECONDS]\n"
+           "                     [--no-announce]\n"
            "  --port PORT      TCP port to listen on (default 7772 or ZONKARDS_PORT; 0: any free port)\n"
            "  --bot-speed MS   milliseconds between computer moves and bonus rolls (1-60000, default 650)\n"
+           "  --seat-hold S    keep a dropped player's seat for him this many seconds (0-86400, default "
+           "300)\n"
+           "  --turn-clock S   a player who does nothing on his turn this many seconds is set to just\n"
+           "                   watch (0: no clock; up to 86400, default 90)\n"
            "  --no-announce    do not announce the game on the local network\n"
            "  --help           show this text\n"
            "  --version        show the version\n";
@@ -54,7 +60,7 @@ HostOptions parseHostOptions(const std::vector<std::string>& args, int defaultPo
                 o.action = HostOptions::Action::Version;
             continue;
         }
-        if (arg == "--port" || arg == "--bot-speed") {
+        if (arg == "--port" || arg == "--bot-speed" || arg == "--seat-hold" || arg == "--turn-clock") {
             if (!hasValue) {
                 if (i + 1 >= args.size())
                     return usage(arg + " needs a value");
@@ -65,10 +71,14 @@ HostOptions parseHostOptions(const std::vector<std::string>& args, int defaultPo
                 if (!n || *n < 0 || *n > 65535)
                     return usage("bad port: " + value);
                 o.port = *n;
-            } else {
+            } else if (arg == "--bot-speed") {
                 if (!n || *n < 1 || *n > kMaxBotSpeedMs)
                     return usage("bad bot speed: " + value);
                 o.botSpeedMs = *n;
+            } else {
+                if (!n || *n < 0 || *n > kMaxHostSeconds)
+                    return usage("bad " + arg.substr(2) + ": " + value);
+                (arg == "--seat-hold" ? o.seatHoldSeconds : o.turnClockSeconds) = *n;
             }
             continue;
         }

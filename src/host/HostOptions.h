@@ -1,12 +1,15 @@
 // The command line of the headless host, zonkards-host:
 //
-//     zonkards-host [--port PORT] [--bot-speed MS] [--no-announce]
+//     zonkards-host [--port PORT] [--bot-speed MS] [--seat-hold SECONDS]
+//                   [--turn-clock SECONDS] [--no-announce]
 //
 //     HostOptions o = parseHostOptions({"--port", "0"}, gamePort());
 //     if (o.action == HostOptions::Action::Usage) { print(o.error); exit 2; }
 #pragma once
 
 #include <string>
+
+#include "game/Timing.h"
 #include <vector>
 
 namespace zk {
@@ -16,11 +19,14 @@ struct HostOptions {
     Action action = Action::Run;
     int port = 0; // 0: any free port
     int botSpeedMs = 650;
-    bool announce = true; // announce the game on the local network
-    std::string error;    // what was wrong, for Action::Usage
+    int seatHoldSeconds = kDefaultSeatHoldSeconds;
+    int turnClockSeconds = kDefaultTurnClockSeconds; // 0: no clock
+    bool announce = true;                            // announce the game on the local network
+    std::string error;                               // what was wrong, for Action::Usage
 };
 
 inline constexpr int kMaxBotSpeedMs = 60000;
+inline constexpr int kMaxHostSeconds = 86400; // the longest seat hold or turn clock
 
 // Reads the arguments after the program name. defaultPort is the port used
 // without --port (the game port, or ZONKARDS_PORT).

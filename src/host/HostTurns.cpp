@@ -51,6 +51,7 @@ HandlerResult HostEngine::rollthediceRequested(int slot, const msg::Decoded<msg:
     // dice that no table is told about. Nothing after the seat is no request.
     if (!m.reached(msg::RollTheDice::Dice))
         return m.complete ? HandlerResult::Ignored : HandlerResult::Malformed;
+    turnRequested(slot);
     rollthedice(m->seat, m->dice);
     return HandlerResult::Handled;
 }
@@ -61,6 +62,7 @@ HandlerResult HostEngine::selectcatRequested(int slot, const msg::Decoded<msg::S
         return HandlerResult::Malformed;
     if (m->seat != slot || seat(slot).watching)
         return HandlerResult::Ignored;
+    turnRequested(slot);
     selectcat(m->seat, m->category);
     return HandlerResult::Handled;
 }
@@ -95,6 +97,7 @@ void HostEngine::findplayer()
     const msg::NextPlayer turn{currentplayer_, std::to_string(round_), offeredCategories(p.scores, round_)};
     p.turnactive = true;
     sendToAll(turn);
+    startTurnClock(currentplayer_);
     if (computerPlayed(currentplayer_))
         armTimer(kTimerComputerStep, kComputerFirstTicks);
 }
@@ -186,6 +189,7 @@ void HostEngine::rollthedice(int s, const std::vector<int>& dieList)
             p.rolls = kRollsPerTurn;
             sendToAll(msg::Zonkard{s, p.total, points, kRollsPerTurn, pairs});
             p.turnactive = false;
+            stopTurnClock();
             armTimer(kTimerNextPlayer, kNextPlayerTicks);
             return;
         }
@@ -221,6 +225,7 @@ void HostEngine::scoreTurn(int s)
     p.row(category) = points;
     p.turnactive = false;
     stopTimer();
+    stopTurnClock(); // a bonus run is not timed
     // Five of the category's face earn bonus rolls; the two messages carry
     // the same fields.
     const bool bonus = category != kStraight && points == 5 * category;
@@ -274,6 +279,8 @@ void HostEngine::checkforwin()
     sendToAll(msg::Winner{winningSeats(totals)});
     gamestarted_ = false;
     gameended_ = true;
+    stopTurnClock();
+    holds_.fill(std::nullopt); // a seat is held for a game, not beyond it
 }
 
 // --- The computer player ---------------------------------------------------

@@ -40,10 +40,11 @@ using TableToHost =
     MessageList<LoginInfo, KickHim, Chat, Action, StartGame, JustWatch, RollTheDice, SelectCat, PlayASound>;
 
 // What the host engine sends and a table receives.
-using HostToTable = MessageList<SendLoginInfo, Full, NewPlayerInfo, ExistingPlayers, HaveWrongVersion,
-                                WrongVersion, LoadStats, LoadScores, PlayerDisconnected, JustWatching,
-                                StartGame, NextPlayer, SelectedCat, NeedCat, CreateDice, Zonkard, PostScores,
-                                BonusTime, GotBonus, BonusEnd, Winner, ChatLine, ActionLine, PlayASound>;
+using HostToTable =
+    MessageList<SendLoginInfo, Full, NewPlayerInfo, ExistingPlayers, HaveWrongVersion, WrongVersion,
+                LoadStats, LoadScores, PlayerDisconnected, JustWatching, StartGame, NextPlayer, SelectedCat,
+                NeedCat, CreateDice, Zonkard, PostScores, BonusTime, GotBonus, BonusEnd, Winner, ChatLine,
+                ActionLine, PlayASound, TurnClock, HostPowers>;
 
 // Decodes the message as the one of the list its command names and calls
 // inbox.receive(extra..., decoded). Ignored for a command in no list.

@@ -266,6 +266,26 @@ struct WrongVersion {
     friend bool operator==(const WrongVersion&, const WrongVersion&) = default;
 };
 
+// CMD_turnclock seconds -- to a table: a seat whose player makes no request
+// for this long is set to just watch (0: no clock). Tables that do not know
+// the command ignore it, as every table ignores an unknown one.
+struct TurnClock {
+    static constexpr std::string_view command = "CMD_turnclock";
+    enum Field { Seconds = 1 };
+    int seconds = 0;
+    static void fields(auto& c, auto& m) { c.number(m.seconds); }
+    friend bool operator==(const TurnClock&, const TurnClock&) = default;
+};
+// CMD_hostpowers slot -- to every table: the slot that may start games,
+// remove players and use the seat menu, once it is not slot 1
+struct HostPowers {
+    static constexpr std::string_view command = "CMD_hostpowers";
+    enum Field { Slot = 1 };
+    int slot = 0;
+    static void fields(auto& c, auto& m) { c.number(m.slot); }
+    friend bool operator==(const HostPowers&, const HostPowers&) = default;
+};
+
 // The turn in progress for a late joiner.
 // CMD_loadstats slot; seat; limit; rolls; round; category; 5 die pairs
 struct LoadStats {

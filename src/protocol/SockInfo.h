@@ -10,6 +10,8 @@ enum class SockInfoKind {
     Lookup,  // a port or host is being looked up
     Connect, // a connection was made
     Close,   // the connection has closed (either side), or is closed already
+    Broken,  // just before its Close: the connection broke (a reset, a timeout),
+             // the peer did not close it
     Listen,  // listening started or stopped
     Receive, // bytes arrived
     Send,    // bytes went out

@@ -49,4 +49,11 @@ void ChatDisplay::clear()
     ++clearCount;
 }
 
+std::string Board::statusLine() const
+{
+    if (turnClockLeft <= 0)
+        return status;
+    return status + " - " + std::to_string(turnClockLeft) + " s left";
+}
+
 } // namespace zk

@@ -216,8 +216,9 @@ struct Board {
     bool winnerPanelShown = false;     // panel_winner
     std::string winnerText;            // label_winner1 and its shadow label_winner2
 
-    std::string status{"Welcome to Zonkards"};                  // label_status
-    std::string round{"Round: 0"};                              // label_round
+    std::string status{"Welcome to Zonkards"}; // label_status
+    int turnClockLeft = 0;                     // the own turn's clock, in its last seconds; 0: not shown
+    std::string round{"Round: 0"};             // label_round
     std::string bonusCaption{"Bonus Rolls Limited to 5 Rolls"}; // label_rl
 
     // Chat.
@@ -232,6 +233,8 @@ struct Board {
     StartGameWindow startWindow;
 
     Board() { seat(kComputerSeat).hint = std::string(kComputerName); }
+    // The status line as shown: the status, and the own turn's seconds left.
+    std::string statusLine() const;
 
     // Families by their own numbers.
     SeatColumn& seat(int n) { return seats.at(static_cast<std::size_t>(n - 1)); }

@@ -159,6 +159,9 @@ std::vector<std::string> narrate(const Board& before, const Board& now, const Na
     if ((now.status != before.status || newTurn) && now.status != "Game Over!" &&
         now.status != "Posting Scores.. Please Wait.")
         out.push_back(now.status);
+    // The own turn's clock: its last seconds are read every five.
+    if (now.turnClockLeft != before.turnClockLeft && now.turnClockLeft > 0 && now.turnClockLeft % 5 == 0)
+        out.push_back(std::to_string(now.turnClockLeft) + " seconds left.");
 
     // Another seat's choice shows only on the card.
     const int seat = now.turnMarker.seat;

@@ -10,6 +10,8 @@ HandlerResult TableLogic::zonkard(const msg::Decoded<msg::Zonkard>& m)
     if (!m.reached(msg::Zonkard::Points))
         return HandlerResult::Malformed;
     const int seat = m->seat;
+    if (seat == state_.ownSeat)
+        stopTurnClock(); // the turn is over
     setCell(seat, kScoreRows, m->total.text);
     setCell(seat, kCategoryCount, m->points.text);
     if (!m.reached(msg::Zonkard::Rolls))
@@ -36,6 +38,8 @@ HandlerResult TableLogic::bonustime(const msg::Decoded<msg::ScoreReport>& m)
     if (!m.complete)
         return HandlerResult::Malformed;
     const int seat = m->seat;
+    if (seat == state_.ownSeat)
+        stopTurnClock(); // a bonus run is not timed
     setCell(seat, kScoreRows, m->total.text);
     setCell(seat, m->category, m->points.text);
     // The dice stay as the last roll showed them.

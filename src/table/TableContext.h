@@ -33,6 +33,13 @@ struct TableState {
     // this table sent a roll or a category choice (the guard against a second
     // request before the host answers).
     int currentSeat = 0;
+    // The name the host announced for the own seat (it may differ from the
+    // login: "Bob (2)"); empty before it did.
+    std::string seatedName;
+    int powerSlot = 1;        // the slot with the host powers, as the host last said
+    int turnClockSeconds = 0; // the host's turn clock; 0 while it runs none or did not say
+    // The name this table is known by: the host's for it, else the own name.
+    const std::string& nameAtTable() const { return seatedName.empty() ? ownName : seatedName; }
 };
 
 struct TableContext {
@@ -66,7 +73,10 @@ struct TableContext {
     // The hosting table's powers (Start, "Start Game", removals, the seat
     // menu): this program hosts, or the host gave this table slot 1, as a
     // headless host does to the first table that joins it.
-    bool hasHostPowers() const { return state.hostFlag || state.ownSeat == 1; }
+    bool hasHostPowers() const
+    {
+        return state.hostFlag || (state.ownSeat != 0 && state.ownSeat == state.powerSlot);
+    }
 };
 
 } // namespace zk

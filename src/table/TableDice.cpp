@@ -96,7 +96,10 @@ bool TableLogic::sendRoll(bool allFive)
         if (allFive || !board_.die(n).held)
             request.dice.push_back(n);
     }
-    return send(request); // all five held: "+0"
+    if (!send(request)) // all five held: "+0"
+        return false;
+    restartTurnClock(); // the host's clock starts again with each request
+    return true;
 }
 
 void TableLogic::rollClick()

@@ -89,6 +89,7 @@ HandlerResult TableLogic::getnextplayer(const msg::Decoded<msg::NextPlayer>& m)
 
     newTurnDice();
     announceTurn(seat);
+    restartTurnClock(); // runs only on the own turn
     return HandlerResult::Handled;
 }
 
@@ -147,6 +148,7 @@ HandlerResult TableLogic::winner(const msg::Decoded<msg::Winner>& m)
     board_.winnerPanelShown = true;
     board_.rollButtonShown = false;
     turnSeat_ = 0;
+    stopTurnClock();
     if (hasHostPowers())
         board_.startButtonShown = true;
 

@@ -46,6 +46,10 @@ void TableLogic::hostPress()
 
 void TableLogic::connectFailed(std::string_view address, std::string_view reason)
 {
+    if (reconnect_) {
+        reconnectTryFailed(); // the host is not back yet: the next try follows
+        return;
+    }
     systemLine("Could not connect to " + std::string(address) + " (" + std::string(reason) + ").");
 }
 

@@ -35,6 +35,9 @@ public:
     // Opens the connection to the lobby program at 127.0.0.1, port 9001;
     // nothing is sent or read on it.
     virtual void openLobby() = 0;
+    // Lets go of the connection to the host (made, being made, or gone)
+    // without a report; what it left unread is dropped. A reconnect starts here.
+    virtual void dropConnection() = 0;
 };
 
 // A link that goes nowhere and reports every request done. Headless tables
@@ -44,6 +47,7 @@ public:
     bool send(std::string_view) override { return true; }
     bool connectTo(std::string_view) override { return true; }
     void openLobby() override {}
+    void dropConnection() override {}
 };
 
 } // namespace zk

@@ -37,6 +37,8 @@ struct TableLogic::Inbox {
     R receive(const msg::Decoded<msg::ChatLine>& m) { return t.chat_.chatrecieved(m); }
     R receive(const msg::Decoded<msg::ActionLine>& m) { return t.chat_.chatrecieved(m); }
     R receive(const msg::Decoded<msg::PlayASound>& m) { return t.chat_.playasound(m); }
+    R receive(const msg::Decoded<msg::TurnClock>& m) { return t.turnclock(m); }
+    R receive(const msg::Decoded<msg::HostPowers>& m) { return t.hostpowers(m); }
 };
 
 namespace {
@@ -50,7 +52,8 @@ std::chrono::milliseconds steadyNow()
 } // namespace
 
 TableLogic::TableLogic(TableLink& link, TableEnvironment& env, Random random, Clock clock)
-    : link_(link), env_(env), random_(std::move(random)), chat_(table_, clock ? std::move(clock) : steadyNow)
+    : link_(link), env_(env), random_(std::move(random)), clock_(clock ? std::move(clock) : Clock(steadyNow)),
+      chat_(table_, clock_)
 {
     if (!random_) {
         // Seeded once from the clock, as the dice animation needs no more.
@@ -66,12 +69,6 @@ HandlerResult TableLogic::handleMessage(std::string_view message)
 {
     Inbox inbox{*this};
     return msg::dispatch(msg::HostToTable{}, message, inbox);
-}
-
-void TableLogic::socketInfo(SockInfoKind kind)
-{
-    if (kind == SockInfoKind::Close)
-        env_.closeProgram();
 }
 
 void TableLogic::turnSound()

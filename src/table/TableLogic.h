@@ -36,6 +36,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/Timing.h"
 #include "protocol/Messages.h"
 #include "protocol/SockInfo.h"
 #include "table/Board.h"
@@ -76,9 +77,21 @@ public:
 
     // Dispatches one message from the host (without its terminator).
     HandlerResult handleMessage(std::string_view message);
-    // A state report of the table's socket: Close ("Socket Closed") ends the
-    // program, the others change nothing.
+    // A state report of the table's socket. Close ("Socket Closed") ends the
+    // program, unless Broken came first (a reset or a timeout, not the host
+    // closing): then the table reconnects for reconnectSeconds, with growing
+    // pauses, and logs in again; the host gives the seat back.
     void socketInfo(SockInfoKind kind);
+    void setReconnectSeconds(int seconds) { reconnectSeconds_ = seconds; }
+    bool reconnecting() const { return reconnect_.has_value(); }
+
+    // Time ---------------------------------------------------------------------
+
+    // When wake() next has something to do (a reconnect try, the turn
+    // clock's display); nothing while nothing waits. The window's timer
+    // calls wake() then and gives the board's "changed" notice.
+    std::optional<std::chrono::milliseconds> nextWake() const;
+    void wake();
     // The connection to the address could not be made (reason: the socket's
     // error or the failed lookup): the table stays open and idle, and a
     // system line in the chat tells the player why nothing happens.
@@ -140,6 +153,8 @@ private:
     HandlerResult needcat(const msg::Decoded<msg::NeedCat>& m);
     HandlerResult loadstats(const msg::Decoded<msg::LoadStats>& m);
     HandlerResult loadscores(const msg::Decoded<msg::LoadScores>& m);
+    HandlerResult turnclock(const msg::Decoded<msg::TurnClock>& m);
+    HandlerResult hostpowers(const msg::Decoded<msg::HostPowers>& m);
 
     // The handler of every message the host sends (TableLogic.cpp).
     struct Inbox;
@@ -189,10 +204,26 @@ private:
     // Chooses the category clicked while the own roll was on its way.
     void choosePending();
     bool sendRoll(bool allFive);
+    // The connection broke: the table keeps its window and tries again
+    // (TableReconnect.cpp).
+    void beginReconnect();
+    void tryReconnect();
+    void reconnectTryFailed();
+    // The roster as a table before its login shows it.
+    void forgetRoster();
+    // The own turn's clock: runs from the turn's start or the own last
+    // request; the board shows the seconds left in its last seconds.
+    void restartTurnClock();
+    void stopTurnClock();
+    void showTurnClock();
+    // The host powers as the own seat has them now: Start button, Start
+    // Game, Remove From Game.
+    void showHostPowers();
 
     TableLink& link_;
     TableEnvironment& env_;
     Random random_;
+    Clock clock_;
     Board board_;
     BoardNotice boardNotice_;
     TableState state_;
@@ -214,6 +245,17 @@ private:
     // A category clicked while that roll was on its way: chosen as soon as
     // the roll's dice arrive, so the click is never lost (0: none).
     int pendingCategory_ = 0;
+
+    struct Reconnect {
+        std::chrono::milliseconds lostAt{0};
+        std::chrono::milliseconds nextTryAt{0};
+        int tries = 0;
+        bool trying = false; // a connection is being made, or logging in
+    };
+    int reconnectSeconds_ = kDefaultReconnectSeconds;
+    bool linkBroken_ = false;
+    std::optional<Reconnect> reconnect_;
+    std::optional<std::chrono::milliseconds> turnClockEndsAt_;
 };
 
 } // namespace zk

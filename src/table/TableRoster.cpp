@@ -12,8 +12,15 @@ HandlerResult TableLogic::newplayerinfo(const msg::Decoded<msg::SlotName>& m)
     const std::string& name = m->name;
 
     if (seat == state_.ownSeat) {
-        systemLine("You are Connected.");
-        env_.loadSettings();
+        state_.seatedName = name;
+        if (reconnect_) {
+            // Seated again: the window and its settings stay as they were.
+            reconnect_.reset();
+            systemLine("Reconnected.");
+        } else {
+            systemLine("You are Connected.");
+            env_.loadSettings();
+        }
     } else {
         systemLine(std::string(name) + " is Connected.");
     }
@@ -74,6 +81,7 @@ HandlerResult TableLogic::justwatching(const msg::Decoded<msg::JustWatching>& m)
         board_.menu.justWatchChecked = watching;
         if (!watching)
             resumeOwnTurn();
+        restartTurnClock(); // the computer's turns are not timed
     }
     // These two lines end without a full stop.
     systemLine(column.name + (watching ? " is just watching" : " is now playing again"));

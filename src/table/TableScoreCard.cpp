@@ -69,6 +69,7 @@ void TableLogic::choose(int category)
     }
     if (!send(msg::SelectCat{state_.ownSeat, category}))
         return;
+    restartTurnClock();
     state_.currentSeat = 0; // no further clicks, rolls or holds until the host answers
 }
 
@@ -137,6 +138,8 @@ HandlerResult TableLogic::postscore(const msg::Decoded<msg::ScoreReport>& m)
     board_.dicetimerRunning = false;
     if (!m.complete)
         return HandlerResult::Malformed;
+    if (m->seat == state_.ownSeat)
+        stopTurnClock(); // the turn is over
     // The cells show the fields exactly as the host wrote them.
     setCell(m->seat, kScoreRows, m->total.text);
     setCell(m->seat, m->category, m->points.text);

@@ -65,6 +65,7 @@ HandlerResult TableLogic::loadstats(const msg::Decoded<msg::LoadStats>& m)
     // with this seat's turn meets the same roll checks as the host applies.
     board_.turnMarker.selectedCategory = selected;
     announceTurn(seat);
+    restartTurnClock(); // back in the middle of the own turn
     return HandlerResult::Handled;
 }
 

@@ -40,7 +40,7 @@ void TableStartOptions::startGameClick()
     // The own name, not the login name with its terminator. The name is an
     // ordinary field, so a "+" in it would shift the limit after it; it goes
     // as a blank instead.
-    std::string starter = table_.state.ownName;
+    std::string starter = table_.state.nameAtTable();
     std::replace(starter.begin(), starter.end(), '+', ' ');
     const msg::StartGame request{starter, std::to_string(table_.board.startWindow.limit)};
     if (!table_.send(request))

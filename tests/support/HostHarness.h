@@ -18,6 +18,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -72,6 +73,7 @@ public:
                   return this->botSpeedMs;
               })
     {
+        engine.setClock([this] { return nowMs; });
     }
 
     // --- what the engine sends ---
@@ -99,23 +101,48 @@ public:
             engine.connectionClosed(id); // reported from inside the close, like the socket
     }
 
-    // --- connections ---
-    // A new connection; returns its slot (kRefusalSlot when refused).
-    int connect()
+    void move(int from, int to) override
     {
-        const int slot = engine.freeSlot();
+        conn[static_cast<std::size_t>(to)] = conn[static_cast<std::size_t>(from)];
+        conn[static_cast<std::size_t>(from)] = 0;
+        moves.emplace_back(from, to);
+    }
+
+    // --- connections ---
+    // A new connection from the address; returns its slot (kRefusalSlot when refused).
+    int connect(const std::string& address = "10.0.0.1")
+    {
+        const int slot = engine.freeSlot(address);
         const int id = ++lastId;
         conn[static_cast<std::size_t>(slot)] = id;
-        engine.connectionArrived(slot, id);
+        engine.connectionArrived(slot, id, address);
         sync();
         return slot;
     }
-    // Connects and logs in; returns the slot.
-    int login(const std::string& name, const std::string& version = std::string(kVersionText))
+    // Connects and logs in, answering every CMD_sendlogininfo as a table
+    // does; returns the slot it ends in (0 when the connection was closed).
+    int login(const std::string& name, const std::string& version = std::string(kVersionText),
+              const std::string& address = "10.0.0.1")
     {
-        const int slot = connect();
-        say(slot, msg::text(msg::LoginInfo{std::to_string(slot), version, name}));
-        return slot;
+        std::size_t next = log.size(); // what the host says from here on is to this connection
+        const int first = connect(address);
+        if (first == kRefusalSlot)
+            return first;
+        const int id = conn[static_cast<std::size_t>(first)];
+        while (next < log.size()) {
+            const SentMessage m = log[next++];
+            if (m.text.starts_with("CMD_sendlogininfo+") && conn[static_cast<std::size_t>(m.slot)] == id)
+                sayFrom(id, msg::text(msg::LoginInfo{std::to_string(m.slot), version, name}));
+        }
+        return slotOfConnection(id);
+    }
+    int slotOfConnection(int id) const
+    {
+        for (int s = 1; s <= kRefusalSlot; ++s) {
+            if (id != 0 && conn[static_cast<std::size_t>(s)] == id)
+                return s;
+        }
+        return 0;
     }
     // The peer of the slot goes away.
     void vanish(int slot)
@@ -139,12 +166,24 @@ public:
     }
 
     // --- time ---
-    // Lets ms milliseconds pass, running every timer1 tick that falls due.
+    // Lets ms milliseconds pass, running every timer1 tick and every
+    // deadline (turn clock, seat hold) that falls due, in time order.
     void advance(std::int64_t ms)
     {
         const std::int64_t target = nowMs + ms;
         sync();
-        while (engine.timer1().enabled && nextFireMs_ <= target) {
+        for (;;) {
+            const bool tickDue = engine.timer1().enabled && nextFireMs_ <= target;
+            const std::optional<std::int64_t> deadline = engine.nextDeadline();
+            const bool deadlineDue = deadline && *deadline <= target;
+            if (deadlineDue && (!tickDue || *deadline < nextFireMs_)) {
+                nowMs = std::max(nowMs, *deadline);
+                engine.checkDeadlines();
+                sync();
+                continue;
+            }
+            if (!tickDue)
+                break;
             nowMs = nextFireMs_;
             const std::uint64_t generation = engine.timer1().generation;
             const int interval = engine.timer1().intervalMs;
@@ -236,6 +275,7 @@ public:
     std::vector<std::string> notices;
     std::vector<SentMessage> log;
     std::vector<int> closedSlots;
+    std::vector<std::pair<int, int>> moves; // (from, to) of every moved connection
     std::function<void(const SentMessage&)> onSend;
     int deadSends = 0;
     int badFrames = 0;

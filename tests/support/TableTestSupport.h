@@ -38,6 +38,7 @@ public:
         return note("connect " + std::string(address)), true;
     }
     void openLobby() override { note("lobby connection"); }
+    void dropConnection() override { note("drop connection"); }
     bool startHostListening() override { return note("listen"), canListen; }
     void showMessage(std::string_view text) override { note("message " + std::string(text)); }
     void showMessageThenClose(std::string_view text) override

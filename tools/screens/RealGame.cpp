@@ -59,6 +59,7 @@ public:
             game_.toTables_.emplace_back(slot, std::move(m));
     }
     void close(int) override {}
+    void move(int, int) override {}
 
 private:
     RealGame& game_;

@@ -26,6 +26,15 @@ TServer::TServer(BotSpeedProvider botSpeed, NoticeSink notices, DieSource dice, 
 {
     timer1_.setTimerType(Qt::PreciseTimer);
     connect(&timer1_, &QTimer::timeout, this, &TServer::timer1Timer);
+    // The turn clock and the seat holds: one single shot at the engine's
+    // next deadline, none while nothing waits.
+    deadlineTimer_.setSingleShot(true);
+    deadlineTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&deadlineTimer_, &QTimer::timeout, this, [this] {
+        engine_.checkDeadlines();
+        engineStepped();
+    });
+    engine_.setClock([] { return now().count(); });
     listener_.onAccept = [this](TSock& listener) { acceptOnListener(listener); };
 }
 
@@ -93,16 +102,19 @@ void TServer::acceptOnListener(TSock& listener)
     std::unique_ptr<TSock> sock = listener.accept();
     if (!sock)
         return; // nothing was accepted: the slot stays free and nothing is sent
-    const int slot = engine_.freeSlot();
+    const int slot = engine_.freeSlot(sock->hostName);
     const int id = ++nextConnectionId_;
     sock->tag = slot;
-    sock->onRead = [this, slot, id](TSock&, std::size_t) { tempsockRead(slot, id); };
+    // The slot is looked up at each event: the engine may move a connection
+    // (a player back to his held seat).
+    sock->onRead = [this, id](TSock&, std::size_t) { tempsockRead(slotOfConnection(id), id); };
     sock->onInfo = [this, id](TSock&, TSock::InfoKind kind, const std::string&) { tempsockInfo(id, kind); };
     sock->onDisconnect = nullptr; // the component closes itself after the peer closed
-    sock->onWrite = [this, slot, id](TSock&) {
-        if (Connection* c = live(slot, id))
+    sock->onWrite = [this, id](TSock&) {
+        if (Connection* c = live(slotOfConnection(id), id))
             c->lastProgress = now();
     };
+    const std::string address = sock->hostName;
     sock->setSendBufferSize(kSendBufferBytes);
 
     Connection& c = conns_[static_cast<std::size_t>(slot)];
@@ -119,7 +131,7 @@ void TServer::acceptOnListener(TSock& listener)
     c.budget = RateBudget();
     c.lastProgress = now();
     c.skippedLines = 0;
-    engine_.connectionArrived(slot, id);
+    engine_.connectionArrived(slot, id, address);
     engineStepped();
 }
 
@@ -204,6 +216,32 @@ void TServer::close(int slot)
     dropConnection(slot, conns_[static_cast<std::size_t>(slot)].id);
 }
 
+int TServer::slotOfConnection(int id) const
+{
+    for (int s = 1; s <= kRefusalSlot; ++s) {
+        if (conns_[static_cast<std::size_t>(s)].id == id && conns_[static_cast<std::size_t>(s)].sock)
+            return s;
+    }
+    return 0;
+}
+
+void TServer::move(int from, int to)
+{
+    if (from < 1 || from > kRefusalSlot || to < 1 || to > kRefusalSlot || from == to)
+        return;
+    Connection& target = conns_[static_cast<std::size_t>(to)];
+    if (target.sock) {
+        // The slot's previous, closed connection object (see acceptOnListener).
+        target.sock->onInfo = nullptr;
+        target.sock->onRead = nullptr;
+        target.sock.release()->deleteLater();
+    }
+    target = std::move(conns_[static_cast<std::size_t>(from)]);
+    conns_[static_cast<std::size_t>(from)] = Connection{};
+    if (target.sock)
+        target.sock->tag = to;
+}
+
 void TServer::socktimerTick(const QueuedMessage& first)
 {
     // Messages of connections that have gone are skipped at once, so that a
@@ -224,6 +262,11 @@ void TServer::timer1Timer()
 void TServer::engineStepped()
 {
     syncTimer1();
+    if (const auto deadline = engine_.nextDeadline())
+        deadlineTimer_.start(
+            static_cast<int>(std::clamp<std::int64_t>(*deadline - now().count() + 1, 0, 24 * 3600 * 1000)));
+    else
+        deadlineTimer_.stop();
     // A few integers compared; the announcer sends only what changed.
     if (announcer_ && announcer_->running())
         announcer_->update(hostAdvert(engine_, kVersionText, showNames_));

@@ -64,6 +64,9 @@ public:
     int listeningPort() const;
 
     const HostEngine& engine() const { return engine_; }
+    // The seat hold and the turn clock (HostEngine::setSeatHold, setTurnClock).
+    void setSeatHold(std::int64_t ms) { engine_.setSeatHold(ms); }
+    void setTurnClock(std::int64_t ms) { engine_.setTurnClock(ms); }
 
     // Announces the game from the next startListening() on, under a name made
     // of the machine's name (and the player's, when given: the player shares
@@ -87,6 +90,8 @@ private:
     // HostOutbox
     void send(int slot, std::string_view bytes) override;
     void close(int slot) override;
+    void move(int from, int to) override;
+    int slotOfConnection(int id) const;
 
     void acceptOnListener(TSock& listener);
     void tempsockRead(int slot, int id);
@@ -108,6 +113,7 @@ private:
     TSock listener_;
     MessagePump socktimer_;
     QTimer timer1_;
+    QTimer deadlineTimer_;
     std::unique_ptr<LanAnnouncer> announcer_;
     QString announcedPlayer_;
     bool showNames_ = false;

@@ -41,6 +41,8 @@ int main(int argc, char** argv)
                          std::fprintf(stderr, "%s\n", text.c_str());
                          std::fflush(stderr);
                      });
+    host.setSeatHold(static_cast<std::int64_t>(options.seatHoldSeconds) * 1000);
+    host.setTurnClock(static_cast<std::int64_t>(options.turnClockSeconds) * 1000);
     if (options.announce && zk::lanDiscoveryEnabled(std::nullopt)) {
         host.setAnnouncer(zk::makeLanAnnouncer(true), QString(), false);
         auto told = std::make_shared<QString>(); // the last reason printed

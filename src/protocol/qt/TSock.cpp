@@ -15,6 +15,10 @@
 #include <winsock2.h>
 #else
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 #include "protocol/Commands.h"
@@ -98,6 +102,7 @@ const char* infoKindName(TSock::InfoKind kind)
     case TSock::InfoKind::Lookup: return "Lookup";
     case TSock::InfoKind::Connect: return "Connect";
     case TSock::InfoKind::Close: return "Close";
+    case TSock::InfoKind::Broken: return "Broken";
     case TSock::InfoKind::Listen: return "Listen";
     case TSock::InfoKind::Receive: return "Receive";
     case TSock::InfoKind::Send: return "Send";
@@ -217,6 +222,7 @@ std::unique_ptr<TSock> TSock::accept()
     s->setParent(nullptr);
     conn->adopt(s);
     conn->connected_ = true;
+    conn->watchConnection();
     conn->report(InfoKind::Accept, "Created New TSock Structure");
     // Bytes or a close that reached the socket before it was handed over
     // raised no event we could hear; look once the caller has stored it.
@@ -326,6 +332,7 @@ std::size_t TSock::unsentBytes() const
 
 void TSock::detachSocket(bool graceful)
 {
+    releaseWatch();
     if (!socket_)
         return;
     QTcpSocket* s = socket_;
@@ -365,6 +372,7 @@ void TSock::onSocketConnected()
 {
     guarded("connect", [&] {
         connected_ = true;
+        watchConnection();
         report(InfoKind::Connect, "Non-Blocking Socket Connected");
         if (onConnect) {
             auto handler = onConnect;
@@ -419,6 +427,11 @@ void TSock::onSocketDisconnected()
         onSocketReadyRead();
     if (!self)
         return;
+    if (peerBroke()) {
+        guarded("broken", [&] { report(InfoKind::Broken, "Connection Broken"); });
+        if (!self)
+            return;
+    }
     if (onDisconnect) {
         auto handler = onDisconnect;
         guarded("disconnect", [&] { handler(*this); });
@@ -444,6 +457,61 @@ void TSock::onSocketError(int error)
         // a later send reports "Send - Socket Not Connected".
         detachSocket(false);
     }
+}
+
+// A dead peer must be noticed without a message on the wire: keepalive
+// probes after 5 s of quiet, every 3 s, 4 unanswered ones end it (about
+// 17 s), and data that stays unacknowledged for 20 s ends it too. The
+// descriptor is duplicated so that, once Qt has let go of its own after a
+// close, the kernel's state still tells a reset or a timeout from the
+// peer's orderly close (Qt reports both as "the remote host closed").
+void TSock::watchConnection()
+{
+#if defined(__linux__)
+    releaseWatch();
+    if (!socket_)
+        return;
+    const int fd = static_cast<int>(socket_->socketDescriptor());
+    if (fd < 0)
+        return;
+    const int on = 1, idle = 5, interval = 3, probes = 4;
+    const unsigned int userTimeoutMs = 20000;
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+    watchFd_ = ::dup(fd);
+#else
+    if (socket_)
+        socket_->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#endif
+}
+
+bool TSock::peerBroke()
+{
+    bool broke = false;
+#if defined(__linux__)
+    if (watchFd_ >= 0) {
+        tcp_info info{};
+        socklen_t size = sizeof info;
+        // After the peer's FIN the socket waits in CLOSE_WAIT; a reset or a
+        // timeout leaves it CLOSED.
+        if (getsockopt(watchFd_, IPPROTO_TCP, TCP_INFO, &info, &size) == 0)
+            broke = info.tcpi_state == TCP_CLOSE;
+    }
+#endif
+    releaseWatch();
+    return broke;
+}
+
+void TSock::releaseWatch()
+{
+#if defined(__linux__)
+    if (watchFd_ >= 0)
+        ::close(watchFd_);
+#endif
+    watchFd_ = -1;
 }
 
 } // namespace zk

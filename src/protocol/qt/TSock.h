@@ -136,12 +136,18 @@ private:
     void onSocketError(int error);
     void onServerNewConnection();
     quint16 resolvePort(const char* lookupFailureText);
+    // Keepalive on the connected socket, and the watch that tells a broken
+    // connection from a closed one (TSock.cpp).
+    void watchConnection();
+    bool peerBroke();
+    void releaseWatch();
 
     QTcpServer* server_ = nullptr;
     QPointer<QTcpSocket> socket_;
     bool listening_ = false;
     bool flushing_ = false; // inside send(): a write report waits for the event loop
     bool connected_ = false;
+    int watchFd_ = -1; // a duplicate of the connected socket's descriptor
     std::string incoming_;
 };
 

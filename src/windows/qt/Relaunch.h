@@ -12,12 +12,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "game/Game.h" // kLocalHostAddress
+#include "game/Game.h" // kLocalHostAddress, kMaxPlayerNameLength
 
 namespace zk {
-
-// Longest player name accepted: the board shows names in narrow labels.
-inline constexpr int kMaxPlayerNameLength = 30;
 
 struct HostJoinChoice {
     QString name;

@@ -50,6 +50,7 @@ public:
     bool send(std::string_view bytes) override;
     bool connectTo(std::string_view) override;
     void openLobby() override {}
+    void dropConnection() override {}
     void closeProgram() override { closed = true; }
 
     // Plays the own turn when it may act: a roll, the first category
@@ -132,6 +133,12 @@ public:
                 rest.remove_prefix(end + 1);
             }
         }
+    }
+    void move(int from, int to) override
+    {
+        transcript.push_back("host moves " + std::to_string(from) + " to " + std::to_string(to));
+        slotConnection_[to] = slotConnection_[from];
+        slotConnection_[from] = 0;
     }
     void close(int slot) override
     {

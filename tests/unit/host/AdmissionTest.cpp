@@ -335,7 +335,9 @@ TEST(Departure, SlotOneLeavingInItsTurnIsPlayedOnAndTheGameStillEnds)
     h.dice.push({1, 1, 2, 2, 6});
     h.say(1, roll(1, "1+2+3+4+5"));
     h.vanish(1);
-    EXPECT_EQ(h.to(2).back(), "CMD_playerdisconnected+1+Ann");
+    // The departure, then the host powers pass to Bob.
+    EXPECT_EQ(h.named(2, "CMD_playerdisconnected").back(), "CMD_playerdisconnected+1+Ann");
+    EXPECT_EQ(h.to(2).back(), "CMD_action+Bob may now start games.|clBlue");
     EXPECT_TRUE(h.engine.player(1).playing);
     EXPECT_EQ(h.engine.timer1().tag, kTimerComputerStep);
     EXPECT_EQ(h.engine.timer1().countdown, 1);

@@ -78,6 +78,8 @@ TEST(Messages, EveryCommandIsWrittenAsTheWireHasItAndReadsBack)
         trip(Winner{{1, 4}}, "CMD_winner+1+4+0+"),
         trip(ChatLine{{"B+b chats: hi|clBlack"}}, "CMD_chat+B+b chats: hi|clBlack"),
         trip(ActionLine{{"Ann waves|clBlack"}}, "CMD_action+Ann waves|clBlack"),
+        trip(TurnClock{90}, "CMD_turnclock+90"),
+        trip(HostPowers{3}, "CMD_hostpowers+3"),
     };
     std::set<std::type_index> covered;
     for (const Trip& t : trips) {

@@ -219,8 +219,8 @@ public:
         case Part::Rolls: return QStringLiteral("Rolls used: %1 of %2").arg(b.rollCount).arg(kRollsPerTurn);
         case Part::Status:
             return b.winnerPanelShown && !b.winnerText.empty()
-                       ? toQt(b.status) + QStringLiteral(". ") + toQt(b.winnerText)
-                       : toQt(b.status);
+                       ? toQt(b.statusLine()) + QStringLiteral(". ") + toQt(b.winnerText)
+                       : toQt(b.statusLine());
         case Part::Name: return seatName(b, n) + QStringLiteral(", ") + seatState(b, n);
         case Part::Cell: {
             const std::string& text = b.seat(n).cell(child_.row).text;

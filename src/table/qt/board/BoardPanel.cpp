@@ -120,7 +120,7 @@ QRegion BoardPanel::damage(const Board* before, const Board& after)
         band(layout::kBonusCaption);
     if (a.round != b.round)
         band(layout::kRoundLabel);
-    if (a.status != b.status)
+    if (a.status != b.status || a.turnClockLeft != b.turnClockLeft)
         band(layout::kStatusLine);
     if (a.rollCount != b.rollCount)
         add(layout::kRollCounter);
@@ -423,7 +423,7 @@ void BoardPanel::announce(const Board& before, const Board& now)
 {
     using Part = BoardAccessible::Part;
     if (announcer_) {
-        NarrationContext context{logic_.state().ownSeat, logic_.state().ownName, speakChat_};
+        NarrationContext context{logic_.state().ownSeat, logic_.state().nameAtTable(), speakChat_};
         // The die under the ring is read by its own name change.
         if (hasFocus() && focus_.element == Element::Die)
             context.focusedDie = focus_.number;
@@ -434,7 +434,7 @@ void BoardPanel::announce(const Board& before, const Board& now)
             announcer_->say(toQt(sentence));
     }
     // The status line carries the turn, the roll and the winner line.
-    if (before.status != now.status || before.winnerText != now.winnerText ||
+    if (before.statusLine() != now.statusLine() || before.winnerText != now.winnerText ||
         before.winnerPanelShown != now.winnerPanelShown)
         BoardAccessible::notifyNameChanged(this, Part::Status);
     bool rolled = false;
@@ -661,7 +661,7 @@ void BoardPanel::paintLeftHalf(QPainter& p, const Board& b, const QRegion& dirty
 
     p.setPen(art::boardInk());
     p.setFont(art::sansFont(13, true));
-    write(p, dirty, layout::kStatusLine, Qt::AlignHCenter | Qt::AlignVCenter, toQt(b.status));
+    write(p, dirty, layout::kStatusLine, Qt::AlignHCenter | Qt::AlignVCenter, toQt(b.statusLine()));
 }
 
 void BoardPanel::paintNames(QPainter& p, const Board& b, const QRegion& dirty) const

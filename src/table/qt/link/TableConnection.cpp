@@ -57,6 +57,8 @@ void TableConnection::sockInfo(TSock::InfoKind kind, const std::string& text)
     if (kind == TSock::InfoKind::Error && !connectingTo_.empty() && !sock_.connected())
         connectFailed(connectingTo_, text);
     logic_.socketInfo(kind);
+    if (kind == TSock::InfoKind::Close || kind == TSock::InfoKind::Connect)
+        logic_.boardNotice().changed(); // a reconnect's lines, its next try
 }
 
 void TableConnection::connectFailed(const std::string& address, std::string_view reason)
@@ -101,6 +103,18 @@ bool TableConnection::send(std::string_view bytes)
         return false;
     }
     return true;
+}
+
+void TableConnection::dropConnection()
+{
+    auto info = std::move(sock_.onInfo);
+    sock_.onInfo = nullptr;
+    if (sock_.hasSocket())
+        sock_.close(); // nothing is reported: the logic asked for it
+    sock_.onInfo = std::move(info);
+    framer_ = Framer();
+    drain_.queue().discard(0);
+    connectingTo_.clear();
 }
 
 void TableConnection::openLobby()

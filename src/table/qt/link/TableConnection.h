@@ -45,6 +45,7 @@ public:
     // Opens the connection to the lobby program at 127.0.0.1 (a start from
     // the lobby's command line); nothing is sent or read on it.
     void openLobby() override;
+    void dropConnection() override;
     bool lobbyOpened() const { return lobbyOpened_; }
 
 private:
