@@ -228,15 +228,22 @@ public:
     }
     // Answers the login request as a table does (the name carries its own
     // terminator, so the login ends with two) and waits for its own arrival.
+    // The host may seat it elsewhere (a seat it held for this player) by
+    // asking again; the table logs in again, as the documented table does.
     int login(const std::string& name)
     {
-        const auto m = waitFor("CMD_sendlogininfo+");
-        if (!m)
-            return 0;
-        slot_ = std::stoi(m->substr(18));
-        send(msg::text(msg::LoginInfo{std::to_string(slot_), std::string(kVersionText), name + kTerminator}));
-        waitFor(msg::text(msg::NewPlayerInfo{{slot_, ""}}));
-        return slot_;
+        auto m = waitFor("CMD_sendlogininfo+");
+        while (m) {
+            slot_ = std::stoi(m->substr(18));
+            send(msg::text(
+                msg::LoginInfo{std::to_string(slot_), std::string(kVersionText), name + kTerminator}));
+            const std::string arrival = msg::text(msg::NewPlayerInfo{{slot_, ""}});
+            while ((m = next()) && !m->starts_with("CMD_sendlogininfo+")) {
+                if (m->starts_with(arrival))
+                    return slot_;
+            }
+        }
+        return 0;
     }
     int slot() const { return slot_; }
 

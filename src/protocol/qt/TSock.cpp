@@ -460,8 +460,8 @@ void TSock::onSocketError(int error)
 }
 
 // A dead peer must be noticed without a message on the wire: keepalive
-// probes after 5 s of quiet, every 3 s, 4 unanswered ones end it (about
-// 17 s), and data that stays unacknowledged for 20 s ends it too. The
+// probes after 4 s of quiet, every 3 s; the connection ends once nothing
+// (probe or data) has been acknowledged for 18 s. The
 // descriptor is duplicated so that, once Qt has let go of its own after a
 // close, the kernel's state still tells a reset or a timeout from the
 // peer's orderly close (Qt reports both as "the remote host closed").
@@ -474,8 +474,8 @@ void TSock::watchConnection()
     const int fd = static_cast<int>(socket_->socketDescriptor());
     if (fd < 0)
         return;
-    const int on = 1, idle = 5, interval = 3, probes = 4;
-    const unsigned int userTimeoutMs = 20000;
+    const int on = 1, idle = 4, interval = 3, probes = 5;
+    const unsigned int userTimeoutMs = 18000;
     setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
     setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
     setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);

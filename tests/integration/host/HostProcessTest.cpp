@@ -339,3 +339,36 @@ TEST(HostProcessGame, ASlowReaderLosesChatButStaysAndOnlyAPeerThatNeverReadsIsCu
 
 } // namespace
 } // namespace zk::test
+
+namespace zk::test {
+namespace {
+
+TEST(HostProcessSeats, AHeldSeatGoesToItsPlayerNotAStrangerAndIsFreeAgainOnceTheHoldRunsOut)
+{
+    HostProcess host({"--port", "0", "--bot-speed", "50", "--seat-hold", "2", "--no-announce"});
+    ASSERT_GT(host.port(), 0);
+    LineClient ann(host.port());
+    ASSERT_EQ(ann.login("Ann"), 1);
+    auto bob = std::make_unique<LineClient>(host.port());
+    ASSERT_EQ(bob->login("Bob"), 2);
+    ann.send(msg::text(msg::StartGame{"Ann", "0"}));
+    ASSERT_TRUE(ann.waitFor("CMD_nextplayer+"));
+    bob.reset(); // Bob's connection goes
+    ASSERT_TRUE(ann.waitFor("CMD_playerdisconnected+2+Bob"));
+
+    LineClient eve(host.port());
+    EXPECT_EQ(eve.login("Eve"), 3) << "a stranger never inherits the held seat";
+    LineClient bobAgain(host.port());
+    EXPECT_EQ(bobAgain.login("Bob"), 2) << "moved from the slot he was given to his own";
+    EXPECT_TRUE(ann.waitFor("CMD_action+Bob is back.|clBlue"));
+    EXPECT_TRUE(bobAgain.waitFor("CMD_loadscores+2+"));
+
+    bobAgain.close();
+    ASSERT_TRUE(ann.waitFor("CMD_playerdisconnected+2+Bob"));
+    ::usleep(2500 * 1000); // the hold runs out
+    LineClient zed(host.port());
+    EXPECT_EQ(zed.login("Zed"), 2) << "then the seat is free as any departed seat";
+}
+
+} // namespace
+} // namespace zk::test
