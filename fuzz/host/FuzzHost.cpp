@@ -68,19 +68,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Input in(data, size);
     HostHarness h(1 + in.byte() % 50);
     h.dice.reseed(42);
+    // Seats held for returning players and a turn clock, or neither.
+    if (in.byte() % 2) {
+        h.engine.setSeatHold(1000 * (in.byte() % 8));
+        h.engine.setTurnClock(1000 * (in.byte() % 8));
+    }
+    // Players from four machines, so that returns and strangers meet.
+    const auto address = [&in] { return "10.0.0." + std::to_string(1 + in.byte() % 4); };
     int staleId = 0;
     int steps = 0;
     while (!in.done() && ++steps < 4000) {
         const int slot = 1 + in.byte() % 10;
         switch (in.byte() % 9) {
-        case 0: h.connect(); break;
+        case 0: h.connect(address()); break;
         case 1:
             if (h.connectionOf(slot) != 0) {
                 staleId = h.connectionOf(slot);
                 h.vanish(slot);
             }
             break;
-        case 2: h.login(in.text()); break;
+        case 2: h.login(in.text(), std::string(zk::kVersionText), address()); break;
         case 3: {
             std::string m = kCommands[in.byte() % std::size(kCommands)];
             const int fields = in.byte() % 7;
@@ -95,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const int ticks = in.byte() % 64;
             for (int i = 0; i < ticks && h.tick(); ++i) {
             }
+            h.advance(100 * (in.byte() % 64)); // deadlines: holds end, turn clocks run out
             break;
         }
         case 7: h.say(1, "CMD_startgame+x+" + in.number() + "+"); break;
@@ -112,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(h.deadSends == 0);
         check(h.badFrames == 0);
         check(h.engine.currentPlayer() >= 0 && h.engine.currentPlayer() <= zk::kSeatCount);
+        check(h.engine.powerSlot() >= 1 && h.engine.powerSlot() <= zk::kMaxConnections);
         if (h.log.size() > 100000)
             h.log.clear();
     }

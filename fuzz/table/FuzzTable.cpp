@@ -220,7 +220,11 @@ void playerAction(Input& in, TableLogic& logic)
     case 21: logic.options().toggleRemindMe(); break;
     case 22: logic.chat().toggleScrollLock(); break;
     case 23: logic.connectFailed(in.text(40), in.text(40)); break;
-    default: logic.socketInfo(n % 2 ? SockInfoKind::Close : SockInfoKind::Connect); break;
+    default:
+        logic.socketInfo(n % 3 == 0   ? SockInfoKind::Close
+                         : n % 3 == 1 ? SockInfoKind::Connect
+                                      : SockInfoKind::Broken);
+        break;
     }
 }
 
@@ -269,7 +273,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 2: playerAction(in, logic); break;
-        case 3: now += std::chrono::milliseconds(in.byte() * 50); break;
+        case 3:
+            // Time passes; the logic is woken as the window's timer wakes it.
+            now += std::chrono::milliseconds(in.byte() * 50);
+            if (const auto at = logic.nextWake(); at && *at <= now)
+                logic.wake();
+            break;
         case 4: env.socketOpen = !env.socketOpen; break;
         default: logic.handleMessage(hostMessage(in));
         }
