@@ -237,7 +237,7 @@ void TServer::move(int from, int to)
         target.sock.release()->deleteLater();
     }
     target = std::move(conns_[static_cast<std::size_t>(from)]);
-    conns_[static_cast<std::size_t>(from)] = Connection{};
+    conns_[static_cast<std::size_t>(from)] = Connection();
     if (target.sock)
         target.sock->tag = to;
 }
