@@ -46,6 +46,7 @@ void TableLogic::socketInfo(SockInfoKind kind)
 void TableLogic::beginReconnect()
 {
     systemLine("Connection to the host lost. Reconnecting...");
+    link_.dropConnection(); // half a message of the old connection must not prefix the new one's
     const milliseconds now = clock_();
     reconnect_ = Reconnect{now, now + pauseBeforeTry(0), 0, false};
     // Nothing can be asked of the host until it has seated the table again.
