@@ -134,14 +134,14 @@ int HostEngine::freeSlot(std::string_view address) const
     if (connections_ == 0)
         return 1;
     for (int s = 1; s <= connections_; ++s) {
-        if (!seat(s).connected && !holdActive(s))
+        if (!seat(s).connected && !seatHeld(s))
             return s;
     }
     if (connections_ < kMaxConnections)
         return connections_ + 1;
     // Full but for held seats: one held for this address may be its player's.
     for (int s = 1; s <= kSeatCount && !address.empty(); ++s) {
-        if (!seat(s).connected && holdActive(s) && holds_[static_cast<std::size_t>(s)]->address == address)
+        if (!seat(s).connected && seatHeld(s) && holds_[static_cast<std::size_t>(s)]->address == address)
             return s;
     }
     return kRefusalSlot;
@@ -278,7 +278,7 @@ HandlerResult HostEngine::receivedlogininfo(int slot, const msg::Decoded<msg::Lo
         moveConnection(slot, held);
         return HandlerResult::Handled;
     }
-    if (held == 0 && slot <= kSeatCount && holdActive(slot)) {
+    if (held == 0 && slot <= kSeatCount && seatHeld(slot)) {
         const int other = freeSlot();
         if (other == kRefusalSlot) {
             sendTo(slot, msg::Full{});
@@ -323,12 +323,12 @@ HandlerResult HostEngine::receivedlogininfo(int slot, const msg::Decoded<msg::Lo
     if (returning) {
         if (p.watching)
             sendToAll(msg::JustWatching{slot, true});
-        hostLineToAll(p.name + " is back.");
+        sendToAll(hostLine(p.name + " is back."));
         // Back during his own turn: he goes on with it, on the clock.
         if (slot == currentplayer_ && p.turnactive && !computerPlayed(slot))
             startTurnClock(slot);
     } else if (p.name != m->name) {
-        hostLine(slot, "You are " + p.name + " at this table.");
+        sendTo(slot, hostLine("You are " + p.name + " at this table."));
     }
     return HandlerResult::Handled;
 }

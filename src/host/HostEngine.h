@@ -202,7 +202,6 @@ private:
         std::int64_t until = 0;
     };
     std::int64_t now() const;
-    bool holdActive(int seat) const;
     // The departing seat is held when it plays in a running game.
     bool holdSeat(int slot);
     // The seat held for this login from this address; 0 if none.
@@ -214,8 +213,7 @@ private:
     std::string tableName(int slot, const std::string& loginName) const;
     bool nameTaken(int slot, std::string_view name) const;
     // A host line that every table shows as it stands (CMD_action).
-    void hostLine(int slot, const std::string& text);
-    void hostLineToAll(const std::string& text);
+    static msg::ActionLine hostLine(const std::string& text);
     void startTurnClock(int seat);
     void stopTurnClock() { turnDeadline_.reset(); }
     // A request of the player on turn: his clock starts again.

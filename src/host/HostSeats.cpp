@@ -43,7 +43,7 @@ std::int64_t HostEngine::now() const
 
 // --- Seat holds ------------------------------------------------------------
 
-bool HostEngine::holdActive(int s) const
+bool HostEngine::seatHeld(int s) const
 {
     if (s < 1 || s > kSeatCount)
         return false;
@@ -51,14 +51,9 @@ bool HostEngine::holdActive(int s) const
     return hold && now() < hold->until;
 }
 
-bool HostEngine::seatHeld(int s) const
-{
-    return holdActive(s);
-}
-
 bool HostEngine::holdSeat(int slot)
 {
-    if (holdActive(slot))
+    if (seatHeld(slot))
         return true; // a connection that never logged in left a held seat
     const tplayer& p = seat(slot);
     if (seatHoldMs_ == 0 || !gamestarted_ || slot > kSeatCount || !p.playing || !p.loggedIn)
@@ -72,7 +67,7 @@ int HostEngine::heldSeatFor(std::string_view loginName, std::string_view address
 {
     for (int s = 1; s <= kSeatCount; ++s) {
         const auto& hold = holds_[static_cast<std::size_t>(s)];
-        if (holdActive(s) && !seat(s).loggedIn && hold->loginName == loginName && hold->address == address)
+        if (seatHeld(s) && !seat(s).loggedIn && hold->loginName == loginName && hold->address == address)
             return s;
     }
     return 0;
@@ -104,7 +99,7 @@ bool HostEngine::nameTaken(int slot, std::string_view name) const
     for (int s = 1; s <= kMaxConnections; ++s) {
         if (s != slot && seat(s).connected && seat(s).loggedIn && seat(s).name == name)
             return true;
-        if (s != slot && holdActive(s) && holds_[static_cast<std::size_t>(s)]->name == name)
+        if (s != slot && seatHeld(s) && holds_[static_cast<std::size_t>(s)]->name == name)
             return true;
     }
     return false;
@@ -126,14 +121,9 @@ std::string HostEngine::tableName(int slot, const std::string& loginName) const
     }
 }
 
-void HostEngine::hostLine(int slot, const std::string& text)
+msg::ActionLine HostEngine::hostLine(const std::string& text)
 {
-    sendTo(slot, msg::ActionLine{{msg::ColouredText{text, colour::clBlue}.format()}});
-}
-
-void HostEngine::hostLineToAll(const std::string& text)
-{
-    sendToAll(msg::ActionLine{{msg::ColouredText{text, colour::clBlue}.format()}});
+    return msg::ActionLine{{msg::ColouredText{text, colour::clBlue}.format()}};
 }
 
 // --- The turn clock ------------------------------------------------------------
@@ -199,7 +189,7 @@ void HostEngine::passPowers(int leaving)
     }
     powerSlot_ = oldest;
     sendToAll(msg::HostPowers{oldest});
-    hostLineToAll(seat(oldest).name + " may now start games.");
+    sendToAll(hostLine(seat(oldest).name + " may now start games."));
 }
 
 } // namespace zk

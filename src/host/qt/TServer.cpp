@@ -118,13 +118,7 @@ void TServer::acceptOnListener(TSock& listener)
     sock->setSendBufferSize(kSendBufferBytes);
 
     Connection& c = conns_[static_cast<std::size_t>(slot)];
-    if (c.sock) {
-        // The slot's previous, closed connection object. It may still be on
-        // the call stack of one of its own events, so it goes later.
-        c.sock->onInfo = nullptr;
-        c.sock->onRead = nullptr;
-        c.sock.release()->deleteLater();
-    }
+    retireSocket(c);
     c.sock = std::move(sock);
     c.framer = std::make_unique<Framer>(id);
     c.id = id;
@@ -225,17 +219,23 @@ int TServer::slotOfConnection(int id) const
     return 0;
 }
 
+void TServer::retireSocket(Connection& c)
+{
+    if (!c.sock)
+        return;
+    // The slot's previous, closed connection object. It may still be on the
+    // call stack of one of its own events, so it goes later.
+    c.sock->onInfo = nullptr;
+    c.sock->onRead = nullptr;
+    c.sock.release()->deleteLater();
+}
+
 void TServer::move(int from, int to)
 {
     if (from < 1 || from > kRefusalSlot || to < 1 || to > kRefusalSlot || from == to)
         return;
     Connection& target = conns_[static_cast<std::size_t>(to)];
-    if (target.sock) {
-        // The slot's previous, closed connection object (see acceptOnListener).
-        target.sock->onInfo = nullptr;
-        target.sock->onRead = nullptr;
-        target.sock.release()->deleteLater();
-    }
+    retireSocket(target);
     target = std::move(conns_[static_cast<std::size_t>(from)]);
     conns_[static_cast<std::size_t>(from)] = Connection();
     if (target.sock)

@@ -92,6 +92,8 @@ private:
     void close(int slot) override;
     void move(int from, int to) override;
     int slotOfConnection(int id) const;
+    // Lets go of a slot's closed connection object (later: see TServer.cpp).
+    void retireSocket(Connection& c);
 
     void acceptOnListener(TSock& listener);
     void tempsockRead(int slot, int id);
