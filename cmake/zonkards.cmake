@@ -73,6 +73,8 @@ endfunction()
 
 # zk_test(<name> SOURCES <files...> LIBS <libs...> [TIMEOUT <seconds>] [PROCESSES])
 # One GoogleTest program (zk_test_program); its tests are registered with CTest.
+# Port mapping is off in them: only the namespaces of tests/integration/portmap
+# have a router to ask.
 function(zk_test name)
   cmake_parse_arguments(ZT "PROCESSES" "TIMEOUT" "LIBS;SOURCES" ${ARGN})
   if(NOT ZT_TIMEOUT)
@@ -86,7 +88,7 @@ function(zk_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES TIMEOUT ${ZT_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZONKARDS_PORT_MAPPING=0")
 endfunction()
 
 # zk_bench(<name> SOURCES <files...> LIBS <libs...>)

@@ -27,6 +27,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -206,6 +207,10 @@ public:
             "ZONKARDS_DATA_DIR=" + box.path(),     "ZONKARDS_PORT=" + std::to_string(port),
             "ZONKARDS_AUTOMATION=" + link_.path(),
         };
+        // No test's game asks a router for a port, unless the test says so.
+        if (std::none_of(extraEnv.begin(), extraEnv.end(),
+                         [](const std::string& e) { return e.rfind("ZONKARDS_PORT_MAPPING=", 0) == 0; }))
+            env.push_back("ZONKARDS_PORT_MAPPING=0");
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         pid_ = spawn(args, env, stderrPath_, -1, std::move(launcher));
     }
