@@ -12,7 +12,10 @@
 #include <chrono>
 #include <climits>
 
+#include "coordinator/InviteCode.h"
+#include "coordinator/qt/CoordinatorClient.h"
 #include "game/DebugLog.h"
+#include "host/qt/PortMapping.h"
 #include "protocol/FieldCodec.h"
 #include "protocol/Port.h"
 #include "kit/QtText.h"
@@ -43,6 +46,17 @@ constexpr const char* kSpeakChatKey = "SpeakChat";
 constexpr const char* kSeatHoldKey = "SeatHold";
 constexpr const char* kTurnClockKey = "TurnClock";
 constexpr const char* kReconnectKey = "ReconnectSeconds";
+// Whom a game hosted for others is for: "lan" (this network only, the
+// default), "invite" (friends with the invite code) or "public" (listed for
+// everyone); the host-or-join dialog writes it. HostSecret is the secret
+// behind the invite code, made and written the first time it is needed.
+constexpr const char* kHostForKey = "HostFor";
+constexpr const char* kHostSecretKey = "HostSecret";
+
+std::optional<std::string> gameSetting(std::string_view key)
+{
+    return readSetting(settingsFilePath(), kGameKey, key);
+}
 
 // A number of seconds from the settings file; the default when the key is
 // missing or is not a number from 0 to a day.
@@ -130,6 +144,9 @@ void GameSession::wireWindows()
     };
     connect(&chat_, &Tchat::aboutRequested, this, showAbout);
     connect(&help_, &Thelp::aboutRequested, this, showAbout);
+
+    connection_.setCoordinator(coord::coordinatorAddress(gameSetting(coord::kCoordinatorAddressKey)),
+                               coord::coordinatorTls(gameSetting(coord::kCoordinatorCaKey)));
 
     // The logic's own time (a reconnect try, the turn clock's last seconds):
     // one single shot at its next wake, re-armed whenever the board changed.
@@ -312,6 +329,8 @@ bool GameSession::startHostListening()
     server_.setTurnClock(
         forOthers ? static_cast<std::int64_t>(secondsSetting(kTurnClockKey, kDefaultTurnClockSeconds)) * 1000
                   : 0);
+    if (forOthers && !server_.coordinator())
+        registerWithCoordinator();
     std::string error;
     if (server_.startListening(gamePort(), &error))
         return true;
@@ -320,6 +339,38 @@ bool GameSession::startHostListening()
                .arg(gamePort())
                .arg(QString::fromStdString(error)));
     return false;
+}
+
+void GameSession::registerWithCoordinator()
+{
+    const std::string hostFor = gameSetting(kHostForKey).value_or("lan");
+    if (hostFor != "invite" && hostFor != "public")
+        return; // this network only: nothing is contacted
+    std::string secret = gameSetting(kHostSecretKey).value_or("");
+    if (!coord::wellFormedSecret(secret)) {
+        secret = coord::newSecret(coord::strongRandom);
+        ini::writeKey(settingsFilePath(), kGameKey, kHostSecretKey, secret);
+    }
+    auto link = CoordinatorLink::forGame(
+        hostFor == "public" ? coord::Visibility::Public : coord::Visibility::Invite, std::move(secret),
+        gameSetting(coord::kCoordinatorAddressKey), gameSetting(coord::kCoordinatorCaKey));
+    if (!link) {
+        logic_.programLine("No coordinator is configured: friends join by this computer's address.");
+        return;
+    }
+    connect(link.get(), &CoordinatorLink::registered, this, [this](const QString& code) {
+        logic_.setInviteCode(fromQt(code));
+        logic_.boardNotice().changed();
+    });
+    connect(link.get(), &CoordinatorLink::unavailable, this, [this](const QString& why) {
+        if (why == coordinatorTrouble_)
+            return; // said once until it changes
+        coordinatorTrouble_ = why;
+        logic_.setInviteCode({});
+        logic_.programLine(fromQt(why) + ". Friends can still join by this computer's address.");
+        logic_.boardNotice().changed();
+    });
+    server_.setCoordinator(std::move(link), portMappingEnabled(gameSetting(kPortMappingKey)));
 }
 
 // --- TableEnvironment: windows -----------------------------------------------

@@ -117,6 +117,9 @@ signals:
 private:
     // TableEnvironment
     bool startHostListening() override;
+    // A game hosted for others registers with the coordinator when the
+    // player chose friends or everyone and one is configured.
+    void registerWithCoordinator();
     void showMessage(std::string_view text) override;
     void showMessageThenClose(std::string_view text) override;
     void closeProgram() override;
@@ -137,6 +140,7 @@ private:
     void tableClosing();
     void openHostJoin();
     QString installDirectory() const;
+    QString coordinatorTrouble_; // the last reason told that the coordinator cannot be used
 
     Options options_;
     std::unique_ptr<SoundPlayer> sounds_;

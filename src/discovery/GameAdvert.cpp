@@ -79,6 +79,17 @@ std::string lowerKey(std::string_view key)
 
 } // namespace
 
+GameAdvert boundedAdvert(GameAdvert a)
+{
+    a.version = plainText(a.version);
+    a.hostPlayer = plainText(a.hostPlayer);
+    a.seated = std::clamp(a.seated, 0, kSeatCount);
+    a.free = std::clamp(a.free, 0, kSeatCount - a.seated);
+    a.spies = std::clamp(a.spies, 0, kSlotCount - kSeatCount);
+    a.round = a.state == GameAdvert::State::Play ? std::clamp(a.round, 1, kRounds) : 0;
+    return a;
+}
+
 std::vector<std::string> toTxt(const GameAdvert& a)
 {
     std::vector<std::string> items = {

@@ -42,6 +42,10 @@ struct GameAdvert {
 
 std::vector<std::string> toTxt(const GameAdvert& advert);
 GameAdvert fromTxt(const std::vector<std::string>& items);
+// The advert as fromTxt would keep it: numbers within what a table holds,
+// seats adding up, texts cut and without control characters. For facts
+// that came another way than a TXT record (the coordinator's wire).
+GameAdvert boundedAdvert(GameAdvert advert);
 
 // "Zonkards on <machine>", or "<player>'s game on <machine>" when the host
 // shares its player's name, with " (port N)" when N is not defaultPort; cut

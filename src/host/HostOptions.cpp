@@ -10,7 +10,8 @@ std::string hostUsage()
 {
     return "usage: zonkards-host [--port PORT] [--bot-speed MS] [--seat-hold SECONDS] [--turn-clock "
            "SECONDS]\n"
-           "                     [--no-announce]\n"
+           "                     [--no-announce] [--invite | --public] [--secret-file FILE] "
+           "[--no-port-mapping]\n"
            "  --port PORT      TCP port to listen on (default 7772 or ZONKARDS_PORT; 0: any free port)\n"
            "  --bot-speed MS   milliseconds between computer moves and bonus rolls (1-60000, default 650)\n"
            "  --seat-hold S    keep a dropped player's seat for him this many seconds (0-86400, default "
@@ -18,6 +19,11 @@ std::string hostUsage()
            "  --turn-clock S   a player who does nothing on his turn this many seconds is set to just\n"
            "                   watch (0: no clock; up to 86400, default 90)\n"
            "  --no-announce    do not announce the game on the local network\n"
+           "  --invite         register the game with the coordinator and print its invite code\n"
+           "  --public         as --invite, and list the game for everyone on the internet\n"
+           "  --secret-file F  where the secret behind the invite code is kept (made when missing);\n"
+           "                   the same secret gives the same code (default: in the data directory)\n"
+           "  --no-port-mapping  do not ask the router to forward the game's port\n"
            "  --help           show this text\n"
            "  --version        show the version\n";
 }
@@ -47,10 +53,27 @@ HostOptions parseHostOptions(const std::vector<std::string>& args, int defaultPo
             o.action = HostOptions::Action::Help;
             continue;
         }
-        if (arg == "--no-announce") {
+        if (arg == "--no-announce" || arg == "--invite" || arg == "--public" || arg == "--no-port-mapping") {
             if (hasValue)
                 return usage(arg + " takes no value");
-            o.announce = false;
+            if (arg == "--no-announce")
+                o.announce = false;
+            else if (arg == "--no-port-mapping")
+                o.portMapping = false;
+            else
+                o.internet =
+                    arg == "--invite" ? HostOptions::Internet::Invite : HostOptions::Internet::Public;
+            continue;
+        }
+        if (arg == "--secret-file") {
+            if (!hasValue) {
+                if (i + 1 >= args.size())
+                    return usage(arg + " needs a value");
+                value = args[++i];
+            }
+            if (value.empty())
+                return usage(arg + " needs a file");
+            o.secretFile = value;
             continue;
         }
         if (arg == "--version") {

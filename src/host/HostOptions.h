@@ -2,6 +2,7 @@
 //
 //     zonkards-host [--port PORT] [--bot-speed MS] [--seat-hold SECONDS]
 //                   [--turn-clock SECONDS] [--no-announce]
+//                   [--invite | --public] [--secret-file FILE] [--no-port-mapping]
 //
 //     HostOptions o = parseHostOptions({"--port", "0"}, gamePort());
 //     if (o.action == HostOptions::Action::Usage) { print(o.error); exit 2; }
@@ -22,7 +23,12 @@ struct HostOptions {
     int seatHoldSeconds = kDefaultSeatHoldSeconds;
     int turnClockSeconds = kDefaultTurnClockSeconds; // 0: no clock
     bool announce = true;                            // announce the game on the local network
-    std::string error;                               // what was wrong, for Action::Usage
+    // Registered with the coordinator for friends (an invite code) or for everyone.
+    enum class Internet { None, Invite, Public };
+    Internet internet = Internet::None;
+    std::string secretFile; // empty: the default place
+    bool portMapping = true;
+    std::string error; // what was wrong, for Action::Usage
 };
 
 inline constexpr int kMaxBotSpeedMs = 60000;

@@ -27,6 +27,7 @@ struct TableState {
     std::string hostAddress; // second argument, or "127.0.0.1" in a solo game
     std::string loginName;   // own name and one terminator byte, once hosting or joining
     bool hostFlag = false;   // this program hosts; never cleared
+    std::string inviteCode;  // "+K7QM2Xr" while the hosted game has one from the coordinator
     int ownSeat = 0;         // given by the host at login; above 6 watches
     bool loggedIn = false;   // set when the seat arrives; never cleared
     // The seat on turn as the board shows it; 0 for none, and 0 right after

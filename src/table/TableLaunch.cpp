@@ -53,6 +53,21 @@ void TableLogic::connectFailed(std::string_view address, std::string_view reason
     systemLine("Could not connect to " + std::string(address) + " (" + std::string(reason) + ").");
 }
 
+void TableLogic::joinStep(std::string_view text)
+{
+    if (!reconnect_)
+        systemLine(text);
+}
+
+void TableLogic::setInviteCode(std::string_view code)
+{
+    if (code == state_.inviteCode)
+        return;
+    state_.inviteCode = std::string(code);
+    if (!code.empty())
+        systemLine("Your game's invite code is " + std::string(code));
+}
+
 void TableLogic::joinPress()
 {
     state_.loginName = sanitizeField(state_.ownName) + kTerminator;

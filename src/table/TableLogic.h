@@ -96,6 +96,14 @@ public:
     // error or the failed lookup): the table stays open and idle, and a
     // system line in the chat tells the player why nothing happens.
     void connectFailed(std::string_view address, std::string_view reason);
+    // A step of joining by invite code ("Looking up the game +K7QM2Xr ..."),
+    // said in the chat; the tries of a reconnect go without a word.
+    void joinStep(std::string_view text);
+    // The hosted game's invite code from the coordinator ("+K7QM2Xr"; empty:
+    // none now): kept for the copy action and said once in the chat.
+    void setInviteCode(std::string_view code);
+    // A line of the program's own in the chat (the coordinator's state).
+    void programLine(std::string_view text) { systemLine(text); }
 
     // Launch -----------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include <QHostInfo>
+#include <QSslSocket>
 
 #include "game/DebugLog.h"
 #include "host/HostAdvert.h"
@@ -62,6 +63,10 @@ bool TServer::startListening(int port, std::string* error)
         announcer_->start(QString::fromStdString(name), listeningPort(),
                           hostAdvert(engine_, kVersionText, showNames_));
     }
+    if (mapper_)
+        mapper_->start(listeningPort());
+    if (link_)
+        link_->start(outsidePort(), hostAdvert(engine_, kVersionText, showNames_));
     return true;
 }
 
@@ -71,6 +76,11 @@ void TServer::stopListening()
         listener_.setListen(false);
     if (announcer_)
         announcer_->stop();
+    if (link_)
+        link_->stop();
+    if (mapper_)
+        mapper_->stop();
+    mappedPort_ = 0;
 }
 
 void TServer::setAnnouncer(std::unique_ptr<LanAnnouncer> announcer, const QString& playerName, bool showNames)
@@ -102,6 +112,70 @@ void TServer::acceptOnListener(TSock& listener)
     std::unique_ptr<TSock> sock = listener.accept();
     if (!sock)
         return; // nothing was accepted: the slot stays free and nothing is sent
+    if (link_ && link_->probeExpected(sock->hostName)) {
+        holdForProbe(std::move(sock));
+        return;
+    }
+    const std::string address = sock->hostName;
+    admit(std::move(sock), address);
+}
+
+void TServer::takeConnection(std::unique_ptr<TSock> sock, const std::string& address)
+{
+    if (sock)
+        admit(std::move(sock), address);
+}
+
+void TServer::holdForProbe(std::unique_ptr<TSock> sock)
+{
+    auto held = std::make_unique<Held>();
+    Held* h = held.get();
+    auto release = [this, h](bool admitIt) {
+        auto it = std::find_if(held_.begin(), held_.end(), [h](const auto& p) { return p.get() == h; });
+        if (it == held_.end())
+            return;
+        std::unique_ptr<Held> mine = std::move(*it);
+        held_.erase(it);
+        mine->sock->onRead = nullptr;
+        mine->sock->onInfo = nullptr;
+        if (admitIt) {
+            const std::string address = mine->sock->hostName;
+            admit(std::move(mine->sock), address, std::move(mine->bytes));
+        } else {
+            mine->sock.release()->deleteLater(); // it may be inside its own event
+        }
+        QTimer::singleShot(0, this, [m = mine.release()] { delete m; });
+    };
+    h->sock = std::move(sock);
+    h->sock->onRead = [h, release, this](TSock& s, std::size_t) {
+        h->bytes += s.receive();
+        const auto end = h->bytes.find(kTerminator);
+        if (end == std::string::npos) {
+            if (h->bytes.size() > coord::kMaxCoordMessage)
+                release(true);
+            return;
+        }
+        const std::string answer = link_ ? link_->probeAnswer(std::string_view(h->bytes).substr(0, end)) : "";
+        if (answer.empty()) {
+            release(true); // not the probe: a player like any other
+            return;
+        }
+        s.send(answer);
+        s.close();
+        release(false);
+    };
+    h->sock->onInfo = [release](TSock&, TSock::InfoKind kind, const std::string&) {
+        if (kind == TSock::InfoKind::Close)
+            release(false);
+    };
+    h->patience.setSingleShot(true);
+    connect(&h->patience, &QTimer::timeout, this, [release] { release(true); });
+    h->patience.start(1000);
+    held_.push_back(std::move(held));
+}
+
+void TServer::admit(std::unique_ptr<TSock> sock, const std::string& address, std::string alreadyRead)
+{
     const int slot = engine_.freeSlot(sock->hostName);
     const int id = ++nextConnectionId_;
     sock->tag = slot;
@@ -114,7 +188,6 @@ void TServer::acceptOnListener(TSock& listener)
         if (Connection* c = live(slotOfConnection(id), id))
             c->lastProgress = now();
     };
-    const std::string address = sock->hostName;
     sock->setSendBufferSize(kSendBufferBytes);
 
     Connection& c = conns_[static_cast<std::size_t>(slot)];
@@ -127,6 +200,8 @@ void TServer::acceptOnListener(TSock& listener)
     c.skippedLines = 0;
     engine_.connectionArrived(slot, id, address);
     engineStepped();
+    if (!alreadyRead.empty())
+        takeBytes(slotOfConnection(id), id, std::move(alreadyRead));
 }
 
 void TServer::tempsockRead(int slot, int id)
@@ -140,6 +215,14 @@ void TServer::tempsockRead(int slot, int id)
     } catch (const ESockException&) {
         return;
     }
+    takeBytes(slot, id, std::move(bytes));
+}
+
+void TServer::takeBytes(int slot, int id, std::string bytes)
+{
+    Connection* c = live(slot, id);
+    if (!c || slot == kRefusalSlot)
+        return;
     // The budget is spent before anything is queued: a flood is cut off
     // before the relay multiplies its chat to every table.
     const auto terminators = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), kTerminator));
@@ -270,6 +353,47 @@ void TServer::engineStepped()
     // A few integers compared; the announcer sends only what changed.
     if (announcer_ && announcer_->running())
         announcer_->update(hostAdvert(engine_, kVersionText, showNames_));
+    if (link_ && listener_.listening())
+        link_->update(outsidePort(), hostAdvert(engine_, kVersionText, showNames_));
+}
+
+void TServer::setCoordinator(std::unique_ptr<CoordinatorLink> link, bool mapPort)
+{
+    if (link_)
+        link_->stop();
+    link_ = std::move(link);
+    mapper_.reset();
+    mappedPort_ = 0;
+    if (!link_)
+        return;
+    if (mapPort) {
+        mapper_ = std::make_unique<PortMapper>();
+        connect(mapper_.get(), &PortMapper::mapped, this,
+                [this](const QString&, int port, const QString&) { setMappedPort(port); });
+        connect(mapper_.get(), &PortMapper::lost, this, [this](const QString&) { setMappedPort(0); });
+    }
+    connect(link_.get(), &CoordinatorLink::relayed, this, [this](QSslSocket* s, const QString& joiner) {
+        auto sock = std::make_unique<TSock>();
+        sock->adoptConnected(s, joiner.toStdString(), true);
+        takeConnection(std::move(sock), joiner.toStdString());
+    });
+    if (listener_.listening()) {
+        if (mapper_)
+            mapper_->start(listeningPort());
+        link_->start(outsidePort(), hostAdvert(engine_, kVersionText, showNames_));
+    }
+}
+
+void TServer::setMappedPort(int port)
+{
+    mappedPort_ = port;
+    if (link_ && listener_.listening())
+        link_->update(outsidePort(), hostAdvert(engine_, kVersionText, showNames_));
+}
+
+int TServer::outsidePort() const
+{
+    return mappedPort_ != 0 ? mappedPort_ : listeningPort();
 }
 
 void TServer::syncTimer1()

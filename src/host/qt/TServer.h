@@ -32,8 +32,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "discovery/qt/LanDiscovery.h"
+#include "host/qt/CoordinatorLink.h"
+#include "host/qt/PortMapping.h"
 #include "host/HostEngine.h"
 #include "host/PeerLimits.h"
 #include "protocol/Framer.h"
@@ -76,6 +79,22 @@ public:
     // The announcer given, or null.
     LanAnnouncer* announcer() const { return announcer_.get(); }
 
+    // Registers the game with a coordinator from the next startListening()
+    // on and keeps its facts current; joiners it relays are seated as
+    // accepted ones. Null: no coordinator (the game is reached on the LAN
+    // or by its address only).
+    // With mapPort, the port is first asked of the router (PortMapper) and
+    // the coordinator told the mapped one.
+    void setCoordinator(std::unique_ptr<CoordinatorLink> link, bool mapPort);
+    CoordinatorLink* coordinator() const { return link_.get(); }
+    PortMapper* portMapper() const { return mapper_.get(); }
+    // The port the router maps to the game (0: none); the coordinator is told.
+    void setMappedPort(int port);
+    // Seats a connection that came another way than the listener (through
+    // the relay) as if it had been accepted: slots, budgets and limits as for
+    // any; address is the joiner's own, for the seat hold and the logs.
+    void takeConnection(std::unique_ptr<TSock> sock, const std::string& address);
+
 private:
     struct Connection {
         std::unique_ptr<TSock> sock;
@@ -96,6 +115,15 @@ private:
     void retireSocket(Connection& c);
 
     void acceptOnListener(TSock& listener);
+    // Gives the connection a slot and tells the engine; bytes it sent
+    // before (while held as a possible probe) are taken as just read.
+    void admit(std::unique_ptr<TSock> sock, const std::string& address, std::string alreadyRead = {});
+    // A connection from the coordinator's address while a probe is due
+    // waits for its first bytes: the probe is answered and closed without
+    // a slot; anything else is admitted.
+    void holdForProbe(std::unique_ptr<TSock> sock);
+    void takeBytes(int slot, int id, std::string bytes);
+    int outsidePort() const;
     void tempsockRead(int slot, int id);
     void tempsockInfo(int id, TSock::InfoKind kind);
     void dropConnection(int slot, int id, const char* why = nullptr);
@@ -117,6 +145,15 @@ private:
     QTimer timer1_;
     QTimer deadlineTimer_;
     std::unique_ptr<LanAnnouncer> announcer_;
+    std::unique_ptr<CoordinatorLink> link_;
+    std::unique_ptr<PortMapper> mapper_;
+    int mappedPort_ = 0;
+    struct Held {
+        std::unique_ptr<TSock> sock;
+        std::string bytes;
+        QTimer patience;
+    };
+    std::vector<std::unique_ptr<Held>> held_;
     QString announcedPlayer_;
     bool showNames_ = false;
 };

@@ -231,6 +231,30 @@ std::unique_ptr<TSock> TSock::accept()
     return conn;
 }
 
+void TSock::adoptConnected(QTcpSocket* s, std::string peer, bool accepted)
+{
+    if (socket_ || listening_)
+        throw ESockException("Adopt - Socket Already In Use");
+    hostName = std::move(peer);
+    s->setParent(nullptr);
+    adopt(s);
+    connected_ = true;
+    watchConnection();
+    QPointer<TSock> self(this);
+    if (accepted) {
+        report(InfoKind::Accept, "Created New TSock Structure");
+    } else {
+        report(InfoKind::Connect, "Non-Blocking Socket Connected");
+        if (self && onConnect) {
+            auto handler = onConnect;
+            handler(*this);
+        }
+    }
+    if (self)
+        QMetaObject::invokeMethod(
+            this, [this] { catchUp(); }, Qt::QueuedConnection);
+}
+
 void TSock::catchUp()
 {
     if (socket_ && socket_->bytesAvailable() > 0)

@@ -99,6 +99,13 @@ public:
     // Connection") if there was none to accept. Throws when not listening.
     std::unique_ptr<TSock> accept();
 
+    // Takes over a connection made elsewhere (a TLS connection through the
+    // relay, whose handshake and ticket line are done) as if this object had
+    // made it: hostName becomes peer, and it reports Connect (the connecting
+    // side) or Accept (the side that takes it as accepted); bytes already
+    // waiting in the socket are read next. Throws when it has a socket.
+    void adoptConnected(QTcpSocket* socket, std::string peer, bool accepted);
+
     // Resolves portName and hostName and starts connecting; completion comes
     // back as the Connect report. Returns the connected flag when the object
     // already has a socket. Throws ESockException on lookup failures.

@@ -1,5 +1,9 @@
 #include "table/qt/link/TableConnection.h"
 
+#include <QSslSocket>
+
+#include "coordinator/InviteCode.h"
+#include "coordinator/qt/CoordinatorClient.h"
 #include "game/DebugLog.h"
 #include "game/Timing.h"
 #include "protocol/Commands.h"
@@ -73,6 +77,13 @@ bool TableConnection::connectTo(std::string_view address)
     // "HOST" or "HOST:PORT" (a game picked from the network list): without a
     // port, the game's port. Text that is neither is looked up as it stands,
     // and the chat says that it was not found.
+    ++attempt_;
+    if (address.starts_with('+')) {
+        if (const auto code = coord::readInviteCode(address))
+            return joinByCode(*code, coord::shownCode(*code));
+        connectFailed(std::string(address), "an invite code is + and 7 letters or digits");
+        return false;
+    }
     const auto target = splitHostPort(address);
     if (!target)
         return openTo(address, gamePort());
@@ -93,6 +104,59 @@ bool TableConnection::openTo(std::string_view address, int port)
     return true;
 }
 
+void TableConnection::setCoordinator(std::optional<HostPort> where, QSslConfiguration tls)
+{
+    coordinator_ = std::move(where);
+    coordinatorTls_ = std::move(tls);
+}
+
+bool TableConnection::joinByCode(const std::string& code, const std::string& shown)
+{
+    if (!coordinator_) {
+        connectFailed(shown, "No coordinator is configured");
+        return false;
+    }
+    connectingTo_ = shown;
+    logic_.joinStep("Looking up the game " + shown + " ...");
+    logic_.boardNotice().changed();
+    const std::uint64_t attempt = attempt_;
+    auto* lookup = new coord::CoordinatorLookup(*coordinator_, coordinatorTls_, &context_);
+    lookup->resolve(code, [this, attempt, shown](const coord::LookupAnswer& a) {
+        if (attempt != attempt_)
+            return; // a newer connect or a drop came first
+        using Kind = coord::LookupAnswer::Kind;
+        if (a.kind == Kind::Direct) {
+            logic_.joinStep("Connecting directly to " + joinHostPort(a.host, a.port) + " ...");
+            if (openTo(a.host, a.port))
+                connectingTo_ = shown;
+            return;
+        }
+        if (a.kind != Kind::Relay) {
+            connectFailed(shown, toCp1252(a.error.toStdString()));
+            return;
+        }
+        logic_.joinStep("Connecting through the relay ...");
+        logic_.boardNotice().changed();
+        coord::dialRelay(a.host, a.port, a.ticket, coord::RelayDial::Side::Joiner, coordinatorTls_, &context_,
+                         [this, attempt, shown, relay = a.host](QSslSocket* sock, const std::string&,
+                                                                const QString& error) {
+                             if (attempt != attempt_) {
+                                 delete sock;
+                                 return;
+                             }
+                             if (!sock) {
+                                 connectFailed(shown, toCp1252(error.toStdString()));
+                                 return;
+                             }
+                             if (sock_.hasSocket())
+                                 dropConnection();
+                             sock_.portName = std::to_string(sock->peerPort());
+                             sock_.adoptConnected(sock, relay, false);
+                         });
+    });
+    return true;
+}
+
 bool TableConnection::send(std::string_view bytes)
 {
     if (!sock_.hasSocket())
@@ -107,6 +171,7 @@ bool TableConnection::send(std::string_view bytes)
 
 void TableConnection::dropConnection()
 {
+    ++attempt_;
     auto info = std::move(sock_.onInfo);
     sock_.onInfo = nullptr;
     if (sock_.hasSocket())

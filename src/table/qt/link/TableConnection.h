@@ -12,12 +12,23 @@
 //
 // A connection that cannot be made leaves the table open and idle, with a
 // line in the chat that says why.
+//
+// An address "+CODE" is an invite code: the coordinator is asked the way in
+// (the chat says each step), and the table connects directly or through the
+// relay, where the connection is TLS to the relay and the game's own bytes
+// inside it.
 #pragma once
 
+#include <QObject>
+#include <QSslConfiguration>
+
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "protocol/Framer.h"
+#include "protocol/Port.h"
 #include "protocol/qt/MessagePump.h"
 #include "protocol/qt/TSock.h"
 #include "table/TableLink.h"
@@ -47,9 +58,13 @@ public:
     void openLobby() override;
     void dropConnection() override;
     bool lobbyOpened() const { return lobbyOpened_; }
+    // The coordinator that invite codes are looked up with (none: a code
+    // cannot be used, and the chat says "No coordinator is configured").
+    void setCoordinator(std::optional<HostPort> where, QSslConfiguration tls);
 
 private:
     bool openTo(std::string_view host, int port);
+    bool joinByCode(const std::string& code, const std::string& typed);
     void sockInfo(TSock::InfoKind kind, const std::string& text);
     // The connection to address could not be made: the logic says so.
     void connectFailed(const std::string& address, std::string_view reason);
@@ -61,6 +76,12 @@ private:
     MessagePump drain_;
     std::string connectingTo_; // the address of the connection being made
     bool lobbyOpened_ = false;
+    std::optional<HostPort> coordinator_;
+    QSslConfiguration coordinatorTls_;
+    // Each connect or drop starts a new attempt: a look-up or relay dial of
+    // an older one that answers late is let go.
+    std::uint64_t attempt_ = 0;
+    QObject context_; // what the look-ups and dials answer to
 };
 
 } // namespace zk

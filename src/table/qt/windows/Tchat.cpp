@@ -5,6 +5,8 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -349,6 +351,13 @@ void Tchat::buildPopups()
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     copy->setShortcutContext(Qt::WidgetShortcut); // the display handles its own Ctrl+C
     connect(copy, &QAction::triggered, mainchat_, &QTextEdit::copy);
+    // The hosted game's invite code, for the player to hand on to friends.
+    QAction* copyCode = item(chatPopup_, QStringLiteral("Copy Invite Code"), "CopyInviteCode1");
+    connect(copyCode, &QAction::triggered, this, [this] {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(logic_.state().inviteCode));
+    });
+    connect(chatPopup_, &QMenu::aboutToShow, this,
+            [this, copyCode] { copyCode->setVisible(!logic_.state().inviteCode.empty()); });
     chatPopup_->addAction(clearMainChat_);
     chatPopup_->addAction(scrollChatOff_);
     mainchat_->setPopup(chatPopup_);

@@ -1,0 +1,41 @@
+// The command line of the coordinator, zonkards-coordinator:
+//
+//     zonkards-coordinator --listen ADDRESS:PORT --cert FILE --key FILE
+//                          [--relay-ports FIRST-LAST] [--relay-address HOST]
+//                          [--relay HOST:PORT] [--relay-only] [--relay-key FILE]
+//                          [--max-per-address N]
+//
+//     CoordinatorOptions o = parseCoordinatorOptions(args);
+//     if (o.action == CoordinatorOptions::Action::Usage) { print(o.error); exit 2; }
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zk::coord {
+
+inline constexpr int kDefaultCoordinatorPort = 7780;
+
+struct CoordinatorOptions {
+    enum class Action { Run, Help, Version, Usage };
+    Action action = Action::Run;
+    std::string listenHost = "0.0.0.0";
+    int listenPort = kDefaultCoordinatorPort;
+    std::string certFile;
+    std::string keyFile;
+    std::optional<std::pair<int, int>> relayPorts;
+    std::string relayAddress; // the relay as games are told of it; empty: where they reached us
+    std::string relayHost;    // --relay: a relay in another process
+    int relayPort = 0;
+    bool relayOnly = false;
+    std::string relayKeyFile;
+    int maxPerAddress = 64;
+    std::string error;
+};
+
+CoordinatorOptions parseCoordinatorOptions(const std::vector<std::string>& args);
+std::string coordinatorUsage();
+
+} // namespace zk::coord

@@ -1,0 +1,427 @@
+#include "coordinator/qt/CoordinatorServer.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+#include <QTcpSocket>
+
+#include <chrono>
+
+#include "coordinator/InviteCode.h"
+#include "game/DebugLog.h"
+#include "protocol/Commands.h"
+
+namespace zk::coord {
+namespace {
+
+Ms wallNow()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+std::string randomKey()
+{
+    std::string key(kRelayKeyBytes, '\0');
+    for (std::size_t i = 0; i < key.size(); i += 8) {
+        const std::uint64_t v = strongRandom();
+        for (std::size_t j = 0; j < 8 && i + j < key.size(); ++j)
+            key[i + j] = static_cast<char>((v >> (8 * j)) & 0xFF);
+    }
+    return key;
+}
+
+RateBudget::Ms budgetNow()
+{
+    return std::chrono::duration_cast<RateBudget::Ms>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+// An IPv4 peer seen through a dual-stack socket reads as plain IPv4.
+std::string peerText(const QHostAddress& address)
+{
+    bool ok = false;
+    const quint32 v4 = address.toIPv4Address(&ok);
+    return (ok ? QHostAddress(v4) : address).toString().toStdString();
+}
+
+bool listenOn(QSslServer* server, const QHostAddress& address, quint16 port, QString* error)
+{
+    if (server->listen(address, port))
+        return true;
+    if (error)
+        *error = QStringLiteral("cannot listen on %1 port %2: %3")
+                     .arg(address.toString())
+                     .arg(port)
+                     .arg(server->errorString());
+    return false;
+}
+
+} // namespace
+
+QSslConfiguration serverTls(const QString& certFile, const QString& keyFile, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return QSslConfiguration();
+    };
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(certFile, QSsl::Pem);
+    if (chain.isEmpty())
+        return fail(QStringLiteral("no certificate could be read from %1").arg(certFile));
+    QFile keyIn(keyFile);
+    if (!keyIn.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read the key %1: %2").arg(keyFile, keyIn.errorString()));
+    const QByteArray pem = keyIn.readAll();
+    QSslKey key(pem, QSsl::Rsa, QSsl::Pem);
+    if (key.isNull())
+        key = QSslKey(pem, QSsl::Ec, QSsl::Pem);
+    if (key.isNull())
+        return fail(QStringLiteral("no RSA or EC key could be read from %1").arg(keyFile));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(chain.front());
+    if (chain.size() > 1)
+        tls.setLocalCertificateChain(chain);
+    tls.setPrivateKey(key);
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone); // games are not asked for certificates
+    tls.setProtocol(QSsl::TlsV1_2OrLater);
+    return tls;
+}
+
+CoordinatorServer::CoordinatorServer(Setup setup, QObject* parent) : QObject(parent), setup_(std::move(setup))
+{
+    if (setup_.relayKey.empty())
+        setup_.relayKey = randomKey();
+    relay_ = std::make_unique<Relay>(static_cast<RelayOutbox&>(*this), setup_.relayKey, wallNow);
+    ticker_.setInterval(1000);
+    connect(&ticker_, &QTimer::timeout, this, &CoordinatorServer::tick);
+}
+
+CoordinatorServer::~CoordinatorServer()
+{
+    for (auto& [id, c] : conns_) {
+        if (c.sock) {
+            c.sock->disconnect(this);
+            c.sock->abort();
+            delete c.sock.data();
+        }
+    }
+}
+
+bool CoordinatorServer::start(QString* error)
+{
+    listener_ = new QSslServer(this);
+    listener_->setSslConfiguration(setup_.tls);
+    listener_->setHandshakeTimeout(kFirstMessageMs);
+    if (!listenOn(listener_, setup_.address, setup_.port, error))
+        return false;
+    connect(listener_, &QSslServer::pendingConnectionAvailable, this, [this] { accept(listener_, false); });
+    if (setup_.relayPorts) {
+        relayListener_ = new QSslServer(this);
+        relayListener_->setSslConfiguration(setup_.tls);
+        relayListener_->setHandshakeTimeout(kFirstMessageMs);
+        bool listening = false;
+        for (quint32 p = setup_.relayPorts->first; p <= setup_.relayPorts->second && !listening; ++p)
+            listening = relayListener_->listen(setup_.address, static_cast<quint16>(p));
+        if (!listening) {
+            if (error)
+                *error = QStringLiteral("no port of %1-%2 is free for the relay")
+                             .arg(setup_.relayPorts->first)
+                             .arg(setup_.relayPorts->second);
+            return false;
+        }
+        connect(relayListener_, &QSslServer::pendingConnectionAvailable, this,
+                [this] { accept(relayListener_, true); });
+    }
+    if (setup_.coordinator) {
+        CoordinatorConfig config;
+        // An empty relay address tells a game "where you reached the coordinator".
+        config.relayAddress = setup_.relayAddress.toStdString();
+        config.relayPort = setup_.relayPort != 0 ? setup_.relayPort : relayPort();
+        config.relayKey = setup_.relayKey;
+        coordinator_ = std::make_unique<Coordinator>(static_cast<CoordinatorOutbox&>(*this),
+                                                     std::move(config), wallNow, strongRandom);
+    }
+    return true;
+}
+
+quint16 CoordinatorServer::port() const
+{
+    return listener_ ? listener_->serverPort() : 0;
+}
+
+quint16 CoordinatorServer::relayPort() const
+{
+    return relayListener_ ? relayListener_->serverPort() : port();
+}
+
+void CoordinatorServer::accept(QSslServer* server, bool relayOnly)
+{
+    while (server->hasPendingConnections()) {
+        auto* sock = qobject_cast<QSslSocket*>(server->nextPendingConnection());
+        if (!sock)
+            continue;
+        const std::string address = peerText(sock->peerAddress());
+        if (perAddress_[address] >= setup_.maxPerAddress) {
+            debugLog("coordinator: too many connections from " + address);
+            sock->abort();
+            sock->deleteLater();
+            continue;
+        }
+        ++perAddress_[address];
+        const int id = ++nextId_;
+        sock->setParent(this);
+        sock->setReadBufferSize(64 * 1024);
+        sock->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+        Conn& c = conns_[id];
+        c.sock = sock;
+        c.address = address;
+        c.relayOnly = relayOnly;
+        c.lastByte = wallNow();
+        connect(sock, &QSslSocket::readyRead, this, [this, id] { readable(id); });
+        connect(sock, &QSslSocket::bytesWritten, this, [this, id] {
+            // The other half of a pair reads again once this side has drained.
+            auto it = conns_.find(id);
+            if (it != conns_.end() && it->second.partner != 0)
+                copy(it->second.partner);
+        });
+        connect(sock, &QSslSocket::disconnected, this, [this, id] { gone(id); });
+        connect(sock, &QSslSocket::errorOccurred, this,
+                [this, id](QAbstractSocket::SocketError) { gone(id); });
+        if (sock->bytesAvailable() > 0)
+            readable(id);
+    }
+    if (!ticker_.isActive())
+        ticker_.start();
+}
+
+void CoordinatorServer::readable(int id)
+{
+    auto it = conns_.find(id);
+    if (it == conns_.end() || !it->second.sock || it->second.closing)
+        return;
+    Conn& c = it->second;
+    if (c.partner != 0) {
+        copy(id);
+        return;
+    }
+    const QByteArray bytes = c.sock->read(static_cast<qint64>(kMaxReadChunk));
+    if (bytes.isEmpty())
+        return;
+    c.lastByte = wallNow();
+    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::size_t terminators = 0;
+    for (char ch : view)
+        terminators += ch == kTerminator ? 1 : 0;
+    if (!c.budget.spend(budgetNow(), terminators, view.size())) {
+        debugLog("coordinator: connection from " + c.address + " over its budget");
+        close(id);
+        return;
+    }
+    takeMessages(id, c, view);
+    // More may wait beyond the chunk.
+    it = conns_.find(id);
+    if (it != conns_.end() && it->second.sock && it->second.sock->bytesAvailable() > 0 && !it->second.closing)
+        QMetaObject::invokeMethod(
+            this, [this, id] { readable(id); }, Qt::QueuedConnection);
+}
+
+void CoordinatorServer::takeMessages(int id, Conn& c, std::string_view bytes)
+{
+    c.pending.append(bytes);
+    for (;;) {
+        // The connection may have been paired or closed by the message before.
+        auto it = conns_.find(id);
+        if (it == conns_.end() || it->second.closing || it->second.partner != 0)
+            break;
+        Conn& cur = it->second;
+        const std::size_t end = cur.pending.find(kTerminator);
+        if (end == std::string::npos)
+            break;
+        // Taken off before it is handled: a pairing hands on what is left.
+        const std::string message = cur.pending.substr(0, end);
+        cur.pending.erase(0, end + 1);
+        if (message.empty())
+            continue;
+        if (message.size() > kMaxCoordMessage) {
+            close(id);
+            return;
+        }
+        if (cur.route == Route::Undecided) {
+            const std::string_view name = splitCommand(message).name;
+            const bool data = name == Open::command || name == Join::command;
+            if (!data && (cur.relayOnly || !coordinator_)) {
+                close(id);
+                return;
+            }
+            cur.route = data ? Route::Relay : Route::Coordinator;
+            if (data)
+                relay_->opened(id, cur.address);
+            else
+                coordinator_->opened(id, cur.address);
+        }
+        if (cur.route == Route::Relay)
+            relay_->received(id, message);
+        else
+            coordinator_->received(id, message);
+    }
+    auto it = conns_.find(id);
+    if (it != conns_.end() && it->second.partner == 0 && it->second.pending.size() > kMaxCoordMessage)
+        close(id);
+}
+
+void CoordinatorServer::copy(int from)
+{
+    auto it = conns_.find(from);
+    if (it == conns_.end() || !it->second.sock || it->second.partner == 0 || it->second.closing)
+        return;
+    Conn& c = it->second;
+    auto p = conns_.find(c.partner);
+    if (p == conns_.end() || !p->second.sock || p->second.closing)
+        return;
+    QSslSocket* out = p->second.sock;
+    // Reading waits while the other side has a backlog; its bytesWritten calls again.
+    while (out->bytesToWrite() < kRelayBacklog && c.sock->bytesAvailable() > 0) {
+        const QByteArray bytes = c.sock->read(static_cast<qint64>(kMaxReadChunk));
+        if (bytes.isEmpty())
+            break;
+        if (!c.budget.spend(budgetNow(), 0, static_cast<std::size_t>(bytes.size()))) {
+            debugLog("relay: connection from " + c.address + " over its byte budget");
+            close(from);
+            return;
+        }
+        c.lastByte = p->second.lastByte = wallNow();
+        out->write(bytes);
+    }
+}
+
+void CoordinatorServer::gone(int id)
+{
+    auto it = conns_.find(id);
+    if (it == conns_.end())
+        return;
+    Conn c = std::move(it->second);
+    conns_.erase(it);
+    if (--perAddress_[c.address] <= 0)
+        perAddress_.erase(c.address);
+    if (c.sock) {
+        c.sock->disconnect(this);
+        c.sock->deleteLater();
+    }
+    if (c.route == Route::Relay)
+        relay_->closed(id);
+    else if (c.route == Route::Coordinator && coordinator_)
+        coordinator_->closed(id);
+    else if (c.partner != 0)
+        close(c.partner);
+    if (conns_.empty() && (!coordinator_ || coordinator_->gameCount() == 0) && relay_->waiting() == 0)
+        ticker_.stop();
+}
+
+void CoordinatorServer::send(int conn, std::string_view bytes)
+{
+    auto it = conns_.find(conn);
+    if (it != conns_.end() && it->second.sock && !it->second.closing)
+        it->second.sock->write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+void CoordinatorServer::close(int conn)
+{
+    auto it = conns_.find(conn);
+    if (it == conns_.end() || it->second.closing)
+        return;
+    it->second.closing = true;
+    if (QSslSocket* sock = it->second.sock) {
+        // After what was written has gone; gone() follows from disconnected.
+        QMetaObject::invokeMethod(
+            sock, [sock] { sock->disconnectFromHost(); }, Qt::QueuedConnection);
+    } else {
+        QMetaObject::invokeMethod(
+            this, [this, conn] { gone(conn); }, Qt::QueuedConnection);
+    }
+}
+
+void CoordinatorServer::pair(int hostConn, int joinerConn)
+{
+    auto h = conns_.find(hostConn);
+    auto j = conns_.find(joinerConn);
+    if (h == conns_.end() || j == conns_.end())
+        return;
+    h->second.partner = joinerConn;
+    j->second.partner = hostConn;
+    h->second.budget = RateBudget(kRelayBudget);
+    j->second.budget = RateBudget(kRelayBudget);
+    // Whatever each sent after its ticket line goes on to the other; then
+    // the copying starts.
+    for (int id : {hostConn, joinerConn}) {
+        Conn& c = conns_[id];
+        if (!c.pending.empty() && c.partner != 0) {
+            if (auto p = conns_.find(c.partner); p != conns_.end() && p->second.sock)
+                p->second.sock->write(c.pending.data(), static_cast<qint64>(c.pending.size()));
+            c.pending.clear();
+        }
+        QMetaObject::invokeMethod(
+            this, [this, id] { copy(id); }, Qt::QueuedConnection);
+    }
+}
+
+void CoordinatorServer::probe(int conn, const std::string& address, int port, const std::string& nonce)
+{
+    auto* sock = new QTcpSocket(this);
+    auto answered = std::make_shared<bool>(false);
+    auto finish = [this, sock, conn, answered](bool reached) {
+        if (*answered)
+            return;
+        *answered = true;
+        sock->disconnect(this);
+        sock->abort();
+        sock->deleteLater();
+        if (coordinator_)
+            coordinator_->probeAnswered(conn, reached);
+    };
+    auto* timer = new QTimer(sock);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [finish] { finish(false); });
+    timer->start(kProbeTimeoutMs);
+    connect(sock, &QTcpSocket::connected, this,
+            [sock, nonce] { sock->write(QByteArray::fromStdString(msg::encode(Probe{{nonce}}))); });
+    auto heard = std::make_shared<std::string>();
+    connect(sock, &QTcpSocket::readyRead, this, [sock, heard, nonce, finish] {
+        heard->append(sock->readAll().toStdString());
+        // A game answers with its nonce; anything else on the port (another
+        // program, a table that greets first) is not this game.
+        const auto end = heard->find(kTerminator);
+        if (end == std::string::npos) {
+            if (heard->size() > kMaxCoordMessage)
+                finish(false);
+            return;
+        }
+        const std::string line = heard->substr(0, end);
+        const auto split = splitCommand(line);
+        finish(split.name == Probed::command && msg::decode<Probed>(split.args)->nonce == nonce);
+    });
+    connect(sock, &QTcpSocket::errorOccurred, this,
+            [finish](QAbstractSocket::SocketError) { finish(false); });
+    sock->connectToHost(QString::fromStdString(address), static_cast<quint16>(port));
+}
+
+void CoordinatorServer::tick()
+{
+    const Ms now = wallNow();
+    std::vector<int> quiet;
+    for (const auto& [id, c] : conns_) {
+        if (c.closing)
+            continue;
+        if (c.route == Route::Undecided && now - c.lastByte >= kFirstMessageMs)
+            quiet.push_back(id);
+        else if (c.partner != 0 && now - c.lastByte >= kRelayIdleMs)
+            quiet.push_back(id);
+    }
+    for (int id : quiet)
+        close(id);
+    if (coordinator_)
+        coordinator_->tick();
+    relay_->tick();
+}
+
+} // namespace zk::coord

@@ -1,0 +1,118 @@
+// CoordinatorServer: the coordinator and its relay on the event loop. It owns
+// the TLS listener(s), every connection, the probes and the byte copying of
+// relayed pairs; what the connections say is decided by the plain cores
+// (Coordinator, Relay), which it feeds and whose outbox it is.
+//
+//     CoordinatorServer::Setup setup;
+//     setup.tls = configurationFromFiles(cert, key, &error);
+//     setup.listen = {QHostAddress::Any, 7780};
+//     CoordinatorServer server(setup);
+//     if (!server.start(&error)) report(error);
+//
+// A connection's first message says what it is: ZC_open and ZC_join go to
+// the relay, the rest to the coordinator; on the relay's own port (when
+// --relay-ports gives one) only the relay listens. Every connection is
+// bounded: its pending text (kMaxCoordMessage without a terminator), its
+// messages and bytes per second, connections per address, a first message
+// within 10 s. A relayed pair is copied without being read, within a byte
+// budget per direction (kRelayBudget, four times what a host lets a table
+// send), with reading paused while the other side has kRelayBacklog unsent,
+// and closed after kRelayIdleMs without a byte.
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QSslConfiguration>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "coordinator/Coordinator.h"
+#include "coordinator/Relay.h"
+#include "host/PeerLimits.h"
+
+class QSslServer;
+class QSslSocket;
+class QTcpSocket;
+
+namespace zk::coord {
+
+inline constexpr RateBudget::Limits kControlBudget{20, 60, 4 * 1024, 16 * 1024};
+inline constexpr RateBudget::Limits kRelayBudget{1e9, 1e9, 64 * 1024, 512 * 1024};
+inline constexpr qint64 kRelayBacklog = 256 * 1024;
+inline constexpr Ms kRelayIdleMs = 30 * 60 * 1000;
+inline constexpr int kProbeTimeoutMs = 5000;
+inline constexpr int kDefaultMaxPerAddress = 64;
+
+// The certificate and key in PEM files as a server configuration; a null
+// configuration and the reason when either cannot be read.
+QSslConfiguration serverTls(const QString& certFile, const QString& keyFile, QString* error);
+
+class CoordinatorServer : public QObject, private CoordinatorOutbox, private RelayOutbox {
+    Q_OBJECT
+public:
+    struct Setup {
+        QSslConfiguration tls;
+        QHostAddress address = QHostAddress::Any;
+        quint16 port = 0;
+        bool coordinator = true; // false: a relay alone
+        // The relay's own port, the first free one of the range; none: the listen port.
+        std::optional<std::pair<quint16, quint16>> relayPorts;
+        // Where games are told the relay is (default: the listening address and relay port).
+        QString relayAddress;
+        int relayPort = 0;    // a relay in another process; 0: this process's
+        std::string relayKey; // shared with relays in other processes; empty: a random one
+        int maxPerAddress = kDefaultMaxPerAddress;
+    };
+    explicit CoordinatorServer(Setup setup, QObject* parent = nullptr);
+    ~CoordinatorServer() override;
+
+    bool start(QString* error);
+    quint16 port() const;
+    quint16 relayPort() const;
+    const Coordinator& coordinator() const { return *coordinator_; }
+    const Relay& relay() const { return *relay_; }
+    std::size_t connections() const { return conns_.size(); }
+
+private:
+    enum class Route { Undecided, Coordinator, Relay };
+    struct Conn {
+        QPointer<QSslSocket> sock;
+        Route route = Route::Undecided;
+        bool relayOnly = false; // came in on the relay's own port
+        std::string address;
+        std::string pending;
+        RateBudget budget{kControlBudget};
+        int partner = 0; // a relayed pair's other half
+        Ms lastByte = 0;
+        bool closing = false;
+    };
+    void accept(QSslServer* server, bool relayOnly);
+    void readable(int id);
+    void copy(int from);
+    void takeMessages(int id, Conn& c, std::string_view bytes);
+    void gone(int id);
+    void tick();
+
+    // CoordinatorOutbox and RelayOutbox
+    void send(int conn, std::string_view bytes) override;
+    void close(int conn) override;
+    void probe(int conn, const std::string& address, int port, const std::string& nonce) override;
+    void pair(int hostConn, int joinerConn) override;
+
+    Setup setup_;
+    std::unique_ptr<Coordinator> coordinator_;
+    std::unique_ptr<Relay> relay_;
+    QSslServer* listener_ = nullptr;
+    QSslServer* relayListener_ = nullptr;
+    std::unordered_map<int, Conn> conns_;
+    std::unordered_map<std::string, int> perAddress_;
+    int nextId_ = 0;
+    QTimer ticker_;
+};
+
+} // namespace zk::coord
