@@ -12,7 +12,6 @@ constexpr std::string_view kOtherProtocol = "This coordinator speaks another pro
 constexpr std::string_view kBadRegistration = "The registration could not be read";
 constexpr std::string_view kFull = "The coordinator has no room for more games";
 
-
 } // namespace
 
 bool LookupLimit::allow(const std::string& address, Ms now)

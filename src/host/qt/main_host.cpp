@@ -77,7 +77,8 @@ int main(int argc, char** argv)
                    QStringLiteral("/zonkards-host.secret");
         std::string secret = zk::CoordinatorLink::keptSecret(file, &secretError);
         if (secret.empty()) {
-            std::fprintf(stderr, "zonkards-host: the invite code's secret: %s\n", secretError.toUtf8().constData());
+            std::fprintf(stderr, "zonkards-host: the invite code's secret: %s\n",
+                         secretError.toUtf8().constData());
             return 1;
         }
         const auto visibility = options.internet == zk::HostOptions::Internet::Public

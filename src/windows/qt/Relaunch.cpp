@@ -1,5 +1,6 @@
 #include "windows/qt/Relaunch.h"
 
+#include "coordinator/InviteCode.h"
 #include "protocol/Port.h"
 #include "protocol/Text.h"
 
@@ -59,6 +60,14 @@ QString hostJoinProblem(const HostJoinChoice& choice)
         return {};
     if (address.isEmpty())
         return QStringLiteral("Please enter the address of the host you want to join.");
+    // "+" and a code: a game found through the coordinator.
+    if (address.startsWith(QLatin1Char('+'))) {
+        if (!coord::readInviteCode(address.toStdString()))
+            return QStringLiteral("\"%1\" is not an invite code: a code is + and 7 letters or digits, "
+                                  "such as +K7QM2Xr.")
+                .arg(address);
+        return {};
+    }
     const auto target = splitHostPort(address.toStdString());
     if (!target) {
         // "name:..." or "[...]:..." with something other than a port after the colon.

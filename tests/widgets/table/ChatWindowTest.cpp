@@ -111,8 +111,10 @@ TEST_F(ChatWindow, PopupCopiesPlainTextAndClearsTheDisplayThenLinesComeAgain)
     QMenu* popup = openMenu("popup_mainchat");
     ASSERT_NE(popup, nullptr);
     QStringList items;
-    for (QAction* a : popup->actions())
-        items << a->text() + QLatin1Char('|') + a->shortcut().toString();
+    for (QAction* a : popup->actions()) {
+        if (a->isVisible()) // "Copy Invite Code" only while the hosted game has one
+            items << a->text() + QLatin1Char('|') + a->shortcut().toString();
+    }
     EXPECT_EQ(items, QStringList({"Copy|Ctrl+C", "Clear Main Chat|", "Scroll Chat Off|Ctrl+S"}));
 
     QTextCursor all(document());

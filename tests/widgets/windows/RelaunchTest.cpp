@@ -34,10 +34,10 @@ TEST(Relaunch, AcceptsWhatTheWireCarries)
          {QStringLiteral("Ann"), QStringLiteral("Jörg Müller"), QStringLiteral("€uro-Man"),
           QStringLiteral("O'Neil (2)"), QString(kMaxPlayerNameLength, QLatin1Char('x'))})
         EXPECT_EQ(hostJoinProblem({name, "10.0.0.7", false}), QString()) << name.toStdString();
-    for (const QString& address :
-         {QStringLiteral("192.168.1.20"), QStringLiteral("::1"), QStringLiteral("game-host.example.org"),
-          QStringLiteral("localhost"), QStringLiteral("192.0.2.2:23456"),
-          QStringLiteral("[2001:db8::7]:7773"), QStringLiteral("game-host.example.org:1")})
+    for (const QString& address : {QStringLiteral("192.168.1.20"), QStringLiteral("::1"),
+                                   QStringLiteral("game-host.example.org"), QStringLiteral("localhost"),
+                                   QStringLiteral("192.0.2.2:23456"), QStringLiteral("[2001:db8::7]:7773"),
+                                   QStringLiteral("game-host.example.org:1"), QStringLiteral("+K7QM2Xr")})
         EXPECT_EQ(hostJoinProblem({"Ann", address, false}), QString()) << address.toStdString();
     EXPECT_EQ(hostJoinProblem({"Ann", "", true}), QString());
 }
@@ -65,6 +65,10 @@ TEST(Relaunch, RefusesWhatItCannotUseWithAClearMessage)
 
     EXPECT_EQ(hostJoinProblem({"Ann", "", false}),
               QStringLiteral("Please enter the address of the host you want to join."));
+    EXPECT_EQ(
+        hostJoinProblem({"Ann", "+K7QM2X0", false}),
+        QStringLiteral("\"+K7QM2X0\" is not an invite code: a code is + and 7 letters or digits, such as "
+                       "+K7QM2Xr."));
     for (const QString& address :
          {QStringLiteral("my host"), QStringLiteral("host_1.example"), QStringLiteral("-bad.example"),
           QStringLiteral("a..b"), QStringLiteral("h\u00f6st.example"), QStringLiteral("my host:7772"),

@@ -353,6 +353,7 @@ void Tchat::buildPopups()
     connect(copy, &QAction::triggered, mainchat_, &QTextEdit::copy);
     // The hosted game's invite code, for the player to hand on to friends.
     QAction* copyCode = item(chatPopup_, QStringLiteral("Copy Invite Code"), "CopyInviteCode1");
+    copyCode->setVisible(false);
     connect(copyCode, &QAction::triggered, this, [this] {
         QGuiApplication::clipboard()->setText(QString::fromStdString(logic_.state().inviteCode));
     });
