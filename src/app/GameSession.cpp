@@ -251,6 +251,8 @@ void GameSession::openHostJoin()
         connect(hostJoin_, &Thostjoin::releaseInstanceLockRequested, this, [this] {
             // The new copy reads the files at once: give it ours first.
             settings_.applyCloseRule();
+            if (hostJoin_->choice().host)
+                ini::writeKey(settingsFilePath(), kGameKey, kHostForKey, fromQt(hostJoin_->hostFor()));
             tallyRecords_.saveTo(tallyFilePath());
             server_.stopListening();
             if (options_.releaseInstance)
@@ -272,6 +274,10 @@ void GameSession::openHostJoin()
         hostJoin_->setBrowser(
             makeLanBrowser(lanDiscoveryEnabled(readSetting(settingsFilePath(), kGameKey, kLanDiscoveryKey))));
     }
+    hostJoin_->setCoordinator(coord::coordinatorAddress(gameSetting(coord::kCoordinatorAddressKey)),
+                              coord::coordinatorTls(gameSetting(coord::kCoordinatorCaKey)));
+    hostJoin_->setInviteCode(toQt(logic_.state().inviteCode));
+    hostJoin_->setHostFor(toQt(gameSetting(kHostForKey).value_or("lan")));
     hostJoin_->setOwnGamePort(server_.listeningPort());
     // Offered: the name and address this copy plays under, or those of a
     // command line too short to use.
@@ -361,12 +367,16 @@ void GameSession::registerWithCoordinator()
     connect(link.get(), &CoordinatorLink::registered, this, [this](const QString& code) {
         logic_.setInviteCode(fromQt(code));
         logic_.boardNotice().changed();
+        if (hostJoin_)
+            hostJoin_->setInviteCode(code);
     });
     connect(link.get(), &CoordinatorLink::unavailable, this, [this](const QString& why) {
         if (why == coordinatorTrouble_)
             return; // said once until it changes
         coordinatorTrouble_ = why;
         logic_.setInviteCode({});
+        if (hostJoin_)
+            hostJoin_->setInviteCode({});
         logic_.programLine(fromQt(why) + ". Friends can still join by this computer's address.");
         logic_.boardNotice().changed();
     });

@@ -265,6 +265,7 @@ bool shootHostJoin(const QDir& dir)
     Thostjoin dialog;
     dialog.setBrowser(std::make_unique<ScriptedGames>());
     dialog.setName(QStringLiteral("Bob"));
+    dialog.setInviteCode(QStringLiteral("+K7QM2Xr"));
     dialog.show();
     QApplication::processEvents();
     auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("list_games"));

@@ -47,12 +47,30 @@ local network (a solo game never does): its version, how many seats are taken an
 is running, but no player's name. A game you do not see in the list can still be joined by its address: some
 networks (guest Wi-Fi, for one) keep computers from seeing each other, and a computer without
 the Avahi service cannot search at all; the list then says so.</p>
+<h3>Playing with friends over the internet</h3>
+<p>To host for friends elsewhere, choose <i>Friends with the invite code</i> in <b>Host or
+Join a Game...</b> (or <i>Listed for everyone on the internet</i>, so anybody may join;
+<i>This network only</i> keeps the game at home). The chat then says <i>Your game's invite
+code is +K7QM2Xr</i>; send your friends that code (the chat's menu has <b>Copy Invite
+Code</b>). A friend types the code, with its +, where the host's address goes, or picks a
+listed game from the dialog's <b>Internet</b> list. The code stays the same each time you
+host.</p>
+<p>This works through a game coordinator, a service on the internet that your copy of
+Zonkards must be told of (the <i>CoordinatorAddress</i> option). It tries to reach your
+computer from outside, after Zonkards has asked your router to open the way. When it can,
+your friends connect straight to you; when it cannot, their connections pass through the
+coordinator's relay. Those connections are encrypted on their way, but the relay itself
+could read the game passing through it, chat and names included; it keeps nothing.</p>
+<p>When nothing works (the game says <i>No coordinator is configured</i>, or that the
+coordinator cannot be reached), play by address as below. Games on your own network and
+typed addresses always work.</p>
 <h3>Hosting</h3>
 <p>The host's computer runs the game for the whole table, and every other player connects
-to it on <b>TCP port 7772</b>. The host's firewall must let incoming connections on port
-7772 through, and a home router must forward that port to the host's computer. Players who
-only join need no open port. Even a solo game talks to itself over the network, so allow
-Zonkards through your firewall.</p>
+to it on <b>TCP port 7772</b>. To be joined by address from the internet, the host's
+firewall must let incoming connections on port 7772 through, and a home router must forward
+that port to the host's computer; the host then tells his friends his internet address.
+Players who only join need no open port. Even a solo game talks to itself over the network,
+so allow Zonkards through your firewall.</p>
 <h3>Seats and watchers</h3>
 <p>The first six players take seats 1 to 6 and play; the next three connections watch and
 appear in the spy list. A tenth connection is turned away because the game is full. Every

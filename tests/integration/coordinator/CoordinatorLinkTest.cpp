@@ -11,10 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "HostProcess.h"
-#include "TestCa.h"
+#include "TestCoordinator.h"
 #include "coordinator/InviteCode.h"
 #include "coordinator/qt/CoordinatorClient.h"
-#include "coordinator/qt/CoordinatorServer.h"
 #include "host/qt/TServer.h"
 
 namespace zk {
@@ -29,25 +28,7 @@ bool spinUntil(const std::function<bool()>& cond, int ms = 20000)
     return cond();
 }
 
-struct Coordinator {
-    test::TestCa ca{{"localhost", "127.0.0.1"}};
-    std::unique_ptr<coord::CoordinatorServer> server;
-    Coordinator()
-    {
-        if (!ca.ok())
-            return;
-        coord::CoordinatorServer::Setup setup;
-        QString error;
-        setup.tls = coord::serverTls(QString::fromStdString(ca.serverCert()),
-                                     QString::fromStdString(ca.serverKey()), &error);
-        setup.address = QHostAddress::LocalHost;
-        server = std::make_unique<coord::CoordinatorServer>(setup);
-        if (!server->start(&error))
-            server.reset();
-    }
-    HostPort where() const { return {"localhost", server->port()}; }
-    QSslConfiguration trust() const { return coord::coordinatorTls(ca.caCert()); }
-};
+using Coordinator = test::TestCoordinator;
 
 coord::LookupAnswer lookUp(const Coordinator& c, const std::string& code, QSslConfiguration tls = {})
 {
