@@ -7,7 +7,12 @@
 // CMD_zonkard) has reached all nine clients; every socket is watched at once,
 // so a message is timed when it arrives, not when a client gets round to it.
 //
-//   bench_roll_latency ZONKARDS-HOST [ROUNDS] [THINK-MS]
+//   bench_roll_latency ZONKARDS-HOST [ROUNDS] [THINK-MS] [COORDINATOR]
+//
+// With COORDINATOR (a zonkards-coordinator program), the host registers
+// with one started here (--always-relay, a certificate of a CA made here)
+// and every client joins by the invite code through its relay, over TLS as
+// a game does: the figure to set beside the direct one.
 //
 // Prints "key value" lines: rolls, p50_ms, p99_ms, max_ms.
 #include <netinet/in.h>
@@ -24,6 +29,8 @@
 #include <vector>
 
 #include "HostProcess.h"
+#include "TestCa.h"
+#include "TlsClient.h"
 #include "protocol/Messages.h"
 
 namespace {
@@ -34,6 +41,24 @@ namespace msg = zk::msg;
 constexpr int kClients = 9;
 constexpr int kPlayers = 6;
 
+// One client's connection: plain TCP to the host, or TLS to the relay.
+struct Link {
+    int fd = -1;
+    std::optional<zk::bench::TlsClient> tls;
+};
+using Connector = std::function<std::optional<Link>()>;
+
+Link directTo(int port)
+{
+    Link link{::socket(AF_INET, SOCK_STREAM, 0), std::nullopt};
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::connect(link.fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    return link;
+}
+
 struct Arrival {
     std::string text;
     Clock::time_point at;
@@ -42,15 +67,13 @@ struct Arrival {
 // The nine connections, read all at once.
 class Table {
 public:
-    explicit Table(int port)
+    explicit Table(const Connector& connect)
     {
         for (int i = 0; i < kClients; ++i) {
-            fds_.push_back(::socket(AF_INET, SOCK_STREAM, 0));
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_port = htons(static_cast<uint16_t>(port));
-            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            ::connect(fds_.back(), reinterpret_cast<sockaddr*>(&a), sizeof a);
+            auto link = connect();
+            if (!link)
+                return;
+            links_.push_back(std::move(*link));
             buffers_.emplace_back();
             inbox_.emplace_back();
             // Connect one by one, so that the slots are the clients' order.
@@ -63,12 +86,20 @@ public:
     }
     ~Table()
     {
-        for (int fd : fds_)
-            ::close(fd);
+        for (Link& l : links_)
+            if (!l.tls)
+                ::close(l.fd);
     }
     bool ok() const { return ok_; }
 
-    void send(int client, const std::string& text) { sendAll(fds_[client], text + zk::kTerminator); }
+    void send(int client, const std::string& text)
+    {
+        Link& l = links_[static_cast<std::size_t>(client)];
+        if (l.tls)
+            l.tls->send(text + zk::kTerminator);
+        else
+            sendAll(l.fd, text + zk::kTerminator);
+    }
 
     // Waits until client has a message that passes the test; earlier ones
     // are dropped. The arrival time of the match, or nothing at the deadline.
@@ -110,16 +141,20 @@ private:
     void pump(int timeoutMs)
     {
         std::vector<pollfd> polls;
-        for (int fd : fds_)
-            polls.push_back({fd, POLLIN, 0});
-        if (::poll(polls.data(), polls.size(), timeoutMs) <= 0)
+        bool decrypted = false; // TLS holds bytes the socket no longer shows
+        for (const Link& l : links_) {
+            polls.push_back({l.fd, POLLIN, 0});
+            decrypted = decrypted || (l.tls && l.tls->pending());
+        }
+        if (::poll(polls.data(), polls.size(), decrypted ? 0 : timeoutMs) < 0)
             return;
         const auto now = Clock::now();
         for (std::size_t i = 0; i < polls.size(); ++i) {
-            if (!(polls[i].revents & POLLIN))
+            Link& l = links_[i];
+            if (!(polls[i].revents & POLLIN) && !(l.tls && l.tls->pending()))
                 continue;
             char buf[65536];
-            const ssize_t n = ::read(fds_[i], buf, sizeof buf);
+            const ssize_t n = l.tls ? l.tls->read(buf, sizeof buf) : ::read(l.fd, buf, sizeof buf);
             if (n <= 0)
                 continue;
             std::string& b = buffers_[i];
@@ -132,7 +167,7 @@ private:
         }
     }
 
-    std::vector<int> fds_;
+    std::vector<Link> links_;
     std::vector<std::string> buffers_;
     std::vector<std::vector<Arrival>> inbox_;
     bool ok_ = false;
@@ -154,18 +189,60 @@ msg::Decoded<M> read(const std::string& m)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_roll_latency ZONKARDS-HOST [ROUNDS] [THINK-MS]\n");
+        std::fprintf(stderr, "usage: bench_roll_latency ZONKARDS-HOST [ROUNDS] [THINK-MS] [COORDINATOR]\n");
         return 2;
     }
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
     const auto think = std::chrono::milliseconds(argc > 3 ? std::atoi(argv[3]) : 40);
+    const bool relayed = argc > 4;
 
-    HostProcess host(HostProcess::Program{argv[1]}, {"--port", "0", "--bot-speed", "1"});
+    std::optional<TestCa> ca;
+    std::optional<HostProcess> coordinator;
+    std::vector<std::string> hostArgs{"--port", "0", "--bot-speed", "1"}, hostEnv;
+    int coordinatorPort = 0;
+    if (relayed) {
+        ca.emplace(std::vector<std::string>{"localhost", "127.0.0.1"});
+        coordinatorPort = 20000 + static_cast<int>(::getpid() % 20000);
+        coordinator.emplace(
+            HostProcess::Program{argv[4]},
+            std::vector<std::string>{"--listen", "127.0.0.1:" + std::to_string(coordinatorPort), "--cert",
+                                     ca->serverCert(), "--key", ca->serverKey(), "--always-relay"});
+        if (!ca->ok() || coordinator->stdoutLine().find("coordinator listening") == std::string::npos) {
+            std::fprintf(stderr, "the coordinator did not start\n");
+            return 1;
+        }
+        hostArgs.push_back("--invite");
+        hostEnv = {"ZONKARDS_COORDINATOR=localhost:" + std::to_string(coordinatorPort),
+                   "ZONKARDS_COORDINATOR_CA=" + ca->caCert()};
+    }
+    HostProcess host(HostProcess::Program{argv[1]}, hostArgs, hostEnv);
     if (host.port() == 0) {
         std::fprintf(stderr, "zonkards-host did not start\n");
         return 1;
     }
-    Table table(host.port());
+    Connector connect = [&] { return std::optional<Link>(directTo(host.port())); };
+    std::optional<zk::bench::TlsContext> tls;
+    std::string code;
+    if (relayed) {
+        const std::string said = "invite code +";
+        if (!host.waitForOut(said) || !host.waitForOut("reached ")) {
+            std::fprintf(stderr, "the host got no invite code\n");
+            return 1;
+        }
+        const std::string& out = host.out();
+        const auto at = out.find(said) + said.size();
+        code = out.substr(at, out.find('\n', at) - at);
+        tls.emplace(ca->caCert());
+        connect = [&]() -> std::optional<Link> {
+            const auto way = zk::bench::lookUpRelay(*tls, coordinatorPort, code);
+            auto joined = way ? zk::bench::joinThroughRelay(*tls, *way) : std::nullopt;
+            if (!joined)
+                return std::nullopt;
+            const int fd = joined->fd();
+            return Link{fd, std::move(joined)};
+        };
+    }
+    Table table(connect);
     if (!table.ok() || !table.waitAll([](const std::string& m) {
             return is(m, msg::NewPlayerInfo::command) && read<msg::NewPlayerInfo>(m)->slot == kClients;
         })) {

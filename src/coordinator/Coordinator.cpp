@@ -261,7 +261,7 @@ void Coordinator::resolve(int conn, Conn& c, std::string_view typed)
         return;
     }
     HostedGame& g = it->second;
-    if (g.reach == Reach::Direct || config_.relayPort == 0) {
+    if ((g.reach == Reach::Direct && !config_.alwaysRelay) || config_.relayPort == 0) {
         answerAndClose(conn, msg::encode(Direct{g.address, g.port}));
         return;
     }

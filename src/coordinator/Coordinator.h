@@ -81,6 +81,9 @@ struct CoordinatorConfig {
     std::string relayAddress;
     int relayPort = 0;
     std::string relayKey; // shared with the relay (TicketSigner)
+    // Every joiner goes through the relay, even to a host that could be
+    // reached directly: no joiner learns a host's address.
+    bool alwaysRelay = false;
 };
 
 struct HostedGame {

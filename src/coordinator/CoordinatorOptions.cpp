@@ -27,9 +27,13 @@ CoordinatorOptions parseCoordinatorOptions(const std::vector<std::string>& args)
             o.relayOnly = true;
             continue;
         }
+        if (a == "--always-relay") {
+            o.alwaysRelay = true;
+            continue;
+        }
         const bool takesValue = a == "--listen" || a == "--cert" || a == "--key" || a == "--relay-ports" ||
                                 a == "--relay-address" || a == "--relay" || a == "--relay-key" ||
-                                a == "--max-per-address";
+                                a == "--max-per-address" || a == "--relay-budget";
         if (!takesValue)
             return usage("unknown option " + a);
         if (i + 1 >= args.size())
@@ -56,6 +60,11 @@ CoordinatorOptions parseCoordinatorOptions(const std::vector<std::string>& args)
             if (!first || !last || *first < 1 || *last > 65535 || *first > *last)
                 return usage("--relay-ports needs FIRST-LAST within 1-65535, not " + v);
             o.relayPorts = std::pair{*first, *last};
+        } else if (a == "--relay-budget") {
+            const auto n = parseDecimal(v);
+            if (!n || *n < 1 || *n > 1048576)
+                return usage("--relay-budget needs KiB a second from 1 to 1048576, not " + v);
+            o.relayKibPerSecond = *n;
         } else if (a == "--max-per-address") {
             const auto n = parseDecimal(v);
             if (!n || *n < 1 || *n > 100000)
@@ -78,7 +87,7 @@ std::string coordinatorUsage()
            "                            [--relay-ports FIRST-LAST] [--relay-address HOST]\n"
            "                            [--relay HOST:PORT --relay-key FILE] [--relay-only --relay-key "
            "FILE]\n"
-           "                            [--max-per-address N]\n"
+           "                            [--max-per-address N] [--always-relay] [--relay-budget KIB]\n"
            "  --listen ADDRESS:PORT   where games reach the coordinator (default 0.0.0.0:7780)\n"
            "  --cert FILE, --key FILE the TLS certificate (PEM, chain allowed) and its key\n"
            "  --relay-ports RANGE     the relay listens on the first free port of RANGE\n"
@@ -88,7 +97,11 @@ std::string coordinatorUsage()
            "  --relay HOST:PORT       send joiners to a relay run alone elsewhere\n"
            "  --relay-only            run as a relay alone, for a coordinator elsewhere\n"
            "  --relay-key FILE        the secret shared with relays elsewhere (32 bytes or more)\n"
-           "  --max-per-address N     open connections allowed from one address (default 64)\n";
+           "  --max-per-address N     open connections allowed from one address (default 64)\n"
+           "  --always-relay          send every joiner through the relay, so that no joiner\n"
+           "                          learns a host's address\n"
+           "  --relay-budget KIB      KiB a second each relayed connection may send, with\n"
+           "                          bursts of eight times that (default 64)\n";
 }
 
 } // namespace zk::coord

@@ -3,7 +3,7 @@
 //     zonkards-coordinator --listen ADDRESS:PORT --cert FILE --key FILE
 //                          [--relay-ports FIRST-LAST] [--relay-address HOST]
 //                          [--relay HOST:PORT] [--relay-only] [--relay-key FILE]
-//                          [--max-per-address N]
+//                          [--max-per-address N] [--always-relay] [--relay-budget KIB]
 //
 //     CoordinatorOptions o = parseCoordinatorOptions(args);
 //     if (o.action == CoordinatorOptions::Action::Usage) { print(o.error); exit 2; }
@@ -30,8 +30,10 @@ struct CoordinatorOptions {
     std::string relayHost;    // --relay: a relay in another process
     int relayPort = 0;
     bool relayOnly = false;
+    bool alwaysRelay = false;
     std::string relayKeyFile;
     int maxPerAddress = 64;
+    int relayKibPerSecond = 64; // what each relayed connection may send a second
     std::string error;
 };
 

@@ -150,6 +150,10 @@ public:
     {
         return stderr_;
     }
+    pid_t pid() const
+    {
+        return pid_;
+    }
 
 private:
     pid_t pid_ = -1;

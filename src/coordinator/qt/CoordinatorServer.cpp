@@ -139,6 +139,7 @@ bool CoordinatorServer::start(QString* error)
         config.relayAddress = setup_.relayAddress.toStdString();
         config.relayPort = setup_.relayPort != 0 ? setup_.relayPort : relayPort();
         config.relayKey = setup_.relayKey;
+        config.alwaysRelay = setup_.alwaysRelay;
         coordinator_ = std::make_unique<Coordinator>(static_cast<CoordinatorOutbox&>(*this),
                                                      std::move(config), wallNow, strongRandom);
     }
@@ -349,8 +350,8 @@ void CoordinatorServer::pair(int hostConn, int joinerConn)
         return;
     h->second.partner = joinerConn;
     j->second.partner = hostConn;
-    h->second.budget = RateBudget(kRelayBudget);
-    j->second.budget = RateBudget(kRelayBudget);
+    h->second.budget = RateBudget(setup_.relayBudget);
+    j->second.budget = RateBudget(setup_.relayBudget);
     // Whatever each sent after its ticket line goes on to the other; then
     // the copying starts.
     for (int id : {hostConn, joinerConn}) {

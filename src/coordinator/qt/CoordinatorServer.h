@@ -43,6 +43,11 @@ namespace zk::coord {
 
 inline constexpr RateBudget::Limits kControlBudget{20, 60, 4 * 1024, 16 * 1024};
 inline constexpr RateBudget::Limits kRelayBudget{1e9, 1e9, 64 * 1024, 512 * 1024};
+// A relay budget of KiB a second, with bursts of eight seconds' worth.
+constexpr RateBudget::Limits relayBudget(int kibPerSecond)
+{
+    return {1e9, 1e9, kibPerSecond * 1024.0, kibPerSecond * 8 * 1024.0};
+}
 inline constexpr qint64 kRelayBacklog = 256 * 1024;
 inline constexpr Ms kRelayIdleMs = 30 * 60 * 1000;
 inline constexpr int kProbeTimeoutMs = 5000;
@@ -67,6 +72,8 @@ public:
         int relayPort = 0;    // a relay in another process; 0: this process's
         std::string relayKey; // shared with relays in other processes; empty: a random one
         int maxPerAddress = kDefaultMaxPerAddress;
+        bool alwaysRelay = false; // joiners never go direct
+        RateBudget::Limits relayBudget = kRelayBudget;
     };
     explicit CoordinatorServer(Setup setup, QObject* parent = nullptr);
     ~CoordinatorServer() override;

@@ -52,6 +52,8 @@ int main(int argc, char** argv)
     setup.relayAddress = QString::fromStdString(!o.relayHost.empty() ? o.relayHost : o.relayAddress);
     setup.relayPort = o.relayPort;
     setup.maxPerAddress = o.maxPerAddress;
+    setup.alwaysRelay = o.alwaysRelay;
+    setup.relayBudget = relayBudget(o.relayKibPerSecond);
     if (!o.relayKeyFile.empty()) {
         QFile keyIn(QString::fromStdString(o.relayKeyFile));
         if (!keyIn.open(QIODevice::ReadOnly))

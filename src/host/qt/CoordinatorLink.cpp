@@ -169,6 +169,14 @@ void CoordinatorLink::update(int port, const GameAdvert& facts)
         held_.start(static_cast<int>(*wait));
 }
 
+void CoordinatorLink::portOpened()
+{
+    // Before the registration is sent, it is probed with the port open anyway.
+    if (!running_ || refused_ || reach_ == coord::Reach::Direct || !sock_ || !sock_->isEncrypted())
+        return;
+    connectNow(); // the same secret: the same code
+}
+
 void CoordinatorLink::stop()
 {
     running_ = false;

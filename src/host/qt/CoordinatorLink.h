@@ -56,6 +56,10 @@ public:
     // the one listened on) and the game's facts.
     void start(int port, const GameAdvert& facts);
     void update(int port, const GameAdvert& facts);
+    // The router now passes the port the game is registered with (a mapping
+    // of the same number): the coordinator probes only a new port, so a game
+    // that was found unreachable registers again to be probed again.
+    void portOpened();
     void stop();
 
     // The code as players see it ("+K7QM2Xr"); empty until registered.

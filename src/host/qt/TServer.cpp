@@ -386,9 +386,14 @@ void TServer::setCoordinator(std::unique_ptr<CoordinatorLink> link, bool mapPort
 
 void TServer::setMappedPort(int port)
 {
+    const int before = outsidePort();
     mappedPort_ = port;
-    if (link_ && listener_.listening())
-        link_->update(outsidePort(), hostAdvert(engine_, kVersionText, showNames_));
+    if (!link_ || !listener_.listening())
+        return;
+    link_->update(outsidePort(), hostAdvert(engine_, kVersionText, showNames_));
+    // Mapped to the number it already had: no new port for the coordinator to probe.
+    if (port != 0 && outsidePort() == before)
+        link_->portOpened();
 }
 
 int TServer::outsidePort() const

@@ -95,6 +95,17 @@ TEST_F(Registry, RegisteredGameIsProbedAndJoinedDirectlyOrThroughTheRelay)
     c.received(h, msg::text(Update{7900, GameAdvert{.seated = 2, .free = 4}}));
     EXPECT_EQ(out.probes.back().second, "198.51.100.2:7900 n1");
     EXPECT_EQ(c.game(code)->facts.seated, 2);
+
+    // A coordinator that hides hosts' addresses relays even a reachable game.
+    Coordinator hiding{out, CoordinatorConfig{"", 7781, std::string(32, 'k'), true}, [this] { return now; },
+                       [this] { return ++counter; }};
+    hiding.opened(100, "198.51.100.2");
+    hiding.received(100,
+                    msg::text(Register{kProtocol, "1.0.2", kSecretB, "n", Visibility::Invite, 7772, {}}));
+    hiding.probeAnswered(100, true);
+    hiding.opened(101, "198.51.100.3");
+    hiding.received(101, msg::text(Resolve{kProtocol, inviteCode(kSecretB)}));
+    EXPECT_TRUE(out.last(101).starts_with("ZC_relay++7781+")) << out.last(101);
 }
 
 TEST_F(Registry, UnknownCodesBadRequestsAndRefusedHostsAnswerAlike)

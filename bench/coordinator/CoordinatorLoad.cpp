@@ -1,0 +1,191 @@
+// One zonkards-coordinator process under load, from outside over loopback:
+//
+//   bench_coordinator_load COORDINATOR hosts N    N hosts register (TLS, each
+//       its own control connection, 50 to a loopback source address) and
+//       stay; the coordinator's memory then, and the registration time.
+//   bench_coordinator_load COORDINATOR relay MB   one joiner and one host
+//       paired through the relay; MB megabytes from the joiner to the host:
+//       the relay's copying rate (each side TLS, as games use it).
+//
+// Prints "key value" lines. The coordinator gets a certificate from a CA made
+// here, listens on 127.0.0.1 only, and ends with the benchmark.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "HostProcess.h"
+#include "TestCa.h"
+#include "TlsClient.h"
+#include "coordinator/InviteCode.h"
+
+namespace {
+
+using namespace zk;
+using namespace zk::test;
+
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+double rssMb(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    double kb = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> kb;
+            break;
+        }
+        status.ignore(4096, '\n');
+    }
+    return kb / 1024.0;
+}
+
+std::string secretOf(std::uint64_t n)
+{
+    std::mt19937_64 random(n * 7919 + 1);
+    return coord::newSecret([&] { return random(); });
+}
+
+coord::Register registration(const std::string& secret, int n)
+{
+    return {coord::kProtocol,
+            std::string(kVersionText),
+            secret,
+            "nonce" + std::to_string(n),
+            coord::Visibility::Invite,
+            9, // nothing listens there: the probe fails at once, the game is relayed
+            GameAdvert{.seated = 1, .free = 5}};
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+int hosts(HostProcess& coordinator, pid_t pid, const bench::TlsContext& tls, int port, int count)
+{
+    const double before = rssMb(pid);
+    std::vector<bench::TlsClient> links;
+    std::vector<double> ms;
+    links.reserve(static_cast<std::size_t>(count));
+    const auto start = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        // 50 hosts to a source address, within the coordinator's per-address limit.
+        const std::string source =
+            "127.0." + std::to_string(1 + i / 50 / 250) + "." + std::to_string(1 + (i / 50) % 250);
+        const auto t0 = Clock::now();
+        bench::TlsClient c;
+        if (!c.open(tls, port, source.c_str()) || !c.send(msg::encode(registration(secretOf(i), i)))) {
+            std::fprintf(stderr, "host %d could not connect\n", i);
+            return 1;
+        }
+        const auto answer = c.line(10000);
+        if (!answer || splitCommand(*answer).name != coord::Registered::command) {
+            std::fprintf(stderr, "host %d was not registered: %s\n", i,
+                         answer ? answer->c_str() : "(nothing)");
+            return 1;
+        }
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        links.push_back(std::move(c));
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    // The probes and their answers settle.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    if (!coordinator.running()) {
+        std::fprintf(stderr, "the coordinator ended\n");
+        return 1;
+    }
+    std::printf("hosts %d\nrss_idle_mb %.1f\nrss_mb %.1f\nregister_p50_ms %.2f\nregister_all_s %.1f\n", count,
+                before, rssMb(pid), median(ms), seconds);
+    return 0;
+}
+
+int relay(const bench::TlsContext& tls, int port, int megabytes)
+{
+    bench::TlsClient control;
+    const std::string secret = secretOf(1);
+    if (!control.open(tls, port) || !control.send(msg::encode(registration(secret, 1))) ||
+        !control.line(5000))
+        return std::fprintf(stderr, "the host was not registered\n"), 1;
+    const auto way = bench::lookUpRelay(tls, port, coord::inviteCode(secret));
+    if (!way)
+        return std::fprintf(stderr, "no relay ticket\n"), 1;
+    bench::TlsClient joiner, host;
+    if (!joiner.open(tls, way->port) ||
+        !joiner.send(msg::encode(coord::Join{{coord::kProtocol, way->ticket}})))
+        return std::fprintf(stderr, "the joiner did not reach the relay\n"), 1;
+    std::optional<std::string> connect;
+    while ((connect = control.line(5000)) && splitCommand(*connect).name != coord::Connect::command) {
+    }
+    if (!connect || !host.open(tls, way->port) ||
+        !host.send(msg::encode(coord::Open{{coord::kProtocol, way->ticket}})) || !host.line(5000) ||
+        !joiner.line(5000))
+        return std::fprintf(stderr, "the pair was not made\n"), 1;
+
+    const std::size_t total = static_cast<std::size_t>(megabytes) * 1000 * 1000;
+    const auto t0 = Clock::now();
+    std::thread sender([&] {
+        const std::string chunk(16 * 1024, 'z');
+        for (std::size_t sent = 0; sent < total; sent += chunk.size())
+            joiner.send(std::string_view(chunk).substr(0, std::min(chunk.size(), total - sent)));
+    });
+    std::size_t got = 0;
+    char buf[65536];
+    while (got < total) {
+        const int n = host.read(buf, sizeof buf);
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    sender.join();
+    if (got < total)
+        return std::fprintf(stderr, "the relay closed after %zu bytes\n", got), 1;
+    std::printf("relayed_mb %d\nrelay_mb_per_s %.1f\n", megabytes,
+                static_cast<double>(total) / 1e6 / seconds);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: bench_coordinator_load COORDINATOR hosts N | relay MB\n");
+        return 2;
+    }
+    const std::string mode = argv[2];
+    const int n = std::atoi(argv[3]);
+    // Each host is a connection at both ends.
+    rlimit files{static_cast<rlim_t>(2 * n + 256), static_cast<rlim_t>(2 * n + 256)};
+    if (mode == "hosts" && ::setrlimit(RLIMIT_NOFILE, &files) != 0)
+        std::fprintf(stderr, "cannot open %d files; fewer hosts will fit\n", 2 * n + 256);
+    TestCa ca({"localhost", "127.0.0.1"});
+    if (!ca.ok())
+        return std::fprintf(stderr, "no CA: %s\n", ca.error().c_str()), 1;
+    const int port = freePort();
+    HostProcess coordinator(HostProcess::Program{argv[1]},
+                            {"--listen", "127.0.0.1:" + std::to_string(port), "--cert", ca.serverCert(),
+                             "--key", ca.serverKey(), "--relay-budget", "1048576"});
+    if (coordinator.stdoutLine().find("coordinator listening") == std::string::npos)
+        return std::fprintf(stderr, "the coordinator did not start: %s\n", coordinator.err().c_str()), 1;
+    const bench::TlsContext tls(ca.caCert());
+    return mode == "hosts" ? hosts(coordinator, coordinator.pid(), tls, port, n) : relay(tls, port, n);
+}
