@@ -250,8 +250,11 @@ void dialRelay(const std::string& host, int port, const std::string& ticket, Rel
     sock->setPeerVerifyName(QString::fromStdString(host));
     const std::string line = side == RelayDial::Side::Host ? msg::encode(Open{{kProtocol, ticket}})
                                                            : msg::encode(Join{{kProtocol, ticket}});
-    QObject::connect(sock, &QSslSocket::encrypted, context,
-                     [sock, line] { sock->write(QByteArray::fromStdString(line)); });
+    QObject::connect(sock, &QSslSocket::encrypted, context, [sock, line] {
+        // The game's messages through the relay go at once, as on a direct connection.
+        sock->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        sock->write(QByteArray::fromStdString(line));
+    });
     QObject::connect(sock, &QSslSocket::errorOccurred, context, [sock, fail](QAbstractSocket::SocketError) {
         fail(QStringLiteral("The relay cannot be reached: %1").arg(coordinatorFailure(*sock)));
     });

@@ -174,6 +174,8 @@ void CoordinatorServer::accept(QSslServer* server, bool relayOnly)
         sock->setParent(this);
         sock->setReadBufferSize(64 * 1024);
         sock->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+        // A relayed message goes on at once, not when the next one comes.
+        sock->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         Conn& c = conns_[id];
         c.sock = sock;
         c.address = address;

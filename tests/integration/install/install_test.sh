@@ -81,7 +81,7 @@ if command -v dpkg-shlibdeps >/dev/null; then
   for p in libqt6core6 libqt6network6 libssl3; do
     grep -q "$p" <<<"$depends" || fail "coordinator Depends lacks $p: $depends"
   done
-  ! grep -q "libqt6widgets6\|libsdl2" <<<"$depends" || fail "coordinator depends on the game's libraries: $depends"
+  ! grep -q "libqt6widgets6\|libsdl2\|libavahi\|libminiupnpc\|libnatpmp" <<<"$depends" || fail "coordinator depends on the game's libraries: $depends"
   contents=$(dpkg-deb -c "$deb")
   for f in usr/bin/zonkards-coordinator usr/share/man/man6/zonkards-coordinator.6 \
     usr/lib/systemd/system/zonkards-coordinator.service etc/zonkards-coordinator/coordinator.conf; do
