@@ -28,19 +28,6 @@ namespace {
 using namespace zk;
 using namespace zk::test;
 
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 double rssMb(pid_t pid)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -180,7 +167,7 @@ int main(int argc, char** argv)
     TestCa ca({"localhost", "127.0.0.1"});
     if (!ca.ok())
         return std::fprintf(stderr, "no CA: %s\n", ca.error().c_str()), 1;
-    const int port = freePort();
+    const int port = freeTcpPort();
     HostProcess coordinator(HostProcess::Program{argv[1]},
                             {"--listen", "127.0.0.1:" + std::to_string(port), "--cert", ca.serverCert(),
                              "--key", ca.serverKey(), "--relay-budget", "1048576"});

@@ -202,7 +202,7 @@ int main(int argc, char** argv)
     int coordinatorPort = 0;
     if (relayed) {
         ca.emplace(std::vector<std::string>{"localhost", "127.0.0.1"});
-        coordinatorPort = 20000 + static_cast<int>(::getpid() % 20000);
+        coordinatorPort = freeTcpPort();
         coordinator.emplace(
             HostProcess::Program{argv[4]},
             std::vector<std::string>{"--listen", "127.0.0.1:" + std::to_string(coordinatorPort), "--cert",

@@ -32,10 +32,21 @@ QString fromUtf8(const std::string& text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Greys a row that cannot be joined and says why; an open one's tooltip shows
-// the name the column may cut.
-void describeRow(QTreeWidgetItem* item, const QString& label, const QString& why)
+// Fills a game's row: its name ("(this computer)" added for our own), the
+// facts, the address shown; a row that cannot be joined is greyed and says
+// why, an open one's tooltip shows the name the column may cut.
+void fillRow(QTreeWidgetItem* item, QString label, const FoundGame& game, const QString& shownAddress,
+             bool own)
 {
+    if (own)
+        label += QStringLiteral(" (this computer)");
+    item->setText(GameColumn, label);
+    item->setText(PlayersColumn, fromUtf8(describePlayers(game.advert)));
+    item->setText(StateColumn, fromUtf8(describeState(game.advert)));
+    item->setText(VersionColumn, fromUtf8(game.advert.version));
+    item->setText(AddressColumn, shownAddress);
+    const QString why = own ? QStringLiteral("This is the game this computer hosts.")
+                            : fromUtf8(joinRefusal(game, kVersionText));
     item->setDisabled(!why.isEmpty());
     for (int c = GameColumn; c <= AddressColumn; ++c) {
         item->setToolTip(c, why.isEmpty() ? label : why);
@@ -324,24 +335,15 @@ void Thostjoin::showInternetGames(const coord::LookupAnswer& answer)
     for (const coord::ListedGame& listed : answer.games) {
         const QString code = fromUtf8(coord::shownCode(listed.code));
         auto* item = new QTreeWidgetItem(internet_);
-        const bool own = !inviteCode_.isEmpty() && code == inviteCode_;
-        QString label = listed.facts.hostPlayer.empty()
-                            ? QStringLiteral("Zonkards game")
-                            : QStringLiteral("Zonkards game of %1").arg(fromUtf8(listed.facts.hostPlayer));
-        if (own)
-            label += QStringLiteral(" (this computer)");
-        item->setText(GameColumn, label);
-        item->setText(PlayersColumn, fromUtf8(describePlayers(listed.facts)));
-        item->setText(StateColumn, fromUtf8(describeState(listed.facts)));
         FoundGame asFound{.instance = {}, .address = {}, .port = 0, .advert = listed.facts};
         if (!listed.version.empty())
             asFound.advert.version = listed.version;
-        item->setText(VersionColumn, fromUtf8(asFound.advert.version));
-        item->setText(AddressColumn, code);
+        fillRow(item,
+                listed.facts.hostPlayer.empty()
+                    ? QStringLiteral("Zonkards game")
+                    : QStringLiteral("Zonkards game of %1").arg(fromUtf8(listed.facts.hostPlayer)),
+                asFound, code, !inviteCode_.isEmpty() && code == inviteCode_);
         item->setData(GameColumn, kAddressRole, code);
-        const QString why = own ? QStringLiteral("This is the game this computer hosts.")
-                                : fromUtf8(joinRefusal(asFound, kVersionText));
-        describeRow(item, label, why);
         if (code == current)
             internet_->setCurrentItem(item);
     }
@@ -362,24 +364,15 @@ void Thostjoin::showGame(const FoundGame& game)
     }
     if (!item)
         item = new QTreeWidgetItem(games_);
-    const bool own = game.local && ownPort_ != 0 && game.port == ownPort_;
     QString label = fromUtf8(visibleName(game.instance));
     if (!game.advert.hostPlayer.empty())
         label += QStringLiteral(" (%1)").arg(fromUtf8(game.advert.hostPlayer));
-    if (own)
-        label += QStringLiteral(" (this computer)");
     const QString address = fromUtf8(game.address);
-    item->setText(GameColumn, label);
-    item->setText(PlayersColumn, fromUtf8(describePlayers(game.advert)));
-    item->setText(StateColumn, fromUtf8(describeState(game.advert)));
-    item->setText(VersionColumn, fromUtf8(game.advert.version));
-    item->setText(AddressColumn, QStringLiteral("%1:%2").arg(address).arg(game.port));
+    fillRow(item, label, game, QStringLiteral("%1:%2").arg(address).arg(game.port),
+            game.local && ownPort_ != 0 && game.port == ownPort_);
     item->setData(GameColumn, kInstanceRole, instance);
     item->setData(GameColumn, kAddressRole, address);
     item->setData(GameColumn, kPortRole, game.port);
-    const QString why = own ? QStringLiteral("This is the game this computer hosts.")
-                            : fromUtf8(joinRefusal(game, kVersionText));
-    describeRow(item, label, why);
     showStatus();
 }
 
