@@ -66,10 +66,10 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-int hosts(HostProcess& coordinator, pid_t pid, const bench::TlsContext& tls, int port, int count)
+int hosts(HostProcess& coordinator, pid_t pid, const TlsContext& tls, int port, int count)
 {
     const double before = rssMb(pid);
-    std::vector<bench::TlsClient> links;
+    std::vector<TlsClient> links;
     std::vector<double> ms;
     links.reserve(static_cast<std::size_t>(count));
     const auto start = Clock::now();
@@ -78,7 +78,7 @@ int hosts(HostProcess& coordinator, pid_t pid, const bench::TlsContext& tls, int
         const std::string source =
             "127.0." + std::to_string(1 + i / 50 / 250) + "." + std::to_string(1 + (i / 50) % 250);
         const auto t0 = Clock::now();
-        bench::TlsClient c;
+        TlsClient c;
         if (!c.open(tls, port, source.c_str()) || !c.send(msg::encode(registration(secretOf(i), i)))) {
             std::fprintf(stderr, "host %d could not connect\n", i);
             return 1;
@@ -104,27 +104,14 @@ int hosts(HostProcess& coordinator, pid_t pid, const bench::TlsContext& tls, int
     return 0;
 }
 
-int relay(const bench::TlsContext& tls, int port, int megabytes)
+int relay(const TlsContext& tls, int port, int megabytes)
 {
-    bench::TlsClient control;
     const std::string secret = secretOf(1);
-    if (!control.open(tls, port) || !control.send(msg::encode(registration(secret, 1))) ||
-        !control.line(5000))
-        return std::fprintf(stderr, "the host was not registered\n"), 1;
-    const auto way = bench::lookUpRelay(tls, port, coord::inviteCode(secret));
-    if (!way)
-        return std::fprintf(stderr, "no relay ticket\n"), 1;
-    bench::TlsClient joiner, host;
-    if (!joiner.open(tls, way->port) ||
-        !joiner.send(msg::encode(coord::Join{{coord::kProtocol, way->ticket}})))
-        return std::fprintf(stderr, "the joiner did not reach the relay\n"), 1;
-    std::optional<std::string> connect;
-    while ((connect = control.line(5000)) && splitCommand(*connect).name != coord::Connect::command) {
-    }
-    if (!connect || !host.open(tls, way->port) ||
-        !host.send(msg::encode(coord::Open{{coord::kProtocol, way->ticket}})) || !host.line(5000) ||
-        !joiner.line(5000))
+    auto pair = pairThroughRelay(tls, port, msg::encode(registration(secret, 1)), coord::inviteCode(secret));
+    if (!pair)
         return std::fprintf(stderr, "the pair was not made\n"), 1;
+    TlsClient& joiner = pair->joiner;
+    TlsClient& host = pair->host;
 
     const std::size_t total = static_cast<std::size_t>(megabytes) * 1000 * 1000;
     const auto t0 = Clock::now();
@@ -173,6 +160,6 @@ int main(int argc, char** argv)
                              "--key", ca.serverKey(), "--relay-budget", "1048576"});
     if (coordinator.stdoutLine().find("coordinator listening") == std::string::npos)
         return std::fprintf(stderr, "the coordinator did not start: %s\n", coordinator.err().c_str()), 1;
-    const bench::TlsContext tls(ca.caCert());
+    const TlsContext tls(ca.caCert());
     return mode == "hosts" ? hosts(coordinator, coordinator.pid(), tls, port, n) : relay(tls, port, n);
 }

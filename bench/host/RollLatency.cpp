@@ -44,7 +44,7 @@ constexpr int kPlayers = 6;
 // One client's connection: plain TCP to the host, or TLS to the relay.
 struct Link {
     int fd = -1;
-    std::optional<zk::bench::TlsClient> tls;
+    std::optional<zk::test::TlsClient> tls;
 };
 using Connector = std::function<std::optional<Link>()>;
 
@@ -221,7 +221,7 @@ int main(int argc, char** argv)
         return 1;
     }
     Connector connect = [&] { return std::optional<Link>(directTo(host.port())); };
-    std::optional<zk::bench::TlsContext> tls;
+    std::optional<zk::test::TlsContext> tls;
     std::string code;
     if (relayed) {
         const std::string said = "invite code +";
@@ -234,8 +234,8 @@ int main(int argc, char** argv)
         code = out.substr(at, out.find('\n', at) - at);
         tls.emplace(ca->caCert());
         connect = [&]() -> std::optional<Link> {
-            const auto way = zk::bench::lookUpRelay(*tls, coordinatorPort, code);
-            auto joined = way ? zk::bench::joinThroughRelay(*tls, *way) : std::nullopt;
+            const auto way = zk::test::lookUpRelay(*tls, coordinatorPort, code);
+            auto joined = way ? zk::test::joinThroughRelay(*tls, *way) : std::nullopt;
             if (!joined)
                 return std::nullopt;
             const int fd = joined->fd();

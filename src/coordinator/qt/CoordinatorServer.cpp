@@ -3,9 +3,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSslKey>
-#include <QSslServer>
-#include <QSslSocket>
 #include <QTcpSocket>
+
+#include <malloc.h>
+#include <unistd.h>
 
 #include <chrono>
 
@@ -37,15 +38,7 @@ RateBudget::Ms budgetNow()
     return std::chrono::duration_cast<RateBudget::Ms>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
-// An IPv4 peer seen through a dual-stack socket reads as plain IPv4.
-std::string peerText(const QHostAddress& address)
-{
-    bool ok = false;
-    const quint32 v4 = address.toIPv4Address(&ok);
-    return (ok ? QHostAddress(v4) : address).toString().toStdString();
-}
-
-bool listenOn(QSslServer* server, const QHostAddress& address, quint16 port, QString* error)
+bool listenOn(QTcpServer* server, const QHostAddress& address, quint16 port, QString* error)
 {
     if (server->listen(address, port))
         return true;
@@ -100,26 +93,25 @@ CoordinatorServer::CoordinatorServer(Setup setup, QObject* parent) : QObject(par
 CoordinatorServer::~CoordinatorServer()
 {
     for (auto& [id, c] : conns_) {
-        if (c.sock) {
-            c.sock->disconnect(this);
-            c.sock->abort();
-            delete c.sock.data();
+        if (c.stream) {
+            c.stream->abort();
+            delete c.stream;
         }
     }
 }
 
 bool CoordinatorServer::start(QString* error)
 {
-    listener_ = new QSslServer(this);
-    listener_->setSslConfiguration(setup_.tls);
-    listener_->setHandshakeTimeout(kFirstMessageMs);
+    tls_ = serverContext(setup_.tls, error);
+    if (!tls_)
+        return false;
+    chunk_.resize(kMaxReadChunk);
+    // A handshake that does not end is closed with the quiet connections (tick).
+    listener_ = new DescriptorListener([this](int fd) { accept(fd, false); }, this);
     if (!listenOn(listener_, setup_.address, setup_.port, error))
         return false;
-    connect(listener_, &QSslServer::pendingConnectionAvailable, this, [this] { accept(listener_, false); });
     if (setup_.relayPorts) {
-        relayListener_ = new QSslServer(this);
-        relayListener_->setSslConfiguration(setup_.tls);
-        relayListener_->setHandshakeTimeout(kFirstMessageMs);
+        relayListener_ = new DescriptorListener([this](int fd) { accept(fd, true); }, this);
         bool listening = false;
         for (quint32 p = setup_.relayPorts->first; p <= setup_.relayPorts->second && !listening; ++p)
             listening = relayListener_->listen(setup_.address, static_cast<quint16>(p));
@@ -130,8 +122,6 @@ bool CoordinatorServer::start(QString* error)
                              .arg(setup_.relayPorts->second);
             return false;
         }
-        connect(relayListener_, &QSslServer::pendingConnectionAvailable, this,
-                [this] { accept(relayListener_, true); });
     }
     if (setup_.coordinator) {
         CoordinatorConfig config;
@@ -156,44 +146,25 @@ quint16 CoordinatorServer::relayPort() const
     return relayListener_ ? relayListener_->serverPort() : port();
 }
 
-void CoordinatorServer::accept(QSslServer* server, bool relayOnly)
+void CoordinatorServer::accept(int fd, bool relayOnly)
 {
-    while (server->hasPendingConnections()) {
-        auto* sock = qobject_cast<QSslSocket*>(server->nextPendingConnection());
-        if (!sock)
-            continue;
-        const std::string address = peerText(sock->peerAddress());
-        if (perAddress_[address] >= setup_.maxPerAddress) {
-            debugLog("coordinator: too many connections from " + address);
-            sock->abort();
-            sock->deleteLater();
-            continue;
-        }
-        ++perAddress_[address];
-        const int id = ++nextId_;
-        sock->setParent(this);
-        sock->setReadBufferSize(64 * 1024);
-        sock->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
-        // A relayed message goes on at once, not when the next one comes.
-        sock->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        Conn& c = conns_[id];
-        c.sock = sock;
-        c.address = address;
-        c.relayOnly = relayOnly;
-        c.lastByte = wallNow();
-        connect(sock, &QSslSocket::readyRead, this, [this, id] { readable(id); });
-        connect(sock, &QSslSocket::bytesWritten, this, [this, id] {
-            // The other half of a pair reads again once this side has drained.
-            auto it = conns_.find(id);
-            if (it != conns_.end() && it->second.partner != 0)
-                copy(it->second.partner);
-        });
-        connect(sock, &QSslSocket::disconnected, this, [this, id] { gone(id); });
-        connect(sock, &QSslSocket::errorOccurred, this,
-                [this, id](QAbstractSocket::SocketError) { gone(id); });
-        if (sock->bytesAvailable() > 0)
-            readable(id);
+    const std::string address = peerOf(fd);
+    // Counted before the handshake, so a flood of connections costs no TLS.
+    if (perAddress_[address] >= setup_.maxPerAddress) {
+        debugLog("coordinator: too many connections from " + address);
+        ::close(fd);
+        return;
     }
+    ++perAddress_[address];
+    ++handshakes_;
+    const int id = ++nextId_;
+    Conn& c = conns_[id];
+    c.address = address;
+    c.relayOnly = relayOnly;
+    c.lastByte = wallNow();
+    c.stream =
+        new TlsStream(tls_, fd, this,
+                      {[this, id] { readable(id); }, [this, id] { drained(id); }, [this, id] { gone(id); }});
     if (!ticker_.isActive())
         ticker_.start();
 }
@@ -201,18 +172,19 @@ void CoordinatorServer::accept(QSslServer* server, bool relayOnly)
 void CoordinatorServer::readable(int id)
 {
     auto it = conns_.find(id);
-    if (it == conns_.end() || !it->second.sock || it->second.closing)
+    if (it == conns_.end() || !it->second.stream || it->second.closing)
         return;
     Conn& c = it->second;
     if (c.partner != 0) {
         copy(id);
         return;
     }
-    const QByteArray bytes = c.sock->read(static_cast<qint64>(kMaxReadChunk));
-    if (bytes.isEmpty())
+    // One chunk a pass; the rest raises the stream's readable again.
+    const std::size_t got = c.stream->read(chunk_.data(), chunk_.size());
+    if (got == 0)
         return;
     c.lastByte = wallNow();
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const std::string_view view(chunk_.data(), got);
     std::size_t terminators = 0;
     for (char ch : view)
         terminators += ch == kTerminator ? 1 : 0;
@@ -222,11 +194,6 @@ void CoordinatorServer::readable(int id)
         return;
     }
     takeMessages(id, c, view);
-    // More may wait beyond the chunk.
-    it = conns_.find(id);
-    if (it != conns_.end() && it->second.sock && it->second.sock->bytesAvailable() > 0 && !it->second.closing)
-        QMetaObject::invokeMethod(
-            this, [this, id] { readable(id); }, Qt::QueuedConnection);
 }
 
 void CoordinatorServer::takeMessages(int id, Conn& c, std::string_view bytes)
@@ -276,25 +243,37 @@ void CoordinatorServer::takeMessages(int id, Conn& c, std::string_view bytes)
 void CoordinatorServer::copy(int from)
 {
     auto it = conns_.find(from);
-    if (it == conns_.end() || !it->second.sock || it->second.partner == 0 || it->second.closing)
+    if (it == conns_.end() || !it->second.stream || it->second.partner == 0 || it->second.closing)
         return;
     Conn& c = it->second;
     auto p = conns_.find(c.partner);
-    if (p == conns_.end() || !p->second.sock || p->second.closing)
+    if (p == conns_.end() || !p->second.stream || p->second.closing)
         return;
-    QSslSocket* out = p->second.sock;
-    // Reading waits while the other side has a backlog; its bytesWritten calls again.
-    while (out->bytesToWrite() < kRelayBacklog && c.sock->bytesAvailable() > 0) {
-        const QByteArray bytes = c.sock->read(static_cast<qint64>(kMaxReadChunk));
-        if (bytes.isEmpty())
+    TlsStream* out = p->second.stream;
+    while (out->backlog() < kRelayBacklog) {
+        const std::size_t got = c.stream->read(chunk_.data(), chunk_.size());
+        if (got == 0)
             break;
-        if (!c.budget.spend(budgetNow(), 0, static_cast<std::size_t>(bytes.size()))) {
+        if (!c.budget.spend(budgetNow(), 0, got)) {
             debugLog("relay: connection from " + c.address + " over its byte budget");
             close(from);
             return;
         }
         c.lastByte = p->second.lastByte = wallNow();
-        out->write(bytes);
+        out->write(std::string_view(chunk_.data(), got));
+    }
+    // Reading waits while the other side has a backlog; its drain reads again.
+    c.stream->pauseReading(out->backlog() >= kRelayBacklog);
+}
+
+void CoordinatorServer::drained(int id)
+{
+    auto it = conns_.find(id);
+    if (it == conns_.end() || it->second.partner == 0)
+        return;
+    if (auto p = conns_.find(it->second.partner); p != conns_.end() && p->second.stream) {
+        p->second.stream->pauseReading(false);
+        copy(it->second.partner);
     }
 }
 
@@ -307,9 +286,9 @@ void CoordinatorServer::gone(int id)
     conns_.erase(it);
     if (--perAddress_[c.address] <= 0)
         perAddress_.erase(c.address);
-    if (c.sock) {
-        c.sock->disconnect(this);
-        c.sock->deleteLater();
+    if (c.stream) {
+        c.stream->abort();
+        c.stream->deleteLater();
     }
     if (c.route == Route::Relay)
         relay_->closed(id);
@@ -324,8 +303,8 @@ void CoordinatorServer::gone(int id)
 void CoordinatorServer::send(int conn, std::string_view bytes)
 {
     auto it = conns_.find(conn);
-    if (it != conns_.end() && it->second.sock && !it->second.closing)
-        it->second.sock->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (it != conns_.end() && it->second.stream && !it->second.closing)
+        it->second.stream->write(bytes);
 }
 
 void CoordinatorServer::close(int conn)
@@ -334,10 +313,9 @@ void CoordinatorServer::close(int conn)
     if (it == conns_.end() || it->second.closing)
         return;
     it->second.closing = true;
-    if (QSslSocket* sock = it->second.sock) {
-        // After what was written has gone; gone() follows from disconnected.
-        QMetaObject::invokeMethod(
-            sock, [sock] { sock->disconnectFromHost(); }, Qt::QueuedConnection);
+    if (TlsStream* stream = it->second.stream) {
+        // After what was written has gone; gone() follows from the stream.
+        stream->close();
     } else {
         QMetaObject::invokeMethod(
             this, [this, conn] { gone(conn); }, Qt::QueuedConnection);
@@ -359,8 +337,8 @@ void CoordinatorServer::pair(int hostConn, int joinerConn)
     for (int id : {hostConn, joinerConn}) {
         Conn& c = conns_[id];
         if (!c.pending.empty() && c.partner != 0) {
-            if (auto p = conns_.find(c.partner); p != conns_.end() && p->second.sock)
-                p->second.sock->write(c.pending.data(), static_cast<qint64>(c.pending.size()));
+            if (auto p = conns_.find(c.partner); p != conns_.end() && p->second.stream)
+                p->second.stream->write(c.pending);
             c.pending.clear();
         }
         QMetaObject::invokeMethod(
@@ -410,6 +388,13 @@ void CoordinatorServer::probe(int conn, const std::string& address, int port, co
 
 void CoordinatorServer::tick()
 {
+    // A handshake's passing buffers are freed all over the heap; after a
+    // burst of them the pages go back to the system here, once a second at
+    // most (glibc keeps them otherwise: a third of the memory of 10,000 hosts).
+    if (handshakes_ > 0) {
+        handshakes_ = 0;
+        ::malloc_trim(0);
+    }
     const Ms now = wallNow();
     std::vector<int> quiet;
     for (const auto& [id, c] : conns_) {

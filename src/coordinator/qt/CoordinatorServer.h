@@ -1,6 +1,6 @@
 // CoordinatorServer: the coordinator and its relay on the event loop. It owns
-// the TLS listener(s), every connection, the probes and the byte copying of
-// relayed pairs; what the connections say is decided by the plain cores
+// the listener(s), every connection (TLS served by TlsStream), the probes
+// and the byte copying of relayed pairs; what the connections say is decided by the plain cores
 // (Coordinator, Relay), which it feeds and whose outbox it is.
 //
 //     CoordinatorServer::Setup setup;
@@ -33,11 +33,8 @@
 
 #include "coordinator/Coordinator.h"
 #include "coordinator/Relay.h"
+#include "coordinator/qt/TlsStream.h"
 #include "host/PeerLimits.h"
-
-class QSslServer;
-class QSslSocket;
-class QTcpSocket;
 
 namespace zk::coord {
 
@@ -88,7 +85,7 @@ public:
 private:
     enum class Route { Undecided, Coordinator, Relay };
     struct Conn {
-        QPointer<QSslSocket> sock;
+        TlsStream* stream = nullptr; // a child of the server, deleted later when gone
         Route route = Route::Undecided;
         bool relayOnly = false; // came in on the relay's own port
         std::string address;
@@ -98,9 +95,10 @@ private:
         Ms lastByte = 0;
         bool closing = false;
     };
-    void accept(QSslServer* server, bool relayOnly);
+    void accept(int fd, bool relayOnly);
     void readable(int id);
     void copy(int from);
+    void drained(int id);
     void takeMessages(int id, Conn& c, std::string_view bytes);
     void gone(int id);
     void tick();
@@ -114,11 +112,14 @@ private:
     Setup setup_;
     std::unique_ptr<Coordinator> coordinator_;
     std::unique_ptr<Relay> relay_;
-    QSslServer* listener_ = nullptr;
-    QSslServer* relayListener_ = nullptr;
+    std::shared_ptr<SSL_CTX> tls_;
+    DescriptorListener* listener_ = nullptr;
+    DescriptorListener* relayListener_ = nullptr;
+    std::string chunk_; // one read's bytes
     std::unordered_map<int, Conn> conns_;
     std::unordered_map<std::string, int> perAddress_;
     int nextId_ = 0;
+    int handshakes_ = 0; // connections taken since the heap was last trimmed
     QTimer ticker_;
 };
 

@@ -1,6 +1,6 @@
-// A blocking TLS client over a plain socket (OpenSSL), for the benchmarks
-// that talk to a real zonkards-coordinator from outside: the look-up of a
-// code, the ticket line to the relay, a host's registration. One message is
+// A blocking TLS client over a plain socket (OpenSSL), for the tests and
+// benchmarks that talk to a real zonkards-coordinator from outside: the
+// look-up of a code, the ticket line to the relay, a host's registration. One message is
 // one line ended by the game's terminator byte.
 //
 //     TlsContext tls(caFile);
@@ -26,7 +26,7 @@
 
 #include "coordinator/CoordMessages.h"
 
-namespace zk::bench {
+namespace zk::test {
 
 class TlsContext {
 public:
@@ -173,4 +173,31 @@ inline std::optional<TlsClient> joinThroughRelay(const TlsContext& tls, const co
     return c;
 }
 
-} // namespace zk::bench
+// A host registered over `control` (with `registration`, a ZC_register
+// line) and a joiner paired with it through the relay: joiner and host are
+// then the two ends of one relayed connection.
+struct RelayedPair {
+    TlsClient control, joiner, host;
+};
+inline std::optional<RelayedPair> pairThroughRelay(const TlsContext& tls, int port,
+                                                   const std::string& registration, const std::string& code)
+{
+    RelayedPair p;
+    if (!p.control.open(tls, port) || !p.control.send(registration) || !p.control.line(5000))
+        return std::nullopt;
+    const auto way = lookUpRelay(tls, port, code);
+    if (!way || !p.joiner.open(tls, way->port) ||
+        !p.joiner.send(msg::encode(coord::Join{{coord::kProtocol, way->ticket}})))
+        return std::nullopt;
+    // The coordinator asks the host for a data connection; the host opens it with the same ticket.
+    std::optional<std::string> connect;
+    while ((connect = p.control.line(5000)) && splitCommand(*connect).name != coord::Connect::command) {
+    }
+    if (!connect || !p.host.open(tls, way->port) ||
+        !p.host.send(msg::encode(coord::Open{{coord::kProtocol, way->ticket}})) || !p.host.line(5000) ||
+        !p.joiner.line(5000))
+        return std::nullopt;
+    return p;
+}
+
+} // namespace zk::test
