@@ -6,14 +6,20 @@
 //   bench_coordinator_load COORDINATOR relay MB   one joiner and one host
 //       paired through the relay; MB megabytes from the joiner to the host:
 //       the relay's copying rate (each side TLS, as games use it).
+//   bench_coordinator_load COORDINATOR rtt N      N round trips of a short
+//       message, once over plain loopback TCP to an echo, once through the
+//       relay to the same echo (TLS at both ends): what one relayed round
+//       trip costs beside the floor of this machine.
 //
 // Prints "key value" lines. The coordinator gets a certificate from a CA made
 // here, listens on 127.0.0.1 only, and ends with the benchmark.
+#include <netinet/tcp.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -137,12 +143,97 @@ int relay(const TlsContext& tls, int port, int megabytes)
     return 0;
 }
 
+// One round trip each `think`, answered by `echo` on its own thread; the median in µs.
+template <typename Send, typename Read>
+double roundTrips(int count, Send send, Read read, const std::function<void()>& echo)
+{
+    std::thread answering(echo);
+    std::vector<double> us;
+    const std::string ping(40, 'p');
+    char buf[256];
+    for (int i = 0; i < count; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const auto t0 = Clock::now();
+        std::size_t got = 0;
+        if (!send(ping))
+            break;
+        while (got < ping.size()) {
+            const int n = read(buf, sizeof buf);
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+    }
+    send(std::string(1, 'q')); // the echo ends
+    answering.join();
+    return us.size() == static_cast<std::size_t>(count) ? median(us) : -1;
+}
+
+int rtt(const TlsContext& tls, int port, int count)
+{
+    // Plain: a loopback connection to an echo thread.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t atSize = sizeof at;
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || ::listen(listener, 1) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&at), &atSize) != 0)
+        return std::fprintf(stderr, "no plain listener\n"), 1;
+    const int plainFd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (::connect(plainFd, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0)
+        return std::fprintf(stderr, "no plain connection\n"), 1;
+    const int echoFd = ::accept(listener, nullptr, nullptr);
+    const int one = 1;
+    for (int fd : {plainFd, echoFd})
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    auto plainEcho = [echoFd] {
+        char buf[256];
+        for (;;) {
+            const ssize_t n = ::read(echoFd, buf, sizeof buf);
+            if (n <= 0 || buf[n - 1] == 'q')
+                return;
+            sendAll(echoFd, std::string(buf, static_cast<std::size_t>(n)));
+        }
+    };
+    const double direct = roundTrips(
+        count, [&](const std::string& b) { return sendAll(plainFd, b), true; },
+        [&](char* into, int size) {
+            return static_cast<int>(::read(plainFd, into, static_cast<std::size_t>(size)));
+        },
+        plainEcho);
+    for (int fd : {plainFd, echoFd, listener})
+        ::close(fd);
+
+    const std::string secret = secretOf(2);
+    auto pair = pairThroughRelay(tls, port, msg::encode(registration(secret, 2)), coord::inviteCode(secret));
+    if (!pair)
+        return std::fprintf(stderr, "the pair was not made\n"), 1;
+    auto relayEcho = [&] {
+        char buf[256];
+        for (;;) {
+            const int n = pair->host.read(buf, sizeof buf);
+            if (n <= 0 || buf[n - 1] == 'q')
+                return;
+            pair->host.send(std::string_view(buf, static_cast<std::size_t>(n)));
+        }
+    };
+    const double relayed = roundTrips(
+        count, [&](const std::string& b) { return pair->joiner.send(b); },
+        [&](char* into, int size) { return pair->joiner.read(into, size); }, relayEcho);
+    if (direct < 0 || relayed < 0)
+        return std::fprintf(stderr, "a round trip failed\n"), 1;
+    std::printf("round_trips %d\nrtt_plain_us %.0f\nrtt_relayed_us %.0f\n", count, direct, relayed);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_coordinator_load COORDINATOR hosts N | relay MB\n");
+        std::fprintf(stderr, "usage: bench_coordinator_load COORDINATOR hosts N | relay MB | rtt N\n");
         return 2;
     }
     const std::string mode = argv[2];
@@ -161,5 +252,7 @@ int main(int argc, char** argv)
     if (coordinator.stdoutLine().find("coordinator listening") == std::string::npos)
         return std::fprintf(stderr, "the coordinator did not start: %s\n", coordinator.err().c_str()), 1;
     const TlsContext tls(ca.caCert());
-    return mode == "hosts" ? hosts(coordinator, coordinator.pid(), tls, port, n) : relay(tls, port, n);
+    if (mode == "hosts")
+        return hosts(coordinator, coordinator.pid(), tls, port, n);
+    return mode == "rtt" ? rtt(tls, port, n) : relay(tls, port, n);
 }

@@ -156,7 +156,7 @@ void CoordinatorServer::accept(int fd, bool relayOnly)
         return;
     }
     ++perAddress_[address];
-    ++handshakes_;
+    trimTicks_ = 3;
     const int id = ++nextId_;
     Conn& c = conns_[id];
     c.address = address;
@@ -388,11 +388,12 @@ void CoordinatorServer::probe(int conn, const std::string& address, int port, co
 
 void CoordinatorServer::tick()
 {
-    // A handshake's passing buffers are freed all over the heap; after a
-    // burst of them the pages go back to the system here, once a second at
-    // most (glibc keeps them otherwise: a third of the memory of 10,000 hosts).
-    if (handshakes_ > 0) {
-        handshakes_ = 0;
+    // A handshake's passing buffers (and a probe's) are freed all over the
+    // heap; for a few seconds after the last connection came the free pages
+    // go back to the system, once a second (glibc keeps them otherwise: a
+    // sixth of the memory of 10,000 hosts).
+    if (trimTicks_ > 0) {
+        --trimTicks_;
         ::malloc_trim(0);
     }
     const Ms now = wallNow();

@@ -119,7 +119,7 @@ private:
     std::unordered_map<int, Conn> conns_;
     std::unordered_map<std::string, int> perAddress_;
     int nextId_ = 0;
-    int handshakes_ = 0; // connections taken since the heap was last trimmed
+    int trimTicks_ = 0; // ticks that still give the heap's free pages back
     QTimer ticker_;
 };
 
