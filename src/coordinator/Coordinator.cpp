@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "coordinator/InviteCode.h"
+#include "coordinator/MemoryStore.h"
 
 namespace zk::coord {
 namespace {
@@ -11,35 +12,23 @@ namespace {
 constexpr std::string_view kOtherProtocol = "This coordinator speaks another protocol; update Zonkards";
 constexpr std::string_view kBadRegistration = "The registration could not be read";
 constexpr std::string_view kFull = "The coordinator has no room for more games";
+constexpr std::string_view kBusy = "Too many registrations from this address; try again in a minute";
+
+// Events between coordinators sharing a store: a kind, then its fields, one a line.
+constexpr std::string_view kEventConnect = "connect"; // code, the ZC_connect for its host
+constexpr std::string_view kEventDrop = "drop";       // code: its host went to another coordinator
+
+std::string eventText(std::string_view kind, const std::string& code, std::string_view rest = {})
+{
+    std::string e(kind);
+    e += '\n';
+    e += code;
+    e += '\n';
+    e += rest;
+    return e;
+}
 
 } // namespace
-
-bool LookupLimit::allow(const std::string& address, Ms now)
-{
-    auto it = buckets_.find(address);
-    if (it == buckets_.end()) {
-        if (buckets_.size() >= kMaxTrackedAddresses)
-            prune(now);
-        if (buckets_.size() >= kMaxTrackedAddresses)
-            return false;
-        it = buckets_.emplace(address, Bucket{kLookupBurst, now}).first;
-    }
-    Bucket& b = it->second;
-    b.tokens = std::min(kLookupBurst, b.tokens + static_cast<double>(now - b.last) / kLookupRefillMs);
-    b.last = now;
-    if (b.tokens < 1)
-        return false;
-    b.tokens -= 1;
-    return true;
-}
-
-void LookupLimit::prune(Ms now)
-{
-    std::erase_if(buckets_, [now](const auto& entry) {
-        const Bucket& b = entry.second;
-        return b.tokens + static_cast<double>(now - b.last) / kLookupRefillMs >= kLookupBurst;
-    });
-}
 
 // Each message a connection may send, and what it means from whom.
 struct Coordinator::Inbox {
@@ -91,10 +80,41 @@ struct Coordinator::Inbox {
     HandlerResult receive(const msg::Decoded<Join>&) { return HandlerResult::Ignored; }
 };
 
-Coordinator::Coordinator(CoordinatorOutbox& outbox, CoordinatorConfig config, Clock clock, Random random)
+Coordinator::Coordinator(CoordinatorOutbox& outbox, CoordinatorConfig config, Clock clock, Random random,
+                         Store* store)
     : outbox_(outbox), config_(std::move(config)), signer_(config_.relayKey), clock_(std::move(clock)),
-      random_(std::move(random))
+      random_(std::move(random)), ownStore_(store ? nullptr : std::make_unique<MemoryStore>(clock_)),
+      store_(store ? *store : *ownStore_)
 {
+    store_.listen(config_.instance, [this](const std::string& e) { event(e); });
+}
+
+Coordinator::~Coordinator()
+{
+    store_.listen(config_.instance, nullptr);
+}
+
+void Coordinator::event(const std::string& text)
+{
+    const auto kindEnd = text.find('\n');
+    const auto codeEnd = kindEnd == std::string::npos ? std::string::npos : text.find('\n', kindEnd + 1);
+    if (codeEnd == std::string::npos)
+        return;
+    const std::string_view kind(text.data(), kindEnd);
+    const std::string code = text.substr(kindEnd + 1, codeEnd - kindEnd - 1);
+    auto it = hosts_.find(code);
+    if (it == hosts_.end())
+        return;
+    if (kind == kEventConnect) {
+        outbox_.send(it->second.conn, std::string_view(text).substr(codeEnd + 1));
+    } else if (kind == kEventDrop) {
+        // Its host registered on another coordinator: this connection is stale.
+        const int conn = it->second.conn;
+        if (auto c = conns_.find(conn); c != conns_.end())
+            c->second.role = Role::Done;
+        hosts_.erase(it);
+        outbox_.close(conn);
+    }
 }
 
 void Coordinator::opened(int conn, std::string address)
@@ -108,16 +128,19 @@ void Coordinator::received(int conn, std::string_view message)
     if (it == conns_.end())
         return;
     Conn& c = it->second;
-    if (c.role == Role::Host) {
-        if (HostedGame* g = gameOf(c))
-            g->seen = clock_();
-    }
     Inbox inbox{*this, conn, c};
     const HandlerResult r = msg::dispatch(ToCoordinator{}, message, inbox);
     // A first message that is none of ours: not a game, so not kept.
     if (r != HandlerResult::Handled && c.role == Role::New) {
         c.role = Role::Done;
         outbox_.close(conn);
+    }
+    // Every word of a host keeps its game, wherever it is looked up.
+    if (c.role == Role::Host) {
+        if (HostedGame* g = gameOf(c)) {
+            g->seen = clock_();
+            store_.put(*g, kSilentHostMs);
+        }
     }
 }
 
@@ -134,22 +157,21 @@ void Coordinator::closed(int conn)
 void Coordinator::hostGone(Conn& c)
 {
     if (HostedGame* g = gameOf(c)) {
-        g->conn = 0;
-        g->seen = clock_();
+        // Away, and kept for its grace; unless it went to another coordinator meanwhile.
+        const auto stored = store_.get(g->code);
+        if (!stored || stored->instance == config_.instance) {
+            g->instance.clear();
+            store_.put(*g, kRegistrationGraceMs);
+        }
+        hosts_.erase(g->code);
     }
     c.role = Role::Done;
 }
 
 HostedGame* Coordinator::gameOf(const Conn& c)
 {
-    auto it = games_.find(c.code);
-    return it == games_.end() ? nullptr : &it->second;
-}
-
-const HostedGame* Coordinator::game(std::string_view code) const
-{
-    auto it = games_.find(std::string(code));
-    return it == games_.end() ? nullptr : &it->second;
+    auto it = hosts_.find(c.code);
+    return it == hosts_.end() ? nullptr : &it->second;
 }
 
 void Coordinator::refuse(int conn, std::string_view reason)
@@ -175,32 +197,38 @@ void Coordinator::registerHost(int conn, Conn& c, const Register& m)
         refuse(conn, kBadRegistration);
         return;
     }
+    if (!store_.take("register " + c.address, LookupLimit::kRegisterBurst, LookupLimit::kRegisterRefillMs)) {
+        refuse(conn, kBusy);
+        return;
+    }
     const std::string secretHash = sha256Hex(m.secret);
     std::string code;
-    if (auto known = bySecret_.find(secretHash); known != bySecret_.end()) {
-        code = known->second;
+    std::uint64_t id = 0;
+    if (auto known = store_.codeOf(secretHash)) {
+        code = *known;
+        const auto stored = store_.get(code);
+        id = stored ? stored->id : 0;
         // The same host again (a restart, a new connection): the old
-        // connection, if it still seems alive, is over.
-        HostedGame& old = games_.at(code);
-        if (old.conn != 0 && old.conn != conn) {
-            if (auto oc = conns_.find(old.conn); oc != conns_.end())
+        // connection, here or on another coordinator, is over.
+        if (auto here = hosts_.find(code); here != hosts_.end() && here->second.conn != conn) {
+            if (auto oc = conns_.find(here->second.conn); oc != conns_.end())
                 oc->second.role = Role::Done;
-            outbox_.close(old.conn);
+            outbox_.close(here->second.conn);
+        } else if (stored && !stored->instance.empty() && stored->instance != config_.instance) {
+            store_.tell(stored->instance, eventText(kEventDrop, code));
         }
     } else {
-        if (games_.size() >= kMaxGames) {
+        if (store_.games() >= kMaxGames) {
             refuse(conn, kFull);
             return;
         }
         // Two secrets on one code are rare (10,000 games: one chance in
         // 10^4 of any meeting); the later one takes the secret's next code.
-        for (int attempt = 0; code.empty() || games_.contains(code); ++attempt)
+        for (int attempt = 0; code.empty() || !store_.claim(code, secretHash, kSilentHostMs); ++attempt)
             code = inviteCode(m.secret, attempt);
-        bySecret_[secretHash] = code;
     }
-    HostedGame& g = games_[code];
-    if (g.id == 0)
-        g.id = random_() | 1; // never 0
+    HostedGame& g = hosts_[code];
+    g.id = id != 0 ? id : (random_() | 1); // never 0
     g.code = code;
     g.secretHash = secretHash;
     g.facts = boundedAdvert(m.facts);
@@ -211,6 +239,7 @@ void Coordinator::registerHost(int conn, Conn& c, const Register& m)
     g.port = m.port;
     g.reach = Reach::Unknown;
     g.nonce = m.nonce;
+    g.instance = config_.instance;
     g.conn = conn;
     g.seen = clock_();
     c.role = Role::Host;
@@ -245,47 +274,51 @@ void Coordinator::probeAnswered(int conn, bool reached)
     if (!g)
         return;
     g->reach = reached ? Reach::Direct : Reach::Relay;
+    store_.put(*g, kSilentHostMs);
     outbox_.send(conn, msg::encode(ReachFound{g->reach}));
 }
 
 void Coordinator::resolve(int conn, Conn& c, std::string_view typed)
 {
-    if (!lookups_.allow(c.address, clock_())) {
+    if (!store_.take("lookup " + c.address, LookupLimit::kLookupBurst, LookupLimit::kLookupRefillMs)) {
         answerAndClose(conn, msg::encode(Busy{}));
         return;
     }
     const auto code = readInviteCode(typed);
-    auto it = code ? games_.find(*code) : games_.end();
-    if (it == games_.end() || it->second.conn == 0) {
+    const auto g = code ? store_.get(*code) : std::nullopt;
+    const HostedGame* here = nullptr;
+    if (g && g->instance == config_.instance) {
+        auto it = hosts_.find(g->code);
+        here = it == hosts_.end() ? nullptr : &it->second;
+    }
+    if (!g || g->instance.empty() || (g->instance == config_.instance && !here)) {
         answerAndClose(conn, msg::encode(Unknown{}));
         return;
     }
-    HostedGame& g = it->second;
-    if ((g.reach == Reach::Direct && !config_.alwaysRelay) || config_.relayPort == 0) {
-        answerAndClose(conn, msg::encode(Direct{g.address, g.port}));
+    if ((g->reach == Reach::Direct && !config_.alwaysRelay) || config_.relayPort == 0) {
+        answerAndClose(conn, msg::encode(Direct{g->address, g->port}));
         return;
     }
-    const std::string ticket = signer_.issue(g.id, clock_() + kTicketLifeMs, random_());
-    outbox_.send(g.conn, msg::encode(Connect{{config_.relayAddress, config_.relayPort, ticket}}));
+    const std::string ticket = signer_.issue(g->id, clock_() + kTicketLifeMs, random_());
+    const std::string connect = msg::encode(Connect{{config_.relayAddress, config_.relayPort, ticket}});
+    if (here)
+        outbox_.send(here->conn, connect);
+    else
+        store_.tell(g->instance, eventText(kEventConnect, g->code, connect));
     answerAndClose(conn, msg::encode(RelayAnswer{{config_.relayAddress, config_.relayPort, ticket}}));
 }
 
 void Coordinator::list(int conn, Conn& c)
 {
-    if (!lookups_.allow(c.address, clock_())) {
+    if (!store_.take("lookup " + c.address, LookupLimit::kLookupBurst, LookupLimit::kLookupRefillMs)) {
         answerAndClose(conn, msg::encode(Busy{}));
         return;
     }
     conns_[conn].role = Role::Done;
-    int count = 0;
-    for (const auto& [code, g] : games_) {
-        if (g.visibility != Visibility::Public || g.conn == 0)
-            continue;
-        outbox_.send(conn, msg::encode(Game{code, g.version, g.facts}));
-        if (static_cast<std::size_t>(++count) == kMaxListedGames)
-            break;
-    }
-    outbox_.send(conn, msg::encode(ListEnd{count}));
+    const auto games = store_.listed(kMaxListedGames);
+    for (const HostedGame& g : games)
+        outbox_.send(conn, msg::encode(Game{g.code, g.version, g.facts}));
+    outbox_.send(conn, msg::encode(ListEnd{static_cast<int>(games.size())}));
     outbox_.close(conn);
 }
 
@@ -304,13 +337,7 @@ void Coordinator::tick()
             }
         }
     }
-    std::erase_if(games_, [&](const auto& entry) {
-        const HostedGame& g = entry.second;
-        if (g.conn != 0 || now - g.seen < kRegistrationGraceMs)
-            return false;
-        bySecret_.erase(g.secretHash);
-        return true;
-    });
+    store_.expire();
 }
 
 std::optional<Ms> Coordinator::nextDeadline() const
@@ -321,8 +348,10 @@ std::optional<Ms> Coordinator::nextDeadline() const
         if (c.role == Role::New)
             consider(c.opened + kFirstMessageMs);
     }
-    for (const auto& [code, g] : games_)
-        consider(g.seen + (g.conn != 0 ? kSilentHostMs : kRegistrationGraceMs));
+    for (const auto& [code, g] : hosts_)
+        consider(g.seen + kSilentHostMs);
+    if (const auto away = store_.nextExpiry())
+        consider(*away);
     return next;
 }
 

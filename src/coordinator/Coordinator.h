@@ -1,7 +1,9 @@
 // The coordinator: the registry of hosted games, their invite codes, the
 // look-ups of joiners and the tickets it gives them for the relay. Plain C++
 // behind ports: the connections (an outbox the Qt adapter implements), the
-// clock and the random numbers; the tests step them.
+// clock and the random numbers (the tests step them), and the store of
+// games, codes and budgets (Store: in memory, or shared by several
+// coordinators, each holding its own hosts' connections).
 //
 //     Coordinator c(outbox, config, clock, random);
 //     c.opened(7, "198.51.100.2");
@@ -14,15 +16,15 @@
 // A game lives while its host's control connection does and speaks at least
 // every kHeartbeatMs; when the connection goes, the game is kept for
 // kRegistrationGraceMs so a host that comes back with the same secret keeps
-// its code. A connection says what it is by its first message; one that
-// says nothing within kFirstMessageMs is closed. Look-ups are limited per
-// address (LookupLimit) and answer alike for a code that never was and one
-// that is gone.
+// its code, on whichever coordinator it reaches. A connection says what it
+// is by its first message; one that says nothing within kFirstMessageMs is
+// closed. Look-ups and registrations are limited per address (LookupLimit);
+// look-ups answer alike for a code that never was and one that is gone.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,11 +32,10 @@
 #include <vector>
 
 #include "coordinator/CoordMessages.h"
+#include "coordinator/Store.h"
 #include "coordinator/Tickets.h"
 
 namespace zk::coord {
-
-using Ms = std::int64_t;
 
 inline constexpr Ms kSilentHostMs = 3 * kHeartbeatMs; // a host silent this long is gone
 inline constexpr Ms kRegistrationGraceMs = 60'000;
@@ -55,23 +56,14 @@ public:
 };
 
 // Look-ups per address: a bucket of kLookupBurst refilled by one every
-// kLookupRefillMs. The table holds at most kMaxTrackedAddresses; full
-// buckets are the first to go, and when none can go a new address is refused.
-class LookupLimit {
-public:
+// kLookupRefillMs, kept in the store (so coordinators sharing one count
+// together). Registrations per address likewise, with a bucket as large as
+// the connections one address may hold.
+struct LookupLimit {
     static constexpr double kLookupBurst = 10;
     static constexpr Ms kLookupRefillMs = 2'000;
-    static constexpr std::size_t kMaxTrackedAddresses = 65'536;
-    bool allow(const std::string& address, Ms now);
-    std::size_t tracked() const { return buckets_.size(); }
-
-private:
-    struct Bucket {
-        double tokens = kLookupBurst;
-        Ms last = 0;
-    };
-    void prune(Ms now);
-    std::unordered_map<std::string, Bucket> buckets_;
+    static constexpr double kRegisterBurst = 64;
+    static constexpr Ms kRegisterRefillMs = 1'000;
 };
 
 struct CoordinatorConfig {
@@ -84,28 +76,18 @@ struct CoordinatorConfig {
     // Every joiner goes through the relay, even to a host that could be
     // reached directly: no joiner learns a host's address.
     bool alwaysRelay = false;
-};
-
-struct HostedGame {
-    std::uint64_t id = 0; // names the game in its relay tickets
-    std::string code;
-    std::string secretHash;
-    std::string version;
-    Visibility visibility = Visibility::Invite;
-    GameAdvert facts;
-    std::string address; // as the coordinator sees the host
-    int port = 0;
-    Reach reach = Reach::Unknown;
-    std::string nonce;
-    int conn = 0; // the control connection; 0 while the host is away
-    Ms seen = 0;  // its last message, or when it went away
+    // This coordinator's name among those sharing a store.
+    std::string instance = "local";
 };
 
 class Coordinator {
 public:
     using Clock = std::function<Ms()>;
     using Random = std::function<std::uint64_t()>;
-    Coordinator(CoordinatorOutbox& outbox, CoordinatorConfig config, Clock clock, Random random);
+    // Without a store of its own, the coordinator keeps its state in memory.
+    Coordinator(CoordinatorOutbox& outbox, CoordinatorConfig config, Clock clock, Random random,
+                Store* store = nullptr);
+    ~Coordinator();
 
     void opened(int conn, std::string address);
     void received(int conn, std::string_view message);
@@ -116,8 +98,10 @@ public:
     // When tick() next has something to do; nullopt when nothing waits.
     std::optional<Ms> nextDeadline() const;
 
-    std::size_t gameCount() const { return games_.size(); }
-    const HostedGame* game(std::string_view code) const;
+    std::size_t gameCount() { return store_.games(); }
+    std::optional<HostedGame> game(std::string_view code) { return store_.get(std::string(code)); }
+    // Hosts whose control connection this coordinator holds.
+    std::size_t hostsHere() const { return hosts_.size(); }
 
     // The message handlers, one per message of ToCoordinator.
     struct Inbox;
@@ -137,6 +121,7 @@ private:
     void answerAndClose(int conn, std::string_view bytes);
     void refuse(int conn, std::string_view reason);
     void hostGone(Conn& c);
+    void event(const std::string& text);
     HostedGame* gameOf(const Conn& c);
 
     CoordinatorOutbox& outbox_;
@@ -144,10 +129,10 @@ private:
     TicketSigner signer_;
     Clock clock_;
     Random random_;
-    LookupLimit lookups_;
+    std::unique_ptr<Store> ownStore_;
+    Store& store_;
     std::unordered_map<int, Conn> conns_;
-    std::map<std::string, HostedGame> games_;               // by code
-    std::unordered_map<std::string, std::string> bySecret_; // secret hash -> code
+    std::unordered_map<std::string, HostedGame> hosts_; // by code: the hosts connected here
 };
 
 } // namespace zk::coord

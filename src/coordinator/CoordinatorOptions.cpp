@@ -33,7 +33,8 @@ CoordinatorOptions parseCoordinatorOptions(const std::vector<std::string>& args)
         }
         const bool takesValue = a == "--listen" || a == "--cert" || a == "--key" || a == "--relay-ports" ||
                                 a == "--relay-address" || a == "--relay" || a == "--relay-key" ||
-                                a == "--max-per-address" || a == "--relay-budget";
+                                a == "--max-per-address" || a == "--relay-budget" || a == "--redis" ||
+                                a == "--redis-ca";
         if (!takesValue)
             return usage("unknown option " + a);
         if (i + 1 >= args.size())
@@ -53,6 +54,10 @@ CoordinatorOptions parseCoordinatorOptions(const std::vector<std::string>& args)
             o.relayKeyFile = v;
         } else if (a == "--relay-address") {
             o.relayAddress = v;
+        } else if (a == "--redis") {
+            o.redisUrl = v;
+        } else if (a == "--redis-ca") {
+            o.redisCaFile = v;
         } else if (a == "--relay-ports") {
             const auto dash = v.find('-');
             const auto first = parseDecimal(v.substr(0, dash));
@@ -88,6 +93,7 @@ std::string coordinatorUsage()
            "                            [--relay HOST:PORT --relay-key FILE] [--relay-only --relay-key "
            "FILE]\n"
            "                            [--max-per-address N] [--always-relay] [--relay-budget KIB]\n"
+           "                            [--redis URL [--redis-ca FILE]]\n"
            "  --listen ADDRESS:PORT   where games reach the coordinator (default 0.0.0.0:7780)\n"
            "  --cert FILE, --key FILE the TLS certificate (PEM, chain allowed) and its key\n"
            "  --relay-ports RANGE     the relay listens on the first free port of RANGE\n"
@@ -101,7 +107,12 @@ std::string coordinatorUsage()
            "  --always-relay          send every joiner through the relay, so that no joiner\n"
            "                          learns a host's address\n"
            "  --relay-budget KIB      KiB a second each relayed connection may send, with\n"
-           "                          bursts of eight times that (default 64)\n";
+           "                          bursts of eight times that (default 64)\n"
+           "  --redis URL             share games, codes, tickets and budgets with the other\n"
+           "                          coordinators and relays of this Redis\n"
+           "                          (redis://[[USER]:PASSWORD@]HOST[:PORT][/DB], rediss:// for TLS)\n"
+           "  --redis-ca FILE         the CA that a rediss:// server's certificate is checked\n"
+           "                          against (default: the system's)\n";
 }
 
 } // namespace zk::coord

@@ -4,6 +4,7 @@
 //                          [--relay-ports FIRST-LAST] [--relay-address HOST]
 //                          [--relay HOST:PORT] [--relay-only] [--relay-key FILE]
 //                          [--max-per-address N] [--always-relay] [--relay-budget KIB]
+//                          [--redis URL [--redis-ca FILE]]
 //
 //     CoordinatorOptions o = parseCoordinatorOptions(args);
 //     if (o.action == CoordinatorOptions::Action::Usage) { print(o.error); exit 2; }
@@ -34,6 +35,8 @@ struct CoordinatorOptions {
     std::string relayKeyFile;
     int maxPerAddress = 64;
     int relayKibPerSecond = 64; // what each relayed connection may send a second
+    std::string redisUrl;       // the store shared with other coordinators; empty: in memory
+    std::string redisCaFile;    // the CA to check a rediss:// server against; empty: the system's
     std::string error;
 };
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "coordinator/CoordMessages.h"
+#include "coordinator/MemoryStore.h"
 
 namespace zk::coord {
 namespace {
@@ -32,10 +33,13 @@ struct Relay::Inbox {
     }
 };
 
-Relay::Relay(RelayOutbox& outbox, std::string_view key, Clock clock)
-    : outbox_(outbox), signer_(key), clock_(std::move(clock))
+Relay::Relay(RelayOutbox& outbox, std::string_view key, Clock clock, Store* store)
+    : outbox_(outbox), signer_(key), clock_(std::move(clock)),
+      ownStore_(store ? nullptr : std::make_unique<MemoryStore>(clock_)), store_(store ? *store : *ownStore_)
 {
 }
+
+Relay::~Relay() = default;
 
 void Relay::opened(int conn, std::string address)
 {
@@ -73,19 +77,17 @@ void Relay::arrive(int conn, Side side, std::string_view ticket)
         return;
     }
     const std::string key(ticket);
-    if (used_.contains(key)) {
-        refuse(conn, kUsed);
-        return;
-    }
     auto [slot, fresh] = waiting_.try_emplace(key, 0, 0);
     int& mine = side == Side::Host ? slot->second.first : slot->second.second;
-    if (mine != 0) {
-        refuse(conn, kUsed); // this side of the ticket came already
-        return;
-    }
     if (fresh && pairsOfGame_[facts->game] >= kMaxPairsPerGame) {
         waiting_.erase(slot);
         refuse(conn, kTooMany);
+        return;
+    }
+    if (mine != 0 || store_.used(key)) {
+        if (fresh)
+            waiting_.erase(slot);
+        refuse(conn, kUsed); // this side came already, or the ticket was spent (on any relay)
         return;
     }
     mine = conn;
@@ -96,9 +98,14 @@ void Relay::arrive(int conn, Side side, std::string_view ticket)
     const auto [host, joiner] = slot->second;
     if (host == 0 || joiner == 0)
         return;
-    // Both halves are here: the ticket is spent.
+    // Both halves are here: the ticket is spent, unless another relay sharing
+    // the store spent it a moment ago.
     waiting_.erase(slot);
-    used_[key] = facts->expires;
+    if (!store_.firstUse(key, facts->expires - now)) {
+        refuse(host, kUsed);
+        refuse(joiner, kUsed);
+        return;
+    }
     partner_[host] = joiner;
     partner_[joiner] = host;
     ++pairsOfGame_[facts->game];
@@ -157,7 +164,8 @@ void Relay::tick()
             w = (w->second.first == 0 && w->second.second == 0) ? waiting_.erase(w) : std::next(w);
         }
     }
-    std::erase_if(used_, [now](const auto& entry) { return entry.second <= now; });
+    if (ownStore_)
+        ownStore_->expire();
 }
 
 } // namespace zk::coord

@@ -10,18 +10,20 @@
 //     //   -> ZC_paired+198.51.100.3 to 4, ZC_paired+ to 3, outbox.pair(4, 3)
 //
 // A ticket serves one pairing: a second ZC_join or ZC_open for it is
-// refused, as is a ticket past its expiry or with a bad signature. A game
+// refused (by every relay sharing the store), as is a ticket past its expiry or with a bad signature. A game
 // has at most kMaxPairsPerGame relayed connections at once. A half that
 // waits for its other half longer than the ticket lives is closed.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "coordinator/Store.h"
 #include "coordinator/Tickets.h"
 
 namespace zk::coord {
@@ -40,7 +42,10 @@ public:
 class Relay {
 public:
     using Clock = std::function<std::int64_t()>; // ms since the epoch
-    Relay(RelayOutbox& outbox, std::string_view key, Clock clock);
+    // Without a store of its own, the relay remembers used tickets in memory;
+    // relays sharing a store refuse a ticket any of them has seen.
+    Relay(RelayOutbox& outbox, std::string_view key, Clock clock, Store* store = nullptr);
+    ~Relay();
 
     void opened(int conn, std::string address);
     // The first message of a data connection; later bytes are the game's own
@@ -72,8 +77,9 @@ private:
     Clock clock_;
     std::unordered_map<int, Half> halves_; // every data connection
     std::unordered_map<std::string, std::pair<int, int>>
-        waiting_;                                        // ticket -> (host, joiner) conn, 0 = not yet
-    std::unordered_map<std::string, std::int64_t> used_; // ticket -> its expiry
+        waiting_; // ticket -> (host, joiner) conn, 0 = not yet
+    std::unique_ptr<Store> ownStore_;
+    Store& store_;
     std::unordered_map<int, int> partner_;
     std::unordered_map<std::uint64_t, int> pairsOfGame_;
 };

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSslKey>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 
 #include <malloc.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 
 #include "coordinator/InviteCode.h"
+#include "coordinator/MemoryStore.h"
 #include "game/DebugLog.h"
 #include "protocol/Commands.h"
 
@@ -85,7 +87,6 @@ CoordinatorServer::CoordinatorServer(Setup setup, QObject* parent) : QObject(par
 {
     if (setup_.relayKey.empty())
         setup_.relayKey = randomKey();
-    relay_ = std::make_unique<Relay>(static_cast<RelayOutbox&>(*this), setup_.relayKey, wallNow);
     ticker_.setInterval(1000);
     connect(&ticker_, &QTimer::timeout, this, &CoordinatorServer::tick);
 }
@@ -102,6 +103,21 @@ CoordinatorServer::~CoordinatorServer()
 
 bool CoordinatorServer::start(QString* error)
 {
+    if (setup_.redisUrl.empty()) {
+        store_ = std::make_unique<MemoryStore>(wallNow);
+    } else {
+        std::string why;
+        auto redis = RedisStore::open(setup_.redisUrl, setup_.redisCa, wallNow, &why);
+        if (!redis) {
+            if (error)
+                *error = QString::fromStdString(why);
+            return false;
+        }
+        redis_ = redis.get();
+        store_ = std::move(redis);
+    }
+    relay_ =
+        std::make_unique<Relay>(static_cast<RelayOutbox&>(*this), setup_.relayKey, wallNow, store_.get());
     tls_ = serverContext(setup_.tls, error);
     if (!tls_)
         return false;
@@ -130,8 +146,11 @@ bool CoordinatorServer::start(QString* error)
         config.relayPort = setup_.relayPort != 0 ? setup_.relayPort : relayPort();
         config.relayKey = setup_.relayKey;
         config.alwaysRelay = setup_.alwaysRelay;
+        // Named anew each start: a host that reconnects finds its game by its code, not by us.
+        config.instance = QString::number(strongRandom(), 36).toStdString();
         coordinator_ = std::make_unique<Coordinator>(static_cast<CoordinatorOutbox&>(*this),
-                                                     std::move(config), wallNow, strongRandom);
+                                                     std::move(config), wallNow, strongRandom, store_.get());
+        watchEvents();
     }
     return true;
 }
@@ -386,6 +405,25 @@ void CoordinatorServer::probe(int conn, const std::string& address, int port, co
     sock->connectToHost(QString::fromStdString(address), static_cast<quint16>(port));
 }
 
+// What other coordinators tell this one comes on the store's events connection.
+void CoordinatorServer::watchEvents()
+{
+    const int fd = redis_ ? redis_->eventsFd() : -1;
+    if (events_ && events_->socket() == fd)
+        return;
+    delete events_;
+    events_ = nullptr;
+    if (fd < 0)
+        return;
+    events_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(events_, &QSocketNotifier::activated, this, [this] {
+        redis_->pumpEvents();
+        // A broken events connection was opened again on another descriptor.
+        QMetaObject::invokeMethod(
+            this, [this] { watchEvents(); }, Qt::QueuedConnection);
+    });
+}
+
 void CoordinatorServer::tick()
 {
     // A handshake's passing buffers (and a probe's) are freed all over the
@@ -411,6 +449,9 @@ void CoordinatorServer::tick()
     if (coordinator_)
         coordinator_->tick();
     relay_->tick();
+    store_->expire();
+    if (coordinator_)
+        watchEvents();
 }
 
 } // namespace zk::coord

@@ -26,12 +26,15 @@
 #include <QSslConfiguration>
 #include <QTimer>
 
+class QSocketNotifier;
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 #include "coordinator/Coordinator.h"
+#include "coordinator/RedisStore.h"
 #include "coordinator/Relay.h"
 #include "coordinator/qt/TlsStream.h"
 #include "host/PeerLimits.h"
@@ -71,6 +74,9 @@ public:
         int maxPerAddress = kDefaultMaxPerAddress;
         bool alwaysRelay = false; // joiners never go direct
         RateBudget::Limits relayBudget = kRelayBudget;
+        // The store shared with other coordinators and relays; empty: in memory.
+        std::string redisUrl;
+        std::string redisCa;
     };
     explicit CoordinatorServer(Setup setup, QObject* parent = nullptr);
     ~CoordinatorServer() override;
@@ -102,6 +108,7 @@ private:
     void takeMessages(int id, Conn& c, std::string_view bytes);
     void gone(int id);
     void tick();
+    void watchEvents();
 
     // CoordinatorOutbox and RelayOutbox
     void send(int conn, std::string_view bytes) override;
@@ -110,6 +117,9 @@ private:
     void pair(int hostConn, int joinerConn) override;
 
     Setup setup_;
+    std::unique_ptr<Store> store_;
+    RedisStore* redis_ = nullptr; // store_, when it is Redis
+    QSocketNotifier* events_ = nullptr;
     std::unique_ptr<Coordinator> coordinator_;
     std::unique_ptr<Relay> relay_;
     std::shared_ptr<SSL_CTX> tls_;

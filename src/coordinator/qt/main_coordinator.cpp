@@ -54,6 +54,8 @@ int main(int argc, char** argv)
     setup.maxPerAddress = o.maxPerAddress;
     setup.alwaysRelay = o.alwaysRelay;
     setup.relayBudget = relayBudget(o.relayKibPerSecond);
+    setup.redisUrl = o.redisUrl;
+    setup.redisCa = o.redisCaFile;
     if (!o.relayKeyFile.empty()) {
         QFile keyIn(QString::fromStdString(o.relayKeyFile));
         if (!keyIn.open(QIODevice::ReadOnly))
