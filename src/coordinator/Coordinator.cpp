@@ -12,6 +12,7 @@ namespace {
 constexpr std::string_view kOtherProtocol = "This coordinator speaks another protocol; update Zonkards";
 constexpr std::string_view kBadRegistration = "The registration could not be read";
 constexpr std::string_view kFull = "The coordinator has no room for more games";
+constexpr int kMaxClaims = 8;
 constexpr std::string_view kBusy = "Too many registrations from this address; try again in a minute";
 
 // Events between coordinators sharing a store: a kind, then its fields, one a line.
@@ -224,8 +225,14 @@ void Coordinator::registerHost(int conn, Conn& c, const Register& m)
         }
         // Two secrets on one code are rare (10,000 games: one chance in
         // 10^4 of any meeting); the later one takes the secret's next code.
-        for (int attempt = 0; code.empty() || !store_.claim(code, secretHash, kSilentHostMs); ++attempt)
+        // A store that cannot answer claims nothing: refused, not tried for ever.
+        for (int attempt = 0; code.empty() || !store_.claim(code, secretHash, kSilentHostMs); ++attempt) {
+            if (attempt == kMaxClaims) {
+                refuse(conn, kFull);
+                return;
+            }
             code = inviteCode(m.secret, attempt);
+        }
     }
     HostedGame& g = hosts_[code];
     g.id = id != 0 ? id : (random_() | 1); // never 0

@@ -2,7 +2,9 @@
 // way a network does: reset() ends every relayed connection with a reset
 // towards the tables (as a router that lost its state) and an orderly close
 // towards the host (which sees the player go). New connections are relayed
-// again afterwards. One thread, poll() over every descriptor.
+// again afterwards. Given several ports, it is a load balancer that fails
+// over: each new connection goes to the first of them that accepts it. One
+// thread, poll() over every descriptor.
 #pragma once
 
 #include <atomic>
@@ -22,7 +24,8 @@ namespace zk::test {
 
 class TcpProxy {
 public:
-    explicit TcpProxy(int targetPort) : port_(freeTcpPort()), target_(targetPort)
+    explicit TcpProxy(int targetPort) : TcpProxy(std::vector<int>{targetPort}) {}
+    explicit TcpProxy(std::vector<int> targetPorts) : port_(freeTcpPort()), targets_(std::move(targetPorts))
     {
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         const int one = 1;
@@ -82,14 +85,19 @@ private:
             const std::size_t polled = pairs_.size(); // a pair accepted below waits for the next poll
             if (fds[0].revents & POLLIN) {
                 const int table = ::accept(listener_, nullptr, nullptr);
-                const int host = ::socket(AF_INET, SOCK_STREAM, 0);
-                const sockaddr_in a = loopback(target_);
-                if (table >= 0 && ::connect(host, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) {
-                    pairs_.emplace_back(table, host);
-                } else {
-                    ::close(table);
-                    ::close(host);
+                int host = -1;
+                for (std::size_t t = 0; table >= 0 && host < 0 && t < targets_.size(); ++t) {
+                    host = ::socket(AF_INET, SOCK_STREAM, 0);
+                    const sockaddr_in a = loopback(targets_[t]);
+                    if (::connect(host, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
+                        ::close(host);
+                        host = -1;
+                    }
                 }
+                if (host >= 0)
+                    pairs_.emplace_back(table, host);
+                else if (table >= 0)
+                    ::close(table);
             }
             for (std::size_t i = 0; i < polled; ++i) {
                 const pollfd& t = fds[1 + 2 * i];
@@ -116,7 +124,7 @@ private:
     }
 
     int port_;
-    int target_;
+    std::vector<int> targets_;
     int listener_ = -1;
     bool ok_ = false;
     std::atomic<bool> stop_{false};
