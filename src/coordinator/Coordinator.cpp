@@ -95,6 +95,12 @@ Coordinator::~Coordinator()
     store_.listen(config_.instance, nullptr);
 }
 
+void Coordinator::log(const std::string& line) const
+{
+    if (config_.log)
+        config_.log(line);
+}
+
 void Coordinator::event(const std::string& text)
 {
     const auto kindEnd = text.find('\n');
@@ -164,6 +170,7 @@ void Coordinator::hostGone(Conn& c)
             g->instance.clear();
             store_.put(*g, kRegistrationGraceMs);
         }
+        log("event=away code=" + g->code);
         hosts_.erase(g->code);
     }
     c.role = Role::Done;
@@ -251,6 +258,9 @@ void Coordinator::registerHost(int conn, Conn& c, const Register& m)
     g.seen = clock_();
     c.role = Role::Host;
     c.code = code;
+    ++counts_.registrations;
+    log("event=register code=" + code + " address=" + g.address +
+        " visibility=" + (g.visibility == Visibility::Public ? "public" : "invite"));
     outbox_.send(conn, msg::encode(Registered{code}));
     outbox_.probe(conn, g.address, g.port, g.nonce);
 }
@@ -288,6 +298,8 @@ void Coordinator::probeAnswered(int conn, bool reached)
 void Coordinator::resolve(int conn, Conn& c, std::string_view typed)
 {
     if (!store_.take("lookup " + c.address, LookupLimit::kLookupBurst, LookupLimit::kLookupRefillMs)) {
+        ++counts_.lookupsRefused;
+        log("event=refused address=" + c.address);
         answerAndClose(conn, msg::encode(Busy{}));
         return;
     }
@@ -299,13 +311,19 @@ void Coordinator::resolve(int conn, Conn& c, std::string_view typed)
         here = it == hosts_.end() ? nullptr : &it->second;
     }
     if (!g || g->instance.empty() || (g->instance == config_.instance && !here)) {
+        ++counts_.joinsFailed;
+        log("event=join way=failed address=" + c.address);
         answerAndClose(conn, msg::encode(Unknown{}));
         return;
     }
     if ((g->reach == Reach::Direct && !config_.alwaysRelay) || config_.relayPort == 0) {
+        ++counts_.joinsDirect;
+        log("event=join way=direct code=" + g->code + " address=" + c.address);
         answerAndClose(conn, msg::encode(Direct{g->address, g->port}));
         return;
     }
+    ++counts_.joinsRelayed;
+    log("event=join way=relayed code=" + g->code + " address=" + c.address + " host=" + g->instance);
     const std::string ticket = signer_.issue(g->id, clock_() + kTicketLifeMs, random_());
     const std::string connect = msg::encode(Connect{{config_.relayAddress, config_.relayPort, ticket}});
     if (here)
@@ -318,6 +336,8 @@ void Coordinator::resolve(int conn, Conn& c, std::string_view typed)
 void Coordinator::list(int conn, Conn& c)
 {
     if (!store_.take("lookup " + c.address, LookupLimit::kLookupBurst, LookupLimit::kLookupRefillMs)) {
+        ++counts_.lookupsRefused;
+        log("event=refused address=" + c.address);
         answerAndClose(conn, msg::encode(Busy{}));
         return;
     }

@@ -78,6 +78,18 @@ struct CoordinatorConfig {
     bool alwaysRelay = false;
     // This coordinator's name among those sharing a store.
     std::string instance = "local";
+    // One line per event, key=value (registrations, joins and their way,
+    // refused look-ups, hosts going away); none when empty.
+    std::function<void(const std::string&)> log;
+};
+
+// What the coordinator has done since it started, for its metrics.
+struct CoordinatorCounts {
+    std::uint64_t registrations = 0;
+    std::uint64_t joinsDirect = 0;
+    std::uint64_t joinsRelayed = 0;
+    std::uint64_t joinsFailed = 0; // a code unknown, or its host away
+    std::uint64_t lookupsRefused = 0;
 };
 
 class Coordinator {
@@ -102,6 +114,8 @@ public:
     std::optional<HostedGame> game(std::string_view code) { return store_.get(std::string(code)); }
     // Hosts whose control connection this coordinator holds.
     std::size_t hostsHere() const { return hosts_.size(); }
+    const CoordinatorCounts& counts() const { return counts_; }
+    std::size_t publicGames() { return store_.listed(kMaxListedGames).size(); }
 
     // The message handlers, one per message of ToCoordinator.
     struct Inbox;
@@ -122,6 +136,7 @@ private:
     void refuse(int conn, std::string_view reason);
     void hostGone(Conn& c);
     void event(const std::string& text);
+    void log(const std::string& line) const;
     HostedGame* gameOf(const Conn& c);
 
     CoordinatorOutbox& outbox_;
@@ -133,6 +148,7 @@ private:
     Store& store_;
     std::unordered_map<int, Conn> conns_;
     std::unordered_map<std::string, HostedGame> hosts_; // by code: the hosts connected here
+    CoordinatorCounts counts_;
 };
 
 } // namespace zk::coord

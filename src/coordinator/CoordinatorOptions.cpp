@@ -31,16 +31,26 @@ CoordinatorOptions parseCoordinatorOptions(const std::vector<std::string>& args)
             o.alwaysRelay = true;
             continue;
         }
+        if (a == "--log") {
+            o.log = true;
+            continue;
+        }
         const bool takesValue = a == "--listen" || a == "--cert" || a == "--key" || a == "--relay-ports" ||
                                 a == "--relay-address" || a == "--relay" || a == "--relay-key" ||
                                 a == "--max-per-address" || a == "--relay-budget" || a == "--redis" ||
-                                a == "--redis-ca";
+                                a == "--redis-ca" || a == "--metrics";
         if (!takesValue)
             return usage("unknown option " + a);
         if (i + 1 >= args.size())
             return usage(a + " needs a value");
         const std::string& v = args[++i];
-        if (a == "--listen" || a == "--relay") {
+        if (a == "--metrics") {
+            const auto hp = splitHostPort(v);
+            if (!hp || hp->port == 0)
+                return usage(a + " needs ADDRESS:PORT, not " + v);
+            o.metricsHost = hp->host;
+            o.metricsPort = hp->port;
+        } else if (a == "--listen" || a == "--relay") {
             const auto hp = splitHostPort(v);
             if (!hp || hp->port == 0)
                 return usage(a + " needs ADDRESS:PORT, not " + v);
@@ -93,7 +103,7 @@ std::string coordinatorUsage()
            "                            [--relay HOST:PORT --relay-key FILE] [--relay-only --relay-key "
            "FILE]\n"
            "                            [--max-per-address N] [--always-relay] [--relay-budget KIB]\n"
-           "                            [--redis URL [--redis-ca FILE]]\n"
+           "                            [--redis URL [--redis-ca FILE]] [--metrics ADDRESS:PORT] [--log]\n"
            "  --listen ADDRESS:PORT   where games reach the coordinator (default 0.0.0.0:7780)\n"
            "  --cert FILE, --key FILE the TLS certificate (PEM, chain allowed) and its key\n"
            "  --relay-ports RANGE     the relay listens on the first free port of RANGE\n"
@@ -112,7 +122,10 @@ std::string coordinatorUsage()
            "                          coordinators and relays of this Redis\n"
            "                          (redis://[[USER]:PASSWORD@]HOST[:PORT][/DB], rediss:// for TLS)\n"
            "  --redis-ca FILE         the CA that a rediss:// server's certificate is checked\n"
-           "                          against (default: the system's)\n";
+           "                          against (default: the system's)\n"
+           "  --metrics ADDRESS:PORT  serve the metrics there, in Prometheus's text format over\n"
+           "                          plain HTTP (give it a local address)\n"
+           "  --log                   one line per event (key=value) on standard error\n";
 }
 
 } // namespace zk::coord

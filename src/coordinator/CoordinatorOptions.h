@@ -4,7 +4,7 @@
 //                          [--relay-ports FIRST-LAST] [--relay-address HOST]
 //                          [--relay HOST:PORT] [--relay-only] [--relay-key FILE]
 //                          [--max-per-address N] [--always-relay] [--relay-budget KIB]
-//                          [--redis URL [--redis-ca FILE]]
+//                          [--redis URL [--redis-ca FILE]] [--metrics ADDRESS:PORT] [--log]
 //
 //     CoordinatorOptions o = parseCoordinatorOptions(args);
 //     if (o.action == CoordinatorOptions::Action::Usage) { print(o.error); exit 2; }
@@ -37,6 +37,9 @@ struct CoordinatorOptions {
     int relayKibPerSecond = 64; // what each relayed connection may send a second
     std::string redisUrl;       // the store shared with other coordinators; empty: in memory
     std::string redisCaFile;    // the CA to check a rediss:// server against; empty: the system's
+    std::string metricsHost;    // where the metrics are served; port 0: nowhere
+    int metricsPort = 0;
+    bool log = false; // one key=value line per event on standard error
     std::string error;
 };
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "coordinator/InviteCode.h"
 #include "coordinator/MemoryStore.h"
@@ -148,11 +149,105 @@ bool CoordinatorServer::start(QString* error)
         config.alwaysRelay = setup_.alwaysRelay;
         // Named anew each start: a host that reconnects finds its game by its code, not by us.
         config.instance = QString::number(strongRandom(), 36).toStdString();
+        if (setup_.log)
+            config.log = [this](const std::string& line) { log(line); };
         coordinator_ = std::make_unique<Coordinator>(static_cast<CoordinatorOutbox&>(*this),
                                                      std::move(config), wallNow, strongRandom, store_.get());
         watchEvents();
     }
+    if (setup_.metricsPort != 0) {
+        metricsListener_ = new QTcpServer(this);
+        if (!metricsListener_->listen(setup_.metricsAddress, setup_.metricsPort)) {
+            if (error)
+                *error = QStringLiteral("cannot serve the metrics on %1 port %2: %3")
+                             .arg(setup_.metricsAddress.toString())
+                             .arg(setup_.metricsPort)
+                             .arg(metricsListener_->errorString());
+            return false;
+        }
+        connect(metricsListener_, &QTcpServer::newConnection, this, &CoordinatorServer::serveMetrics);
+    }
     return true;
+}
+
+quint16 CoordinatorServer::metricsPort() const
+{
+    return metricsListener_ ? metricsListener_->serverPort() : 0;
+}
+
+void CoordinatorServer::log(const std::string& line) const
+{
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+std::string CoordinatorServer::metrics()
+{
+    std::string out;
+    auto metric = [&out](const char* name, const char* type, const char* help, const std::string& samples) {
+        out += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " " + type + "\n" + samples;
+    };
+    auto sample = [](const std::string& name, double v) {
+        char text[64];
+        std::snprintf(text, sizeof text, " %.17g\n", v);
+        return name + text;
+    };
+    if (coordinator_) {
+        const CoordinatorCounts& n = coordinator_->counts();
+        metric("zonkards_hosts_connected", "gauge", "Hosts whose control connection this coordinator holds.",
+               sample("zonkards_hosts_connected", static_cast<double>(coordinator_->hostsHere())));
+        metric("zonkards_games", "gauge",
+               "Games kept in the store, hosts connected or away within their grace.",
+               sample("zonkards_games", static_cast<double>(coordinator_->gameCount())));
+        metric("zonkards_public_games", "gauge", "Public games whose host is connected.",
+               sample("zonkards_public_games", static_cast<double>(coordinator_->publicGames())));
+        metric("zonkards_registrations_total", "counter", "Hosts registered here.",
+               sample("zonkards_registrations_total", static_cast<double>(n.registrations)));
+        metric("zonkards_joins_total", "counter", "Code look-ups answered, by the way given.",
+               sample("zonkards_joins_total{way=\"direct\"}", static_cast<double>(n.joinsDirect)) +
+                   sample("zonkards_joins_total{way=\"relayed\"}", static_cast<double>(n.joinsRelayed)) +
+                   sample("zonkards_joins_total{way=\"failed\"}", static_cast<double>(n.joinsFailed)));
+        metric("zonkards_lookups_refused_total", "counter", "Look-ups refused by an address's budget.",
+               sample("zonkards_lookups_refused_total", static_cast<double>(n.lookupsRefused)));
+    }
+    metric("zonkards_connections", "gauge", "Open connections, control and relayed.",
+           sample("zonkards_connections", static_cast<double>(conns_.size())));
+    metric("zonkards_relay_pairs", "gauge", "Relayed pairs open now.",
+           sample("zonkards_relay_pairs", static_cast<double>(relay_->pairs())));
+    metric("zonkards_relay_pairs_total", "counter", "Relayed pairs made.",
+           sample("zonkards_relay_pairs_total", static_cast<double>(pairsMade_)));
+    metric("zonkards_relay_bytes_total", "counter", "Bytes copied by the relay, both ways.",
+           sample("zonkards_relay_bytes_total", static_cast<double>(relayedBytes_)));
+    if (redis_) {
+        metric("zonkards_store_latency_ms", "gauge", "Mean time of a store command since the last scrape.",
+               sample("zonkards_store_latency_ms", redis_->takeLatencyMs()));
+        metric("zonkards_store_failures_total", "counter", "Store commands that failed.",
+               sample("zonkards_store_failures_total", static_cast<double>(redis_->failures())));
+    }
+    return out;
+}
+
+// One answer per connection, whatever was asked: the metrics, then the end.
+void CoordinatorServer::serveMetrics()
+{
+    while (QTcpSocket* sock = metricsListener_->nextPendingConnection()) {
+        sock->setParent(this);
+        QTimer::singleShot(2000, sock, [sock] { sock->abort(); });
+        connect(sock, &QTcpSocket::disconnected, sock, &QObject::deleteLater);
+        connect(sock, &QTcpSocket::readyRead, sock, [this, sock] {
+            if (sock->property("answered").toBool())
+                return;
+            const QByteArray asked = sock->peek(4096);
+            if (!asked.contains("\r\n\r\n") && !asked.contains("\n\n") && asked.size() < 4096)
+                return; // the request's end is still to come
+            sock->setProperty("answered", true);
+            const std::string body = metrics();
+            sock->write(QByteArray::fromStdString(
+                "HTTP/1.0 200 OK\r\nContent-Type: text/plain; version=0.0.4\r\n"
+                "Content-Length: " +
+                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body));
+            sock->disconnectFromHost();
+        });
+    }
 }
 
 quint16 CoordinatorServer::port() const
@@ -279,6 +374,7 @@ void CoordinatorServer::copy(int from)
             return;
         }
         c.lastByte = p->second.lastByte = wallNow();
+        relayedBytes_ += got;
         out->write(std::string_view(chunk_.data(), got));
     }
     // Reading waits while the other side has a backlog; its drain reads again.
@@ -349,6 +445,7 @@ void CoordinatorServer::pair(int hostConn, int joinerConn)
         return;
     h->second.partner = joinerConn;
     j->second.partner = hostConn;
+    ++pairsMade_;
     h->second.budget = RateBudget(setup_.relayBudget);
     j->second.budget = RateBudget(setup_.relayBudget);
     // Whatever each sent after its ticket line goes on to the other; then

@@ -77,6 +77,11 @@ public:
         // The store shared with other coordinators and relays; empty: in memory.
         std::string redisUrl;
         std::string redisCa;
+        // Where the metrics are served (Prometheus's text format over plain
+        // HTTP, meant for a local port); port 0: nowhere.
+        QHostAddress metricsAddress = QHostAddress::LocalHost;
+        quint16 metricsPort = 0;
+        bool log = false; // one key=value line per event on standard error
     };
     explicit CoordinatorServer(Setup setup, QObject* parent = nullptr);
     ~CoordinatorServer() override;
@@ -87,6 +92,9 @@ public:
     const Coordinator& coordinator() const { return *coordinator_; }
     const Relay& relay() const { return *relay_; }
     std::size_t connections() const { return conns_.size(); }
+    quint16 metricsPort() const;
+    // The metrics as Prometheus reads them.
+    std::string metrics();
 
 private:
     enum class Route { Undecided, Coordinator, Relay };
@@ -109,6 +117,8 @@ private:
     void gone(int id);
     void tick();
     void watchEvents();
+    void serveMetrics();
+    void log(const std::string& line) const;
 
     // CoordinatorOutbox and RelayOutbox
     void send(int conn, std::string_view bytes) override;
@@ -129,6 +139,9 @@ private:
     std::unordered_map<int, Conn> conns_;
     std::unordered_map<std::string, int> perAddress_;
     int nextId_ = 0;
+    QTcpServer* metricsListener_ = nullptr;
+    std::uint64_t relayedBytes_ = 0;
+    std::uint64_t pairsMade_ = 0;
     int trimTicks_ = 0; // ticks that still give the heap's free pages back
     QTimer ticker_;
 };

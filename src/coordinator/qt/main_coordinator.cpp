@@ -56,6 +56,14 @@ int main(int argc, char** argv)
     setup.relayBudget = relayBudget(o.relayKibPerSecond);
     setup.redisUrl = o.redisUrl;
     setup.redisCa = o.redisCaFile;
+    setup.log = o.log;
+    if (o.metricsPort != 0) {
+        setup.metricsAddress = QHostAddress(QString::fromStdString(o.metricsHost));
+        if (setup.metricsAddress.isNull())
+            return fail(QStringLiteral("--metrics needs an IP address, not %1")
+                            .arg(QString::fromStdString(o.metricsHost)));
+        setup.metricsPort = static_cast<quint16>(o.metricsPort);
+    }
     if (!o.relayKeyFile.empty()) {
         QFile keyIn(QString::fromStdString(o.relayKeyFile));
         if (!keyIn.open(QIODevice::ReadOnly))

@@ -35,6 +35,25 @@ std::optional<std::string> waitLine(test::TlsClient& c, std::string_view prefix,
     return std::nullopt;
 }
 
+// What a plain HTTP GET on the port answers, to the end of the connection.
+std::string httpGet(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string page;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+        test::sendAll(fd, "GET /metrics HTTP/1.0\r\n\r\n");
+        char buf[4096];
+        for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+            page.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return page;
+}
+
 TEST(Cluster, TwoCoordinatorsAndTwoRelaysOnOneRedisServeAndSurviveAKill)
 {
     test::TestRedis redis;
@@ -60,9 +79,11 @@ TEST(Cluster, TwoCoordinatorsAndTwoRelaysOnOneRedisServeAndSurviveAKill)
     auto coordinatorA = start({"--listen", "127.0.0.1:" + std::to_string(pa), "--relay",
                                "127.0.0.1:" + std::to_string(r1), "--always-relay"},
                               "coordinator listening");
-    auto coordinatorB = start({"--listen", "127.0.0.1:" + std::to_string(pb), "--relay",
-                               "127.0.0.1:" + std::to_string(r2), "--always-relay"},
-                              "coordinator listening");
+    const int metricsB = test::freeTcpPort();
+    auto coordinatorB =
+        start({"--listen", "127.0.0.1:" + std::to_string(pb), "--relay", "127.0.0.1:" + std::to_string(r2),
+               "--always-relay", "--metrics", "127.0.0.1:" + std::to_string(metricsB), "--log"},
+              "coordinator listening");
     test::TcpProxy balancer({pa, pb});
     ASSERT_TRUE(balancer.ok());
 
@@ -80,6 +101,13 @@ TEST(Cluster, TwoCoordinatorsAndTwoRelaysOnOneRedisServeAndSurviveAKill)
     const auto way = test::lookUpRelay(trust, pb, code);
     ASSERT_TRUE(way) << coordinatorB->err();
     EXPECT_EQ(way->port, r2);
+    // B counts and logs the join it answered.
+    {
+        const std::string page = httpGet(metricsB);
+        EXPECT_NE(page.find("zonkards_joins_total{way=\"relayed\"} 1\n"), std::string::npos) << page;
+        EXPECT_NE(page.find("\nzonkards_store_latency_ms "), std::string::npos) << page;
+        EXPECT_TRUE(coordinatorB->waitForErr("event=join way=relayed code=" + code)) << coordinatorB->err();
+    }
     auto joiner = test::joinThroughRelay(trust, *way);
     ASSERT_TRUE(joiner) << relay2->err();
     const auto hello = waitLine(*joiner, "CMD_sendlogininfo+");
