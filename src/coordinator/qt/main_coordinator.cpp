@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,11 @@ int main(int argc, char** argv)
     setup.maxPerAddress = o.maxPerAddress;
     setup.alwaysRelay = o.alwaysRelay;
     setup.relayBudget = relayBudget(o.relayKibPerSecond);
+    // The store's URL may come from the environment (the systemd unit's
+    // options file), where its password does not show in the process list.
     setup.redisUrl = o.redisUrl;
+    if (const char* fromEnv = std::getenv("ZONKARDS_REDIS_URL"); setup.redisUrl.empty() && fromEnv)
+        setup.redisUrl = fromEnv;
     setup.redisCa = o.redisCaFile;
     setup.log = o.log;
     if (o.metricsPort != 0) {
