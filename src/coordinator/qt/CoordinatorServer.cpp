@@ -386,10 +386,7 @@ void CoordinatorServer::drained(int id)
     auto it = conns_.find(id);
     if (it == conns_.end() || it->second.partner == 0)
         return;
-    if (auto p = conns_.find(it->second.partner); p != conns_.end() && p->second.stream) {
-        p->second.stream->pauseReading(false);
-        copy(it->second.partner);
-    }
+    copy(it->second.partner); // which reads again, and pauses once more if it must
 }
 
 void CoordinatorServer::gone(int id)
@@ -546,7 +543,8 @@ void CoordinatorServer::tick()
     if (coordinator_)
         coordinator_->tick();
     relay_->tick();
-    store_->expire();
+    if (!coordinator_)
+        store_->expire(); // the coordinator's tick expires it otherwise
     if (coordinator_)
         watchEvents();
 }
